@@ -1,0 +1,65 @@
+# Sourced by the scripts that run Windows programs: picks the Wine loader for an
+# architecture (i686 or x86_64) and prepares a private, quiet prefix for it.
+# Sets: WINE_LOADER, WINE_SERVER, WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES.
+
+vorlane_root=${vorlane_root:-$(cd "$(dirname "$0")/.." && pwd)}
+
+# True when this kernel runs 32-bit programs (some hosts boot with ia32 emulation off,
+# and then only 64-bit Wine works).
+wine_can_run_i686() {
+  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# The Windows architecture whose programs can be run here: i686 when possible.
+wine_test_arch() {
+  if wine_can_run_i686; then echo i686; else echo x86_64; fi
+}
+
+wine_setup() {
+  case "$1" in
+    i686) WINE_LOADER=/usr/lib/wine/wine; WINEARCH=win32 ;;
+    x86_64) WINE_LOADER=/usr/lib/wine/wine64; WINEARCH=win64 ;;
+    *) echo "wine-env: unknown architecture '$1'" >&2; return 1 ;;
+  esac
+  if [ -x /usr/lib/wine/wineserver64 ]; then WINE_SERVER=/usr/lib/wine/wineserver64; else WINE_SERVER=/usr/lib/wine/wineserver32; fi
+  WINEPREFIX=${VORLANE_WINEPREFIX:-$vorlane_root/.deps/wine-$1}
+  WINEDEBUG=${WINEDEBUG:--all}
+  # No Mono or Gecko install prompts.
+  WINEDLLOVERRIDES="mscoree,mshtml="
+  export WINE_LOADER WINE_SERVER WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES
+  # Wine's WinINet honours a proxy even for 127.0.0.1 and ignores no_proxy.
+  unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY
+
+  if [ ! -f "$WINEPREFIX/.vorlane-ready" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+      flock 9
+      if [ ! -f "$WINEPREFIX/.vorlane-ready" ]; then
+        rm -rf "$WINEPREFIX"
+        "$WINE_LOADER" wineboot -i >/dev/null 2>&1 </dev/null || true
+        # Chinese glyphs: link the common UI fonts to WenQuanYi Micro Hei.
+        reg="$WINEPREFIX/fonts.reg"
+        {
+          printf 'Windows Registry Editor Version 5.00\r\n\r\n'
+          printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontLink\\SystemLink]\r\n'
+          for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif" "Segoe UI" Arial; do
+            printf '"%s"=hex(7):%s\r\n' "$face" \
+              "$(printf 'wqy-microhei.ttc,WenQuanYi Micro Hei\0\0' | iconv -f UTF-8 -t UTF-16LE | od -An -v -tx1 | tr -s ' \n' ',' | sed 's/^,//; s/,$//')"
+          done
+          printf '\r\n[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\FontSubstitutes]\r\n'
+          printf '"SimSun"="WenQuanYi Micro Hei"\r\n"宋体"="WenQuanYi Micro Hei"\r\n"微软雅黑"="WenQuanYi Micro Hei"\r\n'
+        } | { printf '\377\376'; iconv -f UTF-8 -t UTF-16LE; } >"$reg"
+        "$WINE_LOADER" regedit "$reg" >/dev/null 2>&1 </dev/null || true
+        "$WINE_SERVER" -w
+        touch "$WINEPREFIX/.vorlane-ready"
+      fi
+    ) 9>"$WINEPREFIX.lock"
+  fi
+}
+
+# Keeps one wineserver up between test programs and starts Wine's helper processes
+# detached: when they inherit ctest's output pipe, ctest waits for them.
+wine_warm_up() {
+  "$WINE_SERVER" -p30 >/dev/null 2>&1 </dev/null || true
+  setsid "$WINE_LOADER" cmd /c exit >/dev/null 2>&1 </dev/null &
+}
