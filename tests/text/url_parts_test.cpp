@@ -1,0 +1,91 @@
+#include "text/url_parts.h"
+
+#include <gtest/gtest.h>
+
+namespace vorlane {
+namespace {
+
+struct UrlCase {
+  std::string url;
+  std::string host;
+  std::string path;
+  int port;
+};
+
+void ExpectParts(const UrlCase& c) {
+  SCOPED_TRACE(c.url);
+  EXPECT_EQ(UrlHost(c.url), c.host);
+  EXPECT_EQ(UrlPath(c.url), c.path);
+  EXPECT_EQ(UrlPort(c.url), c.port);
+}
+
+TEST(UrlParts, FullAddress) {
+  ExpectParts({"http://Shop.Example.COM:8080/Book/Search/%E5?Q=Ab&x=1", "shop.example.com",
+               "/Book/Search/%E5?Q=Ab&x=1", 8080});
+}
+
+TEST(UrlParts, SchemeRemovalIsCaseSensitive) {
+  // Only the port reads the scheme ignoring case; the host keeps "HTTP:" and stops
+  // at its colon.
+  ExpectParts({"HTTP://Shop.Example.com/a", "http", "//Shop.Example.com/a", 80});
+}
+
+TEST(UrlParts, SchemeAndHostOnly) {
+  ExpectParts({"http://example.com", "example.com", "/", 80});
+  ExpectParts({"http://example.com/", "example.com", "/", 80});
+  ExpectParts({"http://example.com:81", "example.com", "/", 81});
+}
+
+TEST(UrlParts, WithoutScheme) {
+  ExpectParts({"Example.com:9000/p?q", "example.com", "/p?q", 9000});
+  ExpectParts({"example.com/p:1", "example.com", "/p:1", 80});
+  ExpectParts({"example.com", "example.com", "/", 80});
+}
+
+TEST(UrlParts, SchemeTextElsewhereDoesNotMatter) {
+  ExpectParts(
+      {"http://a.example/go?to=http://b.example:99/x", "a.example", "/go?to=http://b.example:99/x", 80});
+  ExpectParts({"http://a.example:7/r?u=https://c", "a.example", "/r?u=https://c", 7});
+}
+
+TEST(UrlParts, OddPorts) {
+  ExpectParts({"http://h:abc/", "h", "/", 0});
+  ExpectParts({"http://h:/", "h", "/", 0});
+  ExpectParts({"http://h:8080.9/", "h", "/", 8080});
+  // "８０８１" in full-width digits.
+  ExpectParts({"http://h:\xA3\xB8\xA3\xB0\xA3\xB8\xA3\xB1/", "h", "/", 8081});
+  ExpectParts({"http://h:99999999999999/", "h", "/", 2147483647});
+  ExpectParts({"http://h:-3/", "h", "/", -3});
+  // User information is not supported: the host is the user name, the port 0.
+  ExpectParts({"http://user:pw@h.example/x", "user", "/x", 0});
+}
+
+TEST(UrlParts, HttpsAddress) {
+  ExpectParts({"https://Secure.Example/a/b", "secure.example", "/a/b", 443});
+  ExpectParts({"https://secure.example:8443", "secure.example", "/", 8443});
+}
+
+TEST(UrlParts, HostThatAlsoAppearsInTheScheme) {
+  ExpectParts({"http://t/x", "t", "/x", 80});
+  ExpectParts({"http://h:1/y?z", "h", "/y?z", 1});
+  ExpectParts({"https://s/q", "s", "/q", 443});
+  ExpectParts({"http://http/p", "http", "/p", 80});
+}
+
+TEST(UrlParts, DoubleByteHost) {
+  // 宝贝.CN: the host is lower-cased around the double-byte characters.
+  ExpectParts({"http://\xB1\xA6\xB1\xB4.CN/x", "\xB1\xA6\xB1\xB4.cn", "/x", 80});
+  // After a lead byte, '/' is the second byte of a character, not a separator.
+  ExpectParts({"http://\xB0/x", "\xB0/x", "/", 80});
+}
+
+TEST(UrlParts, DegenerateAddresses) {
+  ExpectParts({"", "", "/", 80});
+  ExpectParts({"http://", "", "/", 80});
+  ExpectParts({"/", "", "/", 80});
+  ExpectParts({":", "", "/", 0});
+  ExpectParts({"\xB0", "\xB0", "/", 80});
+}
+
+}  // namespace
+}  // namespace vorlane
