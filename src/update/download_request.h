@@ -1,0 +1,44 @@
+// The HTTP text the downloader writes and the parts of a response head it reads.
+// Byte-level ASCII throughout; paths and host names pass through as they are.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace vorlane::update {
+
+struct DownloadTarget {
+  std::string host;         // what the socket connects to
+  std::uint16_t port = 80;  // 80 unless the address names one
+  std::string hostValue;    // the Host header: host, or host + ":" + port
+  std::string path;         // the address without "http://" + hostValue + "/"
+  bool valid = false;       // false without a host, or with a port that is not 1 to 65535
+};
+
+// Splits "http://" + host + optional ":" + port + "/" + path.
+DownloadTarget SplitDownloadUrl(std::string_view url);
+
+// The request for a file not yet begun.
+std::string PlainRequest(const DownloadTarget& target);
+// The request for the rest of a file of which `offset` bytes are already here.
+std::string ResumeRequest(const DownloadTarget& target, std::uint64_t offset);
+
+enum class StatusCheck {
+  kNeedMore,      // too few bytes to tell yet
+  kAccepted,      // HTTP/1.1 2xx
+  kRangeRefused,  // HTTP/1.1 416: the partial file does not fit the server's file
+  kRejected,      // anything else
+};
+// Judges the status line from the first bytes of a response.
+StatusCheck CheckStatus(std::string_view received);
+
+// The Content-Length of a header block: present, digits only, at most 2^31 - 1, and
+// the same in every Content-Length line. Nothing otherwise.
+std::optional<std::int32_t> ContentLength(std::string_view head);
+
+// True for a 206 answer, the one that carries the rest of a partial file.
+bool IsPartialContent(std::string_view head);
+
+}  // namespace vorlane::update

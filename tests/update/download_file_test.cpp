@@ -1,0 +1,524 @@
+#include "update/download_file.h"
+
+#include <gmock/gmock.h>
+
+#include <filesystem>
+#include <fstream>
+#include <future>
+#include <random>
+#include <thread>
+
+#include "net/net_globals.h"
+#include "support/fault_server.h"
+
+namespace vorlane::update {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using test::FaultPlan;
+using test::FaultServer;
+
+std::string Pattern(size_t n) {
+  std::string s(n, '\0');
+  for (size_t i = 0; i < n; ++i) s[i] = static_cast<char>(i * 7 + i / 13);
+  return s;
+}
+
+FaultPlan Serving(std::string content) {
+  FaultPlan plan;
+  plan.content = std::move(content);
+  return plan;
+}
+
+// Polls `done` for up to 5 s.
+template <typename Pred>
+bool Eventually(Pred done) {
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    std::this_thread::sleep_for(2ms);
+  }
+  return true;
+}
+
+class Download : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    dir_ = fs::temp_directory_path() / ("vorlane-download-" + std::to_string(random()));
+    ASSERT_TRUE(fs::create_directories(dir_));
+    dirText_ = dir_.string();
+  }
+  void TearDown() override {
+    std::error_code ec;
+    fs::remove_all(dir_, ec);
+  }
+
+  // The program's GBK text for a file in the test folder.
+  std::string Save(std::string_view name = "m_update.zip") const {
+    return dirText_ + static_cast<char>(fs::path::preferred_separator) + std::string(name);
+  }
+  fs::path Native(std::string_view name = "m_update.zip") const { return dir_ / name; }
+  fs::path Temp(std::string_view name = "m_update.zip") const { return dir_ / (std::string(name) + ".tmp"); }
+
+  static std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  static void Write(const fs::path& p, std::string_view bytes) {
+    std::ofstream out(p, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  static std::uint64_t SizeOf(const fs::path& p) {
+    std::error_code ec;
+    auto n = fs::file_size(p, ec);
+    return ec ? 0 : n;
+  }
+
+  std::int32_t Fetch(const std::string& url, std::chrono::milliseconds wait = 2s) {
+    std::int32_t result = DownloadFile(socket_, url, Save(), total_, received_, wait);
+    EXPECT_FALSE(socket_.isOpen()) << "the socket outlived the transfer";
+    return result;
+  }
+  std::future<std::int32_t> FetchInBackground(const std::string& url, std::chrono::milliseconds wait = 5s) {
+    return std::async(std::launch::async, [this, url, wait] {
+      return DownloadFile(socket_, url, Save(), total_, received_, wait);
+    });
+  }
+
+  void ExpectNoFiles() {
+    EXPECT_FALSE(fs::exists(Native()));
+    EXPECT_FALSE(fs::exists(Temp()));
+  }
+
+  fs::path dir_;
+  std::string dirText_;
+  net::TcpSocket socket_;
+  ByteCounter total_{0};
+  ByteCounter received_{0};
+};
+
+// --- What goes over the wire ------------------------------------------------------
+
+TEST_F(Download, ExplicitPortUrlConnectsThereAndNamesItInThePlainRequest) {
+  const std::string content = Pattern(700);
+  FaultServer server(Serving(content));
+  std::vector<std::string> asked;
+  net::TcpSocket socket([&](const std::string& host) -> std::optional<std::uint32_t> {
+    asked.push_back(host);
+    return htonl(INADDR_LOOPBACK);
+  });
+  const std::string port = std::to_string(server.port());
+
+  EXPECT_EQ(DownloadFile(socket, "http://h:" + port + "/a/b.zip", Save(), total_, received_, 2s),
+            kDownloadOk);
+
+  EXPECT_THAT(asked, testing::ElementsAre("h"));
+  ASSERT_EQ(server.connections(), 1);
+  EXPECT_EQ(server.requests().at(0),
+            "GET /a/b.zip HTTP/1.1\r\n"
+            "Accept: */*\r\n"
+            "Accept-Language: zh-cn\r\n"
+            "Host: h:" +
+                port +
+                "\r\n"
+                "Connection: Keep-Alive\r\n"
+                "\r\n");
+  EXPECT_EQ(Read(Native()), content);
+  EXPECT_FALSE(fs::exists(Temp()));
+  EXPECT_EQ(total_, 700);
+  EXPECT_EQ(received_, 700);
+}
+
+TEST_F(Download, ResumeAsksForTheRestOfThePartialFileAndCountsItsBytes) {
+  const std::string content = Pattern(1500);
+  Write(Temp(), content.substr(0, 1000));
+  FaultServer server(Serving(content));
+
+  EXPECT_EQ(Fetch(server.Url("a/b.zip")), kDownloadOk);
+
+  ASSERT_EQ(server.connections(), 1);
+  EXPECT_EQ(server.requests().at(0),
+            "GET /a/b.zip HTTP/1.1\r\n"
+            "Host: 127.0.0.1:" +
+                std::to_string(server.port()) +
+                "\r\n"
+                "Accept: */*\r\n"
+                "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n"
+                "Range: bytes=1000-\r\n"
+                "Pragma: no-cache\r\n"
+                "Cache-Control: no-cache\r\n"
+                "Connection: close\r\n"
+                "\r\n");
+  EXPECT_EQ(total_, 1500);  // the 1000 bytes at hand and the 500 announced
+  EXPECT_EQ(received_, 1500);
+  EXPECT_TRUE(Read(Native()) == content);
+  EXPECT_FALSE(fs::exists(Temp()));
+}
+
+TEST_F(Download, ProgramDownloadUsesTheProgramSocketAndClosesIt) {
+  FaultServer server(Serving("package"));
+  EXPECT_EQ(DownloadFile(server.Url("m_update.zip"), Save(), total_, received_), kDownloadOk);
+  EXPECT_EQ(Read(Native()), "package");
+  EXPECT_FALSE(net::ProgramSocket().isOpen());
+}
+
+// --- Outcomes ---------------------------------------------------------------------
+
+TEST_F(Download, CompleteTransferReplacesAnExistingFile) {
+  Write(Native(), std::string(5000, 'o'));
+  const std::string content = Pattern(3000);
+  FaultServer server(Serving(content));
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadOk);
+  EXPECT_TRUE(Read(Native()) == content);
+  EXPECT_FALSE(fs::exists(Temp()));
+}
+
+TEST_F(Download, EmptyFileIsACompleteTransfer) {
+  FaultServer server(Serving(""));
+  EXPECT_EQ(Fetch(server.Url("empty")), kDownloadOk);
+  EXPECT_TRUE(fs::exists(Native()));
+  EXPECT_EQ(SizeOf(Native()), 0u);
+}
+
+TEST_F(Download, LargerFileArrivesWhole) {
+  const std::string content = Pattern(3 << 20);
+  FaultServer server(Serving(content));
+  EXPECT_EQ(Fetch(server.Url("big")), kDownloadOk);
+  EXPECT_TRUE(Read(Native()) == content);
+  EXPECT_EQ(received_, 3 << 20);
+}
+
+TEST_F(Download, NotFoundGivesSixAndCreatesNoFile) {
+  FaultPlan plan = Serving("<html>missing</html>");
+  plan.status_line = "HTTP/1.1 404 Not Found";
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
+  ExpectNoFiles();
+}
+
+TEST_F(Download, Http10SuccessGivesSix) {
+  FaultPlan plan = Serving("body");
+  plan.status_line = "HTTP/1.0 200 OK";
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
+  ExpectNoFiles();
+}
+
+TEST_F(Download, EarlyCloseGivesFiveAndDeletesTheTemporaryFile) {
+  FaultPlan plan = Serving(Pattern(1000));
+  plan.close_after = 300;
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadIncomplete);
+  ExpectNoFiles();
+  EXPECT_EQ(total_, 1000);
+}
+
+TEST_F(Download, FailedTransferLeavesAnExistingFileAsItWas) {
+  Write(Native(), "previous package");
+  FaultPlan plan = Serving(Pattern(1000));
+  plan.close_after = 10;
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadIncomplete);
+  EXPECT_EQ(Read(Native()), "previous package");
+  EXPECT_FALSE(fs::exists(Temp()));
+}
+
+TEST_F(Download, RefusedConnectionGivesThree) {
+  std::uint16_t port;
+  { port = static_cast<std::uint16_t>(FaultServer(FaultPlan()).port()); }
+  EXPECT_EQ(Fetch("http://127.0.0.1:" + std::to_string(port) + "/m_update.zip"), kDownloadConnectFailed);
+  ExpectNoFiles();
+}
+
+TEST_F(Download, UnusableAddressGivesThreeWithoutConnecting) {
+  FaultServer server(Serving("x"));
+  EXPECT_EQ(Fetch("http://127.0.0.1:99999/m_update.zip"), kDownloadConnectFailed);
+  EXPECT_EQ(Fetch("m_update.zip"), kDownloadConnectFailed);
+  EXPECT_EQ(server.connections(), 0);
+}
+
+TEST_F(Download, RefusedResumeKeepsThePartialFile) {
+  Write(Temp(), Pattern(1000));
+  FaultPlan plan = Serving(Pattern(1500));
+  plan.status_line = "HTTP/1.1 404 Not Found";
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
+  EXPECT_TRUE(Read(Temp()) == Pattern(1000));
+  EXPECT_FALSE(fs::exists(Native()));
+}
+
+TEST_F(Download, NonAsciiFolderIsWrittenUnderItsRealName) {
+  // "中文目录" in GBK
+  const std::string folder = "\xD6\xD0\xCE\xC4\xC4\xBF\xC2\xBC";
+#ifdef _WIN32
+  const fs::path native = dir_ / L"\u4E2D\u6587\u76EE\u5F55";
+#else
+  const fs::path native = dir_ / folder;
+#endif
+  ASSERT_TRUE(fs::create_directory(native));
+  const std::string content = Pattern(40000);
+  FaultServer server(Serving(content));
+  const std::string save = Save(folder) + static_cast<char>(fs::path::preferred_separator) + "m_update.zip";
+  EXPECT_EQ(DownloadFile(socket_, server.Url("m_update.zip"), save, total_, received_, 2s), kDownloadOk);
+  EXPECT_TRUE(Read(native / "m_update.zip") == content);
+  EXPECT_FALSE(fs::exists(native / "m_update.zip.tmp"));
+}
+
+// --- Progress while the body arrives ----------------------------------------------
+
+TEST_F(Download, HeadAndBodyInOneBlockAreWrittenAtOnce) {
+  const std::string content = Pattern(5000);
+  FaultPlan plan = Serving(content);
+  plan.holds = {100};
+  FaultServer server(plan);
+  auto result = FetchInBackground(server.Url("m_update.zip"));
+
+  ASSERT_TRUE(Eventually([&] { return received_ == 100; }));
+  EXPECT_EQ(total_, 5000);
+  EXPECT_EQ(SizeOf(Temp()), 100u);
+  EXPECT_TRUE(Read(Temp()) == content.substr(0, 100));
+
+  server.Release();
+  EXPECT_EQ(result.get(), kDownloadOk);
+  EXPECT_TRUE(Read(Native()) == content);
+}
+
+TEST_F(Download, HeadAloneFirstStartsTheFileEmpty) {
+  const std::string content = Pattern(5000);
+  FaultPlan plan = Serving(content);
+  plan.holds = {0};
+  FaultServer server(plan);
+  auto result = FetchInBackground(server.Url("m_update.zip"));
+
+  ASSERT_TRUE(Eventually([&] { return total_ == 5000; }));
+  EXPECT_EQ(received_, 0);
+  EXPECT_TRUE(fs::exists(Temp()));
+  EXPECT_EQ(SizeOf(Temp()), 0u);
+
+  server.Release();
+  EXPECT_EQ(result.get(), kDownloadOk);
+  EXPECT_TRUE(Read(Native()) == content);
+}
+
+TEST_F(Download, ResumedFileCountsBeforeAnyNewByteArrives) {
+  const std::string content = Pattern(5000);
+  Write(Temp(), content.substr(0, 1000));
+  FaultPlan plan = Serving(content);
+  plan.holds = {0};
+  FaultServer server(plan);
+  auto result = FetchInBackground(server.Url("m_update.zip"));
+
+  ASSERT_TRUE(Eventually([&] { return total_ == 5000; }));
+  EXPECT_EQ(received_, 1000);
+  EXPECT_EQ(SizeOf(Temp()), 1000u);
+
+  server.Release();
+  EXPECT_EQ(result.get(), kDownloadOk);
+  EXPECT_TRUE(Read(Native()) == content);
+}
+
+TEST_F(Download, LaterBlocksAreWrittenInBatches) {
+  const std::string content = Pattern(60000);
+  FaultPlan plan = Serving(content);
+  plan.holds = {100, 1100, 31100};
+  FaultServer server(plan);
+  auto result = FetchInBackground(server.Url("m_update.zip"));
+
+  ASSERT_TRUE(Eventually([&] { return received_ == 100; }));
+  server.Release();
+  // 1000 more bytes are counted but wait in memory for a full batch.
+  ASSERT_TRUE(Eventually([&] { return received_ == 1100; }));
+  EXPECT_EQ(SizeOf(Temp()), 100u);
+
+  server.Release();
+  // 30000 more: at least one batch has gone out, and less than a batch waits.
+  ASSERT_TRUE(Eventually([&] { return received_ == 31100; }));
+  const std::uint64_t on_disk = SizeOf(Temp());
+  EXPECT_GE(on_disk, 100u + kWriteBatch);
+  EXPECT_LT(31100 - on_disk, kWriteBatch);
+  EXPECT_TRUE(Read(Temp()) == content.substr(0, static_cast<size_t>(on_disk)));
+
+  server.Release();
+  EXPECT_EQ(result.get(), kDownloadOk);
+  EXPECT_TRUE(Read(Native()) == content);
+}
+
+// --- Servers that misbehave -------------------------------------------------------
+
+TEST_F(Download, FullAnswerToAResumeStartsTheFileOver) {
+  const std::string content = Pattern(3000);
+  Write(Temp(), std::string(1000, 'x'));
+  FaultPlan plan = Serving(content);
+  plan.honour_range = false;
+  FaultServer server(plan);
+
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadOk);
+
+  EXPECT_THAT(server.requests().at(0), testing::HasSubstr("Range: bytes=1000-\r\n"));
+  EXPECT_TRUE(Read(Native()) == content);
+  EXPECT_EQ(total_, 3000);
+  EXPECT_EQ(received_, 3000);
+}
+
+TEST_F(Download, RangeRefusedDeletesThePartialFileSoTheNextAttemptStartsAfresh) {
+  const std::string content = Pattern(2000);
+  Write(Temp(), content);  // complete, but never renamed
+  FaultServer server(Serving(content));
+
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
+  ExpectNoFiles();
+
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadOk);
+  EXPECT_TRUE(Read(Native()) == content);
+}
+
+TEST_F(Download, HeadSplitOverSeveralSendsIsReadWhole) {
+  const std::string content = Pattern(900);
+  FaultPlan plan = Serving(content);
+  // Cuts inside the status line, inside the length's name and inside the blank line.
+  plan.head_cuts = {5, 24, 40, 42};
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadOk);
+  EXPECT_TRUE(Read(Native()) == content);
+  EXPECT_EQ(total_, 900);
+}
+
+TEST_F(Download, ResponseTrickledByteByByteWithinTheWaitCompletes) {
+  FaultPlan plan = Serving("0123456789abcdef");
+  plan.trickle = 5ms;
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip"), 2s), kDownloadOk);
+  EXPECT_EQ(Read(Native()), "0123456789abcdef");
+}
+
+TEST_F(Download, TrickleSlowerThanTheWaitGivesFive) {
+  FaultPlan plan = Serving("0123456789abcdef");
+  plan.trickle = 1s;
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip"), 100ms), kDownloadIncomplete);
+  ExpectNoFiles();
+}
+
+TEST_F(Download, SilenceBeforeTheAnswerGivesFive) {
+  FaultPlan plan = Serving("late");
+  plan.stall_before_reply = 30s;
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip"), 200ms), kDownloadIncomplete);
+  ExpectNoFiles();
+}
+
+TEST_F(Download, SilenceInTheMiddleOfTheBodyGivesFive) {
+  FaultPlan plan = Serving(Pattern(1000));
+  plan.holds = {100};  // never released
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip"), 200ms), kDownloadIncomplete);
+  ExpectNoFiles();
+}
+
+TEST_F(Download, LongStatusLineIsReadAcrossBlocks) {
+  FaultPlan plan = Serving("after a long line");
+  plan.status_line = "HTTP/1.1 200 " + std::string(10 * 1024, 'O');
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadOk);
+  EXPECT_EQ(Read(Native()), "after a long line");
+}
+
+TEST_F(Download, HeadBeyondTheCapGivesSix) {
+  FaultPlan plan = Serving("x");
+  plan.extra_headers = "X-Padding: " + std::string(kMaxResponseHead, 'p') + "\r\n";
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
+  ExpectNoFiles();
+}
+
+TEST_F(Download, StatusLineThatNeverEndsGivesSix) {
+  FaultPlan plan;
+  plan.raw_reply = "HTTP/1.1 200 " + std::string(200 * 1024, 'O');
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
+  ExpectNoFiles();
+}
+
+TEST_F(Download, BinaryJunkGivesSix) {
+  FaultPlan plan;
+  plan.raw_reply = std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE", 20);
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
+  ExpectNoFiles();
+}
+
+TEST_F(Download, AnswerCutInsideTheHeadGivesFive) {
+  FaultPlan plan;
+  plan.raw_reply = "HTTP/1.1 200 OK\r\nContent-Len";
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadIncomplete);
+  ExpectNoFiles();
+}
+
+TEST_F(Download, MissingLengthGivesFiveAndNoFile) {
+  FaultPlan plan = Serving("no length given");
+  plan.omit_content_length = true;
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadIncomplete);
+  ExpectNoFiles();
+  EXPECT_EQ(total_, 0);
+}
+
+TEST_F(Download, MoreBytesThanAnnouncedGiveFive) {
+  FaultPlan plan = Serving("twenty bytes of body");
+  plan.content_length = "10";
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadIncomplete);
+  ExpectNoFiles();
+}
+
+TEST_F(Download, KeepAliveServerEndsTheTransferAtTheAnnouncedLength) {
+  const std::string content = Pattern(4000);
+  FaultPlan plan = Serving(content);
+  plan.keep_open = true;
+  plan.trailing = "bytes that belong to no file";
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip"), 10s), kDownloadOk);
+  EXPECT_TRUE(Read(Native()) == content);
+  EXPECT_TRUE(Eventually([&] { return server.closed_by_client() == 1; }));
+}
+
+class DownloadBadLength : public Download, public testing::WithParamInterface<const char*> {};
+
+TEST_P(DownloadBadLength, GivesFiveAndLeavesNoFile) {
+  FaultPlan plan = Serving("some body bytes");
+  plan.content_length = GetParam();
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadIncomplete);
+  ExpectNoFiles();
+  EXPECT_EQ(total_, 0);
+  EXPECT_EQ(received_, 0);
+}
+
+TEST_P(DownloadBadLength, DeletesThePartialFileOfAResume) {
+  Write(Temp(), "partial");
+  FaultPlan plan = Serving("partial and the rest");
+  plan.content_length = GetParam();
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadIncomplete);
+  ExpectNoFiles();
+  EXPECT_EQ(total_, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lengths, DownloadBadLength,
+                         testing::Values("-5", "99999999999", "letters", "12abc", "2147483648", ""));
+
+TEST_F(Download, ResumedSizePlusLengthBeyond32BitsGivesFive) {
+  Write(Temp(), Pattern(1000));
+  FaultPlan plan = Serving(Pattern(2000));
+  plan.content_length = "2147483000";  // with the 1000 bytes at hand: past 2^31 - 1
+  FaultServer server(plan);
+  EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadIncomplete);
+  ExpectNoFiles();
+  EXPECT_EQ(total_, 0);
+}
+
+}  // namespace
+}  // namespace vorlane::update
