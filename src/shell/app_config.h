@@ -1,0 +1,32 @@
+// The build's configuration: the site's host, the maker's pages and texts, the
+// update address. Compiled-in defaults, overridden key by key by a vorlane.ini
+// beside the executable. Values are GBK text.
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "text/text.h"
+
+namespace vorlane::shell {
+
+class AppConfig {
+ public:
+  // Reads ini text: [section] headers, key = value lines, ';' or '#' comments.
+  // UTF-8 text (with or without a BOM) is converted to GBK; other text is taken
+  // as GBK already.
+  void Merge(std::string_view iniText);
+
+  // The value, or `fallback` when the key is not set.
+  Text Get(const std::string& section, const std::string& key, const Text& fallback = {}) const;
+
+  // The compiled-in defaults merged with vorlane.ini from `folder` (when present).
+  static AppConfig Load(const Text& folder);
+  // The defaults alone.
+  static AppConfig Defaults();
+
+ private:
+  std::map<std::string, Text> values_;  // "section.key" -> value
+};
+
+}  // namespace vorlane::shell
