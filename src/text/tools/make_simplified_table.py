@@ -5,6 +5,7 @@ simplified forms, from OpenCC's character table (Apache-2.0).
     apt-get install opencc
     opencc_dict -i /usr/share/opencc/TSCharacters.ocd2 -o /tmp/ts.txt -f ocd2 -t text
     python3 src/text/tools/make_simplified_table.py /tmp/ts.txt > src/text/simplified_chinese_table.cpp
+    clang-format -i src/text/simplified_chinese_table.cpp
 
 Only characters whose traditional and (first) simplified forms both have a two-byte
 GBK code are kept, so a mapping never changes the byte length of a text.
