@@ -90,7 +90,10 @@ bool TcpSocket::connect(const std::string& host, std::uint16_t port) {
 bool TcpSocket::sendAll(std::string_view data) {
   if (!socket_.valid()) return fail(kErrNotSocket);
   while (!data.empty()) {
-    int chunk = data.size() > INT_MAX ? INT_MAX : static_cast<int>(data.size());
+    // Bounded pieces: under Wine a blocking send larger than the socket buffer never
+    // returns when the peer resets the connection in the middle of it.
+    constexpr size_t kPiece = 64 * 1024;
+    int chunk = static_cast<int>(data.size() < kPiece ? data.size() : kPiece);
     int sent = SendSome(socket_.get(), data.data(), chunk);
     if (sent < 1) return fail(LastSocketError());
     data.remove_prefix(static_cast<size_t>(sent));

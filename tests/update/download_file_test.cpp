@@ -443,7 +443,8 @@ TEST_F(Download, StatusLineThatNeverEndsGivesSix) {
 
 TEST_F(Download, BinaryJunkGivesSix) {
   FaultPlan plan;
-  plan.raw_reply = std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE", 20);
+  static constexpr char kJunk[] = "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\xFF\xFE";
+  plan.raw_reply = std::string(kJunk, sizeof kJunk - 1);
   FaultServer server(plan);
   EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
   ExpectNoFiles();
