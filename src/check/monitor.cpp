@@ -1,0 +1,127 @@
+#include "check/monitor.h"
+
+#include <string>
+
+#include "check/check_texts.h"
+#include "check/single_check.h"
+#include "text/gbk_text.h"
+
+namespace vorlane::check {
+
+Text BuildMonitorSummary(int total, int unindexed, int remaining, int failed) {
+  return texts::kSummaryTotal + std::to_string(total) + texts::kSummaryIndexed +
+         std::to_string(total - unindexed - failed) + texts::kSummaryNotIndexed + std::to_string(unindexed) +
+         texts::kSummaryNext + std::to_string(remaining) + texts::kSummaryMinutes;
+}
+
+void Monitor::SetStatus(const Text& text) {
+  context_.view.SetStatusText(kMonitorStatusSection, text);
+}
+
+Text Monitor::Summary(int remaining) {
+  ProductList& list = rows_.list();
+  return BuildMonitorSummary(list.count(), list.unindexedCount.load(), remaining, list.failedCount.load());
+}
+
+void Monitor::CountPass() {
+  ++queryCount_;
+  context_.view.SetText(Control::标签_已查询次数, std::to_string(queryCount_));
+}
+
+void Monitor::StartMonitoring() {
+  MainView& view = context_.view;
+  if (state_ == MonitorState::Monitoring) {
+    ShowTimedTip(view, texts::kAlreadyMonitoring);
+    return;
+  }
+  if (rows_.list().count() < 1) {
+    ShowNotice(view, texts::kImportTitlesFirst);
+    return;
+  }
+  state_ = MonitorState::Monitoring;
+  intervalMinutes_ = ToInteger(TrimBoth(view.GetText(Control::编辑框_检索间隔)));
+  CountPass();
+  if (passRunning_) {
+    restartPass_ = true;  // the pass below us on the stack starts over at its next row
+    return;
+  }
+  RunCheckPass();
+}
+
+void Monitor::RunCheckPass() {
+  MainView& view = context_.view;
+  ProductList& list = rows_.list();
+  passRunning_ = true;
+  bool again = true;
+  while (again) {
+    again = false;
+    restartPass_ = false;
+    list.unindexedCount = 0;
+    list.failedCount = 0;
+    const int n = list.count();
+    bool stopped = false;
+    for (int i = 1; i <= n; ++i) {
+      if (restartPass_) break;
+      if (state_ != MonitorState::Monitoring) {
+        stopped = true;
+        break;
+      }
+      // The list may have been re-imported while this pass handled messages.
+      if (i > list.count()) break;
+      SetStatus(texts::kPassRunning);
+      view.EnsureListRowVisible(i - 1);
+      if (!view.IsChecked(Control::单选框_查询全部) &&
+          list.cell(i - 1, kColumnStatus) == texts::kStatusIndexed) {
+        continue;
+      }
+      list.SetCell(i - 1, kColumnStatus, texts::kStatusQuerying);
+      view.RedrawListRows(i - 1, i - 1);
+      rows_.CheckRow(i);
+      view.DelayWithEvents(1000000);
+      view.ProcessPendingMessages();
+    }
+    if (restartPass_) {
+      again = true;
+      continue;
+    }
+    if (stopped || state_ != MonitorState::Monitoring) {
+      SetStatus(texts::kStopped);
+      break;
+    }
+    SetStatus(Summary(intervalMinutes_));
+    view.SetTimerPeriod(Timer::时钟_监测间隔, kMonitorTickMs);
+  }
+  passRunning_ = false;
+}
+
+void Monitor::OnMonitorTick() {
+  // A tick already queued when monitoring stopped must not start a pass.
+  if (state_ != MonitorState::Monitoring || passRunning_) return;
+  ++elapsedMinutes_;
+  SetStatus(Summary(intervalMinutes_ - elapsedMinutes_));
+  if (elapsedMinutes_ < intervalMinutes_) return;
+  elapsedMinutes_ = 0;
+  context_.view.SetTimerPeriod(Timer::时钟_监测间隔, 0);
+  CountPass();
+  RunCheckPass();
+}
+
+void Monitor::StopMonitoring() {
+  state_ = MonitorState::Stopped;
+  context_.view.SetTimerPeriod(Timer::时钟_监测间隔, 0);
+  elapsedMinutes_ = 0;
+  SetStatus(texts::kStopped);
+}
+
+void Monitor::OnIntervalChanged() {
+  MainView& view = context_.view;
+  const int minutes = ToInteger(TrimBoth(view.GetText(Control::编辑框_检索间隔)));
+  if (minutes < kMinIntervalMinutes || minutes > kMaxIntervalMinutes) {
+    view.SetText(Control::编辑框_检索间隔, texts::kDefaultInterval);
+    ShowTimedTip(view, texts::kIntervalOutOfRange);
+    return;
+  }
+  intervalMinutes_ = minutes;
+}
+
+}  // namespace vorlane::check

@@ -1,0 +1,55 @@
+// Automatic monitoring: a pass over the product list at once, then again every N
+// minutes, counted down by a one-minute timer, with a summary in the status bar.
+#pragma once
+
+#include "check/check_context.h"
+#include "check/product_list_controller.h"
+
+namespace vorlane::check {
+
+enum class MonitorState { Idle, Monitoring, Stopped };
+
+inline constexpr int kMinIntervalMinutes = 5;
+inline constexpr int kMaxIntervalMinutes = 600;
+inline constexpr unsigned kMonitorTickMs = 60000;
+inline constexpr int kMonitorStatusSection = 1;
+
+// " 共5个宝贝->已收录: 3 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min". Failed
+// checks count as neither indexed nor not indexed.
+Text BuildMonitorSummary(int total, int unindexed, int remaining, int failed = 0);
+
+class Monitor {
+ public:
+  Monitor(CheckContext& context, ProductListController& rows) : context_(context), rows_(rows) {}
+
+  void StartMonitoring();    // 按钮_开始自动监测
+  void StopMonitoring();     // 按钮_停止
+  void OnMonitorTick();      // 时钟_监测间隔
+  void OnIntervalChanged();  // 编辑框_检索间隔 changed
+
+  MonitorState state() const { return state_; }
+  int intervalMinutes() const { return intervalMinutes_; }
+  int elapsedMinutes() const { return elapsedMinutes_; }
+  int queryCount() const { return queryCount_; }
+  bool passRunning() const { return passRunning_; }
+
+ private:
+  void RunCheckPass();
+  void CountPass();
+  void SetStatus(const Text& text);
+  Text Summary(int remaining);
+
+  CheckContext& context_;
+  ProductListController& rows_;
+  MonitorState state_ = MonitorState::Idle;
+  int intervalMinutes_ = 10;
+  int elapsedMinutes_ = 0;
+  int queryCount_ = 0;
+  // A pass walks the rows on the window's thread while messages are handled, so a
+  // stop and a new start can arrive in the middle of it. The walking pass then
+  // starts over instead of a second pass running inside it.
+  bool passRunning_ = false;
+  bool restartPass_ = false;
+};
+
+}  // namespace vorlane::check

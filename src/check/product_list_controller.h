@@ -1,0 +1,53 @@
+// The handlers of the product list: importing titles, the list's mouse events, the
+// row check and the colours of its cells.
+#pragma once
+
+#include "check/check_context.h"
+#include "check/product_list.h"
+
+namespace vorlane::check {
+
+// Status cell colours of a row check's verdict (Windows COLORREF values).
+inline constexpr Colour kColourBlack = 0x000000;
+inline constexpr Colour kColourGreen = 0x00FF00;
+inline constexpr Colour kColourRed = 0x0000FF;
+inline constexpr Colour kColourAmber = 0x00C0FF;  // a failed check: neither verdict
+
+class ProductListController {
+ public:
+  ProductListController(CheckContext& context, ProductList& list) : context_(context), list_(list) {}
+
+  // 按钮_新增宝贝: adds the lines of a chosen file after the existing rows.
+  void AppendTitlesFromFile();
+  // 按钮_导入宝贝全称: replaces the list by the lines of a chosen file.
+  void ReplaceTitlesFromFile();
+  // Right click on the list: remembers the selected row's title, pops the menu.
+  void OnListRightClick();
+  // A row picked with the mouse: its title goes into the single check's box.
+  void OnListItemPicked();
+  // 按钮_清空宝贝全称.
+  void OnClearTitleClicked();
+
+  // Checks title `row` (from 1) on a worker thread; its verdict lands in list row
+  // row-1 on the window's thread.
+  void CheckRow(int row);
+
+  void SetCellColour(int row, int column, Colour text, Colour background, bool backgroundGiven);
+  // The colours a cell is drawn in.
+  ListColours CellColours(int row, int column);
+
+  ProductList& list() { return list_; }
+
+ private:
+  void ApplyRowVerdict(int row, std::uint64_t generation, const PageVerdict& verdict);
+  bool ReadChosenFile(std::vector<Text>& lines);
+  void ShowRows(int first);
+
+  CheckContext& context_;
+  ProductList& list_;
+  // Changes when the rows are replaced, so verdicts of checks started before
+  // an import are not written into rows that now hold other titles.
+  std::uint64_t generation_ = 0;
+};
+
+}  // namespace vorlane::check

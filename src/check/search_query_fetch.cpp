@@ -1,0 +1,17 @@
+#include "check/search_query.h"
+#include "web/web_visit.h"
+
+namespace vorlane::check {
+
+FetchedPage FetchResultPage(const Text& url) {
+  Text address = url;
+  Text headers;          // no extra lines: the visit adds its standard ones
+  Text responseHeaders;  // nobody reads them
+  VisitResult visit = VisitPage(address, kVisitGet, {}, &headers, {}, {}, kBodyFromUtf8, &responseHeaders);
+  FetchedPage fetched;
+  fetched.page = BytesToText(visit.body);
+  fetched.visitFailed = !visit.Answered() || visit.body.empty();
+  return fetched;
+}
+
+}  // namespace vorlane::check

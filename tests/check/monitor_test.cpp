@@ -1,0 +1,260 @@
+#include "check/monitor.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "check_test_util.h"
+#include "fake_main_view.h"
+
+namespace vorlane::check {
+namespace {
+
+using test::FakeMainView;
+using test::FoundPage;
+using test::Gbk;
+using test::NotFoundPage;
+using test::Utf8;
+
+constexpr std::int64_t kSecond = 1'000'000;
+
+class MonitorTest : public ::testing::Test {
+ protected:
+  MonitorTest() {
+    view.texts[Control::编辑框_检索间隔] = "10";
+    view.texts[Control::标签_已查询次数] = "0";
+    view.checked[Control::单选框_查询全部] = true;
+    view.onTextChanged = [this](Control c) {
+      if (c == Control::编辑框_检索间隔) monitor.OnIntervalChanged();
+    };
+  }
+  // Titles t1..tn; those in `unindexed` are not indexed, the others have count 1.
+  void Titles(int n, std::set<int> unindexed = {}) {
+    std::vector<Text> lines;
+    for (int i = 1; i <= n; ++i) {
+      Text title = "t" + std::to_string(i);
+      lines.push_back(title);
+      table.Set(BuildSearchUrl("site.test", title),
+                {unindexed.count(i) ? NotFoundPage() : FoundPage("1"), false});
+    }
+    list.Replace(lines);
+    view.SetListRowCount(list.count());
+  }
+  int Visits(int i) { return table.Calls(BuildSearchUrl("site.test", "t" + std::to_string(i))); }
+  std::string Status() { return Utf8(view.status[1]); }
+  std::string Status(size_t fromEnd) {
+    return Utf8(view.statusHistory[view.statusHistory.size() - 1 - fromEnd]);
+  }
+  unsigned TimerPeriod() { return view.timerPeriods[Timer::时钟_监测间隔]; }
+  std::string Summary(int total, int unindexed, int remaining) {
+    return " 共" + std::to_string(total) + "个宝贝->已收录: " + std::to_string(total - unindexed) +
+           " 个->未收录: " + std::to_string(unindexed) +
+           " 个  正在监测->距下次查询还有: " + std::to_string(remaining) + " Min";
+  }
+  void Tick() {
+    monitor.OnMonitorTick();
+    view.DrainPosted();
+  }
+
+  FakeMainView view;
+  test::TableFetcher table;
+  CheckContext context{view, "site.test", table.AsFetcher()};
+  ProductList list;
+  ProductListController rows{context, list};
+  Monitor monitor{context, rows};
+};
+
+TEST(BuildMonitorSummary, ReadsAsTheStatusBarShowsIt) {
+  EXPECT_EQ(Utf8(BuildMonitorSummary(5, 2, 10)),
+            " 共5个宝贝->已收录: 3 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min");
+  // A failed check is in neither number.
+  EXPECT_EQ(Utf8(BuildMonitorSummary(5, 2, 10, 1)),
+            " 共5个宝贝->已收录: 2 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min");
+}
+
+TEST_F(MonitorTest, StartWithEmptyListAsksForTitles) {
+  monitor.StartMonitoring();
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(Utf8(view.messages[0].text), "请导入宝贝全称");
+  EXPECT_EQ(Utf8(view.messages[0].caption), "提示");
+  EXPECT_EQ(view.messages[0].style & 0xF0u, 0x30u);
+  EXPECT_EQ(monitor.state(), MonitorState::Idle);
+  EXPECT_EQ(monitor.queryCount(), 0);
+  EXPECT_EQ(view.texts[Control::标签_已查询次数], "0");
+}
+
+TEST_F(MonitorTest, PassChecksEachRowOneSecondApartThenSummarises) {
+  Titles(3, {2});
+  monitor.StartMonitoring();
+  EXPECT_EQ(monitor.state(), MonitorState::Monitoring);
+  EXPECT_EQ(view.texts[Control::标签_已查询次数], "1");
+  EXPECT_EQ(view.delays, std::vector<std::int64_t>({kSecond, kSecond, kSecond}));
+  EXPECT_EQ(view.clockMicros(), 3 * kSecond);
+  for (int i = 1; i <= 3; ++i) EXPECT_EQ(Visits(i), 1);
+  EXPECT_EQ(Status(), Summary(3, 1, 10));
+  EXPECT_EQ(Status(1), " 正在查询宝贝收录情况...");
+  EXPECT_EQ(TimerPeriod(), 60000u);
+  EXPECT_EQ(Utf8(list.cell(1, kColumnStatus)), "未收录");
+  EXPECT_EQ(Utf8(list.cell(2, kColumnStatus)), "已收录");
+  EXPECT_EQ(view.visibleRows, std::vector<int>({0, 1, 2}));
+}
+
+TEST_F(MonitorTest, RowShowsQueryingUntilItsCheckReports) {
+  view.workers = FakeMainView::Workers::kDeferred;
+  Titles(2);
+  monitor.StartMonitoring();
+  EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "正在查询");
+  EXPECT_EQ(Utf8(list.cell(1, kColumnStatus)), "正在查询");
+  view.RunDeferredWorkers();
+  view.DrainPosted();
+  EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "已收录");
+}
+
+TEST_F(MonitorTest, CountdownRunsNineToZeroThenTheNextPass) {
+  Titles(3, {1});
+  monitor.StartMonitoring();
+  for (int remaining = 9; remaining >= 1; --remaining) {
+    Tick();
+    EXPECT_EQ(Status(), Summary(3, 1, remaining));
+    EXPECT_EQ(TimerPeriod(), 60000u);
+  }
+  EXPECT_EQ(Visits(1), 1);
+  Tick();  // the tenth minute: 0 is shown, then the next pass runs
+  EXPECT_EQ(view.texts[Control::标签_已查询次数], "2");
+  EXPECT_EQ(Visits(1), 2);
+  EXPECT_EQ(Visits(3), 2);
+  EXPECT_EQ(monitor.elapsedMinutes(), 0);
+  EXPECT_EQ(Status(), Summary(3, 1, 10));
+  EXPECT_EQ(TimerPeriod(), 60000u);
+  // The 0 of the tenth tick was in the status bar before the pass texts.
+  bool sawZero = false;
+  for (const Text& t : view.statusHistory) sawZero |= Utf8(t) == Summary(3, 1, 0);
+  EXPECT_TRUE(sawZero);
+}
+
+TEST_F(MonitorTest, OnlyUnindexedSkipsIndexedRowsWithoutWaiting) {
+  Titles(4, {2, 4});
+  monitor.StartMonitoring();
+  view.delays.clear();
+  view.checked[Control::单选框_查询全部] = false;
+  view.checked[Control::单选框_只查未收录] = true;
+  // A row still marked querying or never checked is checked too.
+  list.SetCell(2, kColumnStatus, Gbk("正在查询"));
+  for (int i = 0; i < 10; ++i) Tick();
+  EXPECT_EQ(Visits(1), 1);
+  EXPECT_EQ(Visits(2), 2);
+  EXPECT_EQ(Visits(3), 2);
+  EXPECT_EQ(Visits(4), 2);
+  EXPECT_EQ(view.delays.size(), 3u);  // rows 2, 3 and 4 only
+}
+
+TEST_F(MonitorTest, StopInTheMiddleLeavesLaterRowsAlone) {
+  Titles(5);
+  view.At(kSecond + kSecond / 2, [this] { monitor.StopMonitoring(); });
+  monitor.StartMonitoring();
+  EXPECT_EQ(Visits(1), 1);
+  EXPECT_EQ(Visits(2), 1);
+  EXPECT_EQ(Visits(3), 0);
+  EXPECT_EQ(list.cell(2, kColumnStatus), "");
+  EXPECT_EQ(Status(), " 已停止监测！");
+  EXPECT_EQ(TimerPeriod(), 0u);
+  EXPECT_EQ(monitor.state(), MonitorState::Stopped);
+  EXPECT_FALSE(monitor.passRunning());
+}
+
+TEST_F(MonitorTest, StopDuringTheLastRowsSecondEndsWithoutCountdown) {
+  Titles(2);
+  view.At(2 * kSecond - 1, [this] { monitor.StopMonitoring(); });
+  monitor.StartMonitoring();
+  EXPECT_EQ(Visits(2), 1);
+  EXPECT_EQ(Status(), " 已停止监测！");
+  EXPECT_EQ(TimerPeriod(), 0u);
+}
+
+TEST_F(MonitorTest, StopThenStartWithinASecondRunsExactlyOnePass) {
+  Titles(3);
+  view.At(kSecond / 2, [this] { monitor.StopMonitoring(); });
+  view.At(kSecond / 2 + 100, [this] { monitor.StartMonitoring(); });
+  monitor.StartMonitoring();
+  EXPECT_FALSE(monitor.passRunning());
+  EXPECT_EQ(monitor.state(), MonitorState::Monitoring);
+  EXPECT_EQ(view.texts[Control::标签_已查询次数], "2");
+  // Row 1 was checked by the first pass and again by the fresh one; every other
+  // row exactly once, and no row while the countdown runs.
+  EXPECT_EQ(Visits(1), 2);
+  EXPECT_EQ(Visits(2), 1);
+  EXPECT_EQ(Visits(3), 1);
+  EXPECT_EQ(Status(), Summary(3, 0, 10));
+  EXPECT_EQ(TimerPeriod(), 60000u);
+  EXPECT_EQ(view.clockMicros(), 4 * kSecond);
+}
+
+TEST_F(MonitorTest, StartWhileMonitoringShowsTheTipForTenSeconds) {
+  Titles(1);
+  monitor.StartMonitoring();
+  monitor.StartMonitoring();
+  EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "提示：当前正在进行监测哦~");
+  EXPECT_EQ(monitor.queryCount(), 1);
+  view.AdvanceTime(10 * kSecond);
+  EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "单个查询:");
+}
+
+TEST_F(MonitorTest, StaleTickAfterStopDoesNothing) {
+  Titles(1);
+  monitor.StartMonitoring();
+  monitor.StopMonitoring();
+  Tick();
+  EXPECT_EQ(Status(), " 已停止监测！");
+  EXPECT_EQ(Visits(1), 1);
+}
+
+TEST_F(MonitorTest, IntervalOutsideFiveToSixHundredResetsToTen) {
+  for (const char* bad : {"3", "601", "0", "abc", "", "4"}) {
+    view.texts[Control::标签_提示] = "";
+    view.SetText(Control::编辑框_检索间隔, bad);
+    EXPECT_EQ(view.texts[Control::编辑框_检索间隔], "10") << bad;
+    EXPECT_EQ(monitor.intervalMinutes(), 10) << bad;
+    EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "注意：自动查询间隔不能＜5分钟、不能＞600分钟！") << bad;
+  }
+  view.SetText(Control::编辑框_检索间隔, "5");
+  EXPECT_EQ(monitor.intervalMinutes(), 5);
+  view.SetText(Control::编辑框_检索间隔, "600");
+  EXPECT_EQ(monitor.intervalMinutes(), 600);
+  view.SetText(Control::编辑框_检索间隔, Gbk(" ２０ "));
+  EXPECT_EQ(monitor.intervalMinutes(), 20);
+}
+
+TEST_F(MonitorTest, IntervalChangedWhileWaitingCountsAgainstTheNewValue) {
+  Titles(1);
+  monitor.StartMonitoring();
+  Tick();
+  Tick();
+  view.SetText(Control::编辑框_检索间隔, "5");
+  Tick();
+  EXPECT_EQ(Status(), Summary(1, 0, 2));
+  Tick();
+  Tick();
+  EXPECT_EQ(monitor.queryCount(), 2);
+}
+
+TEST_F(MonitorTest, FailedRowsAreLeftOutOfTheIndexedNumber) {
+  Titles(3, {1});
+  table.Set(BuildSearchUrl("site.test", "t3"), {Text(), true});
+  monitor.StartMonitoring();
+  EXPECT_EQ(Status(), " 共3个宝贝->已收录: 1 个->未收录: 1 个  正在监测->距下次查询还有: 10 Min");
+}
+
+TEST_F(MonitorTest, ListShrunkDuringAPassEndsThePassAtItsEnd) {
+  Titles(4);
+  view.At(kSecond + 10, [this] {
+    list.Replace({"only"});
+    view.SetListRowCount(1);
+  });
+  monitor.StartMonitoring();
+  EXPECT_FALSE(monitor.passRunning());
+  EXPECT_EQ(Visits(3), 0);
+  EXPECT_EQ(TimerPeriod(), 60000u);
+}
+
+}  // namespace
+}  // namespace vorlane::check

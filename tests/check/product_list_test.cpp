@@ -1,0 +1,295 @@
+#include "check/product_list.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "check/product_list_controller.h"
+#include "check_test_util.h"
+#include "fake_main_view.h"
+
+namespace vorlane::check {
+namespace {
+
+using test::FakeMainView;
+using test::FoundPage;
+using test::Gbk;
+using test::NotFoundPage;
+using test::Utf8;
+
+std::vector<Text> Lines(std::initializer_list<const char*> items) {
+  return {items.begin(), items.end()};
+}
+
+TEST(SplitTitleLines, SplitsAtCrLfOnly) {
+  EXPECT_EQ(SplitTitleLines("x\r\ny\r\nz\r\n"), Lines({"x", "y", "z"}));
+  EXPECT_EQ(SplitTitleLines("x\r\ny\r\nz"), Lines({"x", "y", "z"}));
+  EXPECT_EQ(SplitTitleLines("x\r\n\r\nz"), Lines({"x", "", "z"}));
+  EXPECT_EQ(SplitTitleLines("x\ny\nz\n"), Lines({"x\ny\nz\n"}));
+  EXPECT_EQ(SplitTitleLines("x\ry"), Lines({"x\ry"}));
+  EXPECT_EQ(SplitTitleLines(""), Lines({}));
+  EXPECT_EQ(SplitTitleLines("\r\n"), Lines({""}));
+  EXPECT_EQ(SplitTitleLines("\r\n\r\n"), Lines({"", ""}));
+}
+
+TEST(SplitTitleLines, StepsOverDoubleByteCharacters) {
+  // A lead byte takes the CR as its second byte, so that CR LF is no separator.
+  EXPECT_EQ(SplitTitleLines("a\xB0\r\nb"), Lines({"a\xB0\r\nb"}));
+  // A whole character before CR LF splits as usual.
+  Text dress = Gbk("裙");
+  EXPECT_EQ(SplitTitleLines(dress + "\r\n" + dress), std::vector<Text>({dress, dress}));
+  // A lone lead byte at the very end stays in the last line.
+  EXPECT_EQ(SplitTitleLines("a\r\n\xB0"), Lines({"a", "\xB0"}));
+}
+
+TEST(FormatCheckTime, NoLeadingZerosButForMinutesAndSeconds) {
+  EXPECT_EQ(FormatCheckTime({2013, 11, 9, 8, 5, 7}), "2013-11-9 8:05:07");
+  EXPECT_EQ(FormatCheckTime({2026, 1, 1, 0, 0, 0}), "2026-1-1 0:00:00");
+  EXPECT_EQ(FormatCheckTime({2026, 12, 31, 23, 59, 59}), "2026-12-31 23:59:59");
+}
+
+TEST(CellColourTable, AddsReplacesAndRemovesEntries) {
+  const ListColours own{0x000000, 0xFFFFFF};
+  CellColourTable table;
+  table.Set(0, 2, 0, 0x00FF00, own);
+  table.Set(1, 2, 0, 0x0000FF, own);
+  ASSERT_EQ(table.entries().size(), 2u);
+  table.Set(0, 2, 0, 0x0000FF, own);  // set twice: one entry, latest colours
+  ASSERT_EQ(table.entries().size(), 2u);
+  EXPECT_EQ(table.Find(0, 2)->background, 0x0000FFu);
+  EXPECT_EQ(table.entries()[0].row, 0);            // kept its place in the order
+  table.Set(0, 2, own.text, own.background, own);  // back to the list's own colours
+  EXPECT_EQ(table.Find(0, 2), nullptr);
+  ASSERT_EQ(table.entries().size(), 1u);
+  EXPECT_EQ(table.Find(1, 2)->background, 0x0000FFu);  // index still right after removal
+  table.Set(5, 1, own.text, own.background, own);      // own colours on a plain cell: nothing
+  EXPECT_EQ(table.entries().size(), 1u);
+  EXPECT_EQ(table.Find(2, 1), nullptr);
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    path_ = std::filesystem::temp_directory_path() /
+            ("vorlane-test-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
+             std::to_string(std::rand()));
+    std::filesystem::create_directories(path_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(path_, ec);
+  }
+  // Writes `bytes` to a new file and returns its path as the program holds paths.
+  Text Write(const std::string& name, const std::string& bytes) {
+    std::filesystem::path p = path_ / name;
+    std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return p.string();
+  }
+  Text Missing() const { return (path_ / "missing.txt").string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+TEST(ReadTitlesFile, TextEndsAtNulOrCtrlZ) {
+  TempDir dir;
+  EXPECT_EQ(ReadTitlesFile(dir.Write("a.txt", std::string("a\r\nb\0c\r\nd", 9))).lines, Lines({"a", "b"}));
+  EXPECT_EQ(ReadTitlesFile(dir.Write("b.txt",
+                                     "a\r\nb\x1A"
+                                     "c\r\nd"))
+                .lines,
+            Lines({"a", "b"}));
+  TitlesFile empty = ReadTitlesFile(dir.Write("c.txt", ""));
+  EXPECT_EQ(empty.error, TitlesFileError::kNone);
+  EXPECT_TRUE(empty.lines.empty());
+}
+
+TEST(ReadTitlesFile, MissingOrOversizedFilesAreErrorsNotEmptyLists) {
+  TempDir dir;
+  EXPECT_EQ(ReadTitlesFile(dir.Missing()).error, TitlesFileError::kUnreadable);
+  std::string big(static_cast<size_t>(kMaxTitlesFileBytes) + 1, 'x');
+  EXPECT_EQ(ReadTitlesFile(dir.Write("big.txt", big)).error, TitlesFileError::kTooLarge);
+}
+
+class ProductListTest : public ::testing::Test {
+ protected:
+  void Import(const std::string& bytes) {
+    view.fileChoices.push_back(dir.Write("t" + std::to_string(++files) + ".txt", bytes));
+    rows.ReplaceTitlesFromFile();
+  }
+  void Add(const std::string& bytes) {
+    view.fileChoices.push_back(dir.Write("t" + std::to_string(++files) + ".txt", bytes));
+    rows.AppendTitlesFromFile();
+  }
+  void CheckAndDeliver(int row) {
+    rows.CheckRow(row);
+    view.DrainPosted();
+  }
+  std::string Cell(int row, int column) { return Utf8(list.cell(row, column)); }
+
+  TempDir dir;
+  int files = 0;
+  FakeMainView view;
+  test::TableFetcher table;
+  CheckContext context{view, "site.test", table.AsFetcher()};
+  ProductList list;
+  ProductListController rows{context, list};
+};
+
+TEST_F(ProductListTest, ImportNumbersRowsFromOneAndAppendContinues) {
+  Import("x\r\ny\r\nz\r\n");
+  ASSERT_EQ(list.count(), 3);
+  EXPECT_EQ(view.listRows, 3);
+  EXPECT_EQ(Cell(0, kColumnNumber), "1");
+  EXPECT_EQ(Cell(2, kColumnNumber), "3");
+  EXPECT_EQ(Cell(2, kColumnTitle), "z");
+  EXPECT_EQ(list.title(3), "z");
+  Add("p\r\nq");
+  Add("r\r\ns");
+  ASSERT_EQ(list.count(), 7);
+  EXPECT_EQ(Cell(5, kColumnNumber), "6");
+  EXPECT_EQ(Cell(6, kColumnNumber), "7");
+  EXPECT_EQ(Cell(6, kColumnTitle), "s");
+  EXPECT_EQ(view.visibleRows.back(), 6);
+}
+
+TEST_F(ProductListTest, ImportReplacesRowsAndColours) {
+  Import("a\r\nb\r\nc\r\nd\r\ne");
+  table.Set(BuildSearchUrl("site.test", "a"), {FoundPage("3"), false});
+  CheckAndDeliver(1);
+  ASSERT_NE(list.colours().Find(0, kColumnStatus), nullptr);
+  Import(Gbk("新一\r\n新二"));
+  ASSERT_EQ(list.count(), 2);
+  EXPECT_EQ(Cell(0, kColumnNumber), "1");
+  EXPECT_EQ(Cell(0, kColumnTitle), "新一");
+  EXPECT_EQ(Cell(0, kColumnStatus), "");
+  EXPECT_TRUE(list.colours().entries().empty());
+}
+
+TEST_F(ProductListTest, CancelledDialogChangesNothing) {
+  Import("a\r\nb");
+  view.fileChoices.push_back(std::nullopt);
+  rows.ReplaceTitlesFromFile();
+  EXPECT_EQ(list.count(), 2);
+  EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(ProductListTest, UnreadableFileKeepsTheListAndSaysSo) {
+  Import("a\r\nb");
+  view.fileChoices.push_back(dir.Missing());
+  rows.ReplaceTitlesFromFile();
+  EXPECT_EQ(list.count(), 2);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(Utf8(view.messages[0].caption), "提示");
+  EXPECT_EQ(Utf8(view.messages[0].text), "文件读取失败：" + dir.Missing() + "\r\n宝贝列表保持不变。");
+  view.fileChoices.push_back(dir.Missing());
+  rows.AppendTitlesFromFile();
+  EXPECT_EQ(list.count(), 2);
+  EXPECT_EQ(view.messages.size(), 2u);
+}
+
+TEST_F(ProductListTest, IndexedRowGetsStatusCountTimeAndGreen) {
+  Import("a\r\nb");
+  table.Set(BuildSearchUrl("site.test", "a"), {FoundPage("12"), false});
+  CheckAndDeliver(1);
+  EXPECT_EQ(Cell(0, kColumnStatus), "已收录");
+  EXPECT_EQ(Cell(0, kColumnCount), "12");
+  EXPECT_EQ(Cell(0, kColumnTime), "2013-11-9 8:05:07");
+  ListColours c = rows.CellColours(0, kColumnStatus);
+  EXPECT_EQ(c.text, 0x000000u);
+  EXPECT_EQ(c.background, 65280u);
+  EXPECT_EQ(rows.CellColours(0, kColumnTitle).background, view.ownColours.background);
+  EXPECT_EQ(list.unindexedCount, 0);
+}
+
+TEST_F(ProductListTest, CountTextIsKeptAsThePageWroteIt) {
+  Import("a");
+  table.Set(BuildSearchUrl("site.test", "a"), {FoundPage(" 1 "), false});
+  CheckAndDeliver(1);
+  EXPECT_EQ(Cell(0, kColumnCount), " 1 ");
+}
+
+TEST_F(ProductListTest, NotIndexedRowIsRedAndKeepsItsEarlierTime) {
+  Import("a");
+  const Text url = BuildSearchUrl("site.test", "a");
+  table.Set(url, {FoundPage("4"), false});
+  CheckAndDeliver(1);
+  view.now = {2014, 1, 2, 3, 4, 5};
+  table.Set(url, {NotFoundPage(), false});
+  CheckAndDeliver(1);
+  EXPECT_EQ(Cell(0, kColumnStatus), "未收录");
+  EXPECT_EQ(Cell(0, kColumnCount), "0");
+  EXPECT_EQ(Cell(0, kColumnTime), "2013-11-9 8:05:07");
+  EXPECT_EQ(rows.CellColours(0, kColumnStatus).background, 255u);
+  EXPECT_EQ(list.unindexedCount, 1);
+  ASSERT_EQ(list.colours().entries().size(), 1u);
+}
+
+TEST_F(ProductListTest, FailedCheckIsNeitherIndexedNorNotIndexed) {
+  Import("a");
+  const Text url = BuildSearchUrl("site.test", "a");
+  table.Set(url, {FoundPage("4"), false});
+  CheckAndDeliver(1);
+  table.Set(url, {Text(), true});
+  CheckAndDeliver(1);
+  EXPECT_EQ(Cell(0, kColumnStatus), "查询失败");
+  EXPECT_EQ(Cell(0, kColumnCount), "4");
+  EXPECT_EQ(Cell(0, kColumnTime), "2013-11-9 8:05:07");
+  EXPECT_EQ(rows.CellColours(0, kColumnStatus).background, kColourAmber);
+  EXPECT_EQ(list.unindexedCount, 0);
+  EXPECT_EQ(list.failedCount, 1);
+}
+
+TEST_F(ProductListTest, EmptyTitleIsCheckedAtTheBareSearchAddress) {
+  Import("\r\nb");
+  ASSERT_EQ(list.count(), 2);
+  table.Set("http://site.test/book/search/", {NotFoundPage(), false});
+  CheckAndDeliver(1);
+  EXPECT_EQ(table.Calls("http://site.test/book/search/"), 1);
+  EXPECT_EQ(Cell(0, kColumnStatus), "未收录");
+}
+
+TEST_F(ProductListTest, VerdictOfACheckStartedBeforeAnImportIsDropped) {
+  view.workers = FakeMainView::Workers::kDeferred;
+  Import("old");
+  table.Set(BuildSearchUrl("site.test", "old"), {FoundPage("9"), false});
+  rows.CheckRow(1);
+  Import("new");
+  view.RunDeferredWorkers();
+  view.DrainPosted();
+  EXPECT_EQ(Cell(0, kColumnTitle), "new");
+  EXPECT_EQ(Cell(0, kColumnStatus), "");
+  EXPECT_TRUE(list.colours().entries().empty());
+}
+
+TEST_F(ProductListTest, RightClickStoresTheSelectedTitleOrNothing) {
+  Import(Gbk("甲\r\n乙"));
+  view.selectedRow = 1;
+  rows.OnListRightClick();
+  EXPECT_EQ(Utf8(list.contextTitle), "乙");
+  EXPECT_EQ(view.menuPopups, 1);
+  view.selectedRow = -1;
+  rows.OnListRightClick();
+  EXPECT_EQ(list.contextTitle, "");
+  EXPECT_EQ(view.menuPopups, 2);
+}
+
+TEST_F(ProductListTest, PickedRowFillsTheTitleBox) {
+  Import(Gbk("甲\r\n乙"));
+  view.selectedRow = 0;
+  rows.OnListItemPicked();
+  EXPECT_EQ(Utf8(view.texts[Control::编辑框_标题]), "甲");
+}
+
+TEST_F(ProductListTest, ClearButtonEmptiesTheTitleWaitsAndFocuses) {
+  view.texts[Control::编辑框_标题] = "abc";
+  rows.OnClearTitleClicked();
+  EXPECT_EQ(view.texts[Control::编辑框_标题], "");
+  EXPECT_EQ(view.delays, std::vector<std::int64_t>({1000}));
+  EXPECT_EQ(view.focused, Control::编辑框_标题);
+}
+
+}  // namespace
+}  // namespace vorlane::check

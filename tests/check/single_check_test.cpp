@@ -1,0 +1,141 @@
+#include "check/single_check.h"
+
+#include <gtest/gtest.h>
+
+#include "check_test_util.h"
+#include "fake_main_view.h"
+
+namespace vorlane::check {
+namespace {
+
+using test::FakeMainView;
+using test::FoundPage;
+using test::Gbk;
+using test::NotFoundPage;
+using test::Utf8;
+
+constexpr unsigned kNoticeStyle = 0x30 | 0x2000;  // exclamation icon, OK, task-modal
+
+class SingleCheckTest : public ::testing::Test {
+ protected:
+  Text UrlOf(std::string_view titleUtf8) { return BuildSearchUrl("site.test", Gbk(titleUtf8)); }
+  void Query(std::string_view typedUtf8) {
+    view.texts[Control::编辑框_标题] = Gbk(typedUtf8);
+    checker.OnQueryClicked();
+    view.DrainPosted();
+  }
+  std::string Report() { return Utf8(view.texts[Control::编辑框_显示]); }
+
+  FakeMainView view;
+  test::TableFetcher table;
+  CheckContext context{view, "site.test", table.AsFetcher()};
+  SingleCheck checker{context};
+};
+
+TEST_F(SingleCheckTest, IndexedWithOneProductHasNoSuggestion) {
+  table.Set(UrlOf("红色连衣裙"), {FoundPage(" 1 "), false});
+  Query("  红色连衣裙　");  // half- and full-width spaces are trimmed
+  EXPECT_EQ(Report(), "正在查询...\r\n恭喜您！这个宝贝已经被收录了\r\n宝贝个数：1");
+  EXPECT_EQ(table.Calls(UrlOf("红色连衣裙")), 1);
+}
+
+TEST_F(SingleCheckTest, TwoOrMoreProductsSuggestThePreciseCheck) {
+  table.Set(UrlOf("裙子"), {FoundPage("2"), false});
+  Query("裙子");
+  EXPECT_EQ(Report(), "正在查询...\r\n恭喜您！这个宝贝已经被收录了\r\n宝贝个数：2 [建议您进行精准核对哦]");
+}
+
+TEST_F(SingleCheckTest, CountOfLettersReadsZero) {
+  table.Set(UrlOf("x"), {FoundPage("abc"), false});
+  Query("x");
+  EXPECT_EQ(Report(), "正在查询...\r\n恭喜您！这个宝贝已经被收录了\r\n宝贝个数：0");
+}
+
+TEST_F(SingleCheckTest, NotIndexed) {
+  table.Set(UrlOf("无名宝贝"), {NotFoundPage(), false});
+  Query("无名宝贝");
+  EXPECT_EQ(Report(), "正在查询...\r\n真遗憾...这个宝贝木有被收录哦\r\n");
+}
+
+TEST_F(SingleCheckTest, FailedVisitNeverCongratulates) {
+  // The table knows no page for this title: the visit fails.
+  Query("断网");
+  EXPECT_EQ(Report(), "正在查询...\r\n查询失败，请检查网络后重试\r\n");
+  table.Set(UrlOf("错误页"), {Gbk("<html>502 Bad Gateway</html>"), false});
+  Query("错误页");
+  EXPECT_EQ(Report(), "正在查询...\r\n查询失败，请检查网络后重试\r\n");
+}
+
+TEST_F(SingleCheckTest, EachClickEmptiesTheReportFirst) {
+  table.Set(UrlOf("a"), {NotFoundPage(), false});
+  Query("a");
+  Query("a");
+  EXPECT_EQ(Report(), "正在查询...\r\n真遗憾...这个宝贝木有被收录哦\r\n");
+}
+
+TEST_F(SingleCheckTest, LinesOfOneCheckStayInOrderWhenTheWorkerRunsLater) {
+  view.workers = FakeMainView::Workers::kDeferred;
+  table.Set(UrlOf("a"), {NotFoundPage(), false});
+  view.texts[Control::编辑框_标题] = "a";
+  checker.OnQueryClicked();
+  EXPECT_EQ(view.texts[Control::编辑框_显示], "");  // the handler returned at once
+  view.RunDeferredWorkers();
+  view.DrainPosted();
+  EXPECT_EQ(Report(), "正在查询...\r\n真遗憾...这个宝贝木有被收录哦\r\n");
+}
+
+TEST_F(SingleCheckTest, BlankTitleIsRefusedWithoutAVisit) {
+  Query(" 　 ");
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(Utf8(view.messages[0].text), "宝贝全称不能为空");
+  EXPECT_EQ(Utf8(view.messages[0].caption), "提示");
+  EXPECT_EQ(view.messages[0].style, kNoticeStyle);
+  EXPECT_EQ(Report(), "");
+  EXPECT_EQ(table.TotalCalls(), 0);
+}
+
+TEST_F(SingleCheckTest, PreciseCheckOpensTheAddressTheCheckWouldVisit) {
+  view.texts[Control::编辑框_标题] = Gbk(" 红色连衣裙 ");
+  checker.OnPreciseClicked();
+  ASSERT_EQ(view.openedAddresses.size(), 1u);
+  EXPECT_EQ(view.openedAddresses[0], UrlOf("红色连衣裙"));
+  EXPECT_EQ(table.TotalCalls(), 0);
+  EXPECT_EQ(view.texts[Control::编辑框_显示], "");
+}
+
+TEST_F(SingleCheckTest, PreciseCheckOfBlankTitleShowsTheNotice) {
+  view.texts[Control::编辑框_标题] = "   ";
+  checker.OnPreciseClicked();
+  EXPECT_TRUE(view.openedAddresses.empty());
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(Utf8(view.messages[0].text), "宝贝全称不能为空");
+}
+
+TEST_F(SingleCheckTest, ContextMenuWithoutTitleShowsTheTipForTenSeconds) {
+  checker.OnContextPreciseChosen(" ");
+  EXPECT_TRUE(view.openedAddresses.empty());
+  EXPECT_TRUE(view.messages.empty());
+  EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "啊哦！你还没有导入宝贝全称呦！！");
+  view.AdvanceTime(9'999'999);
+  EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "啊哦！你还没有导入宝贝全称呦！！");
+  view.AdvanceTime(1);
+  EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "单个查询:");
+}
+
+TEST_F(SingleCheckTest, ContextMenuOpensTheTrimmedTitle) {
+  checker.OnContextPreciseChosen(Gbk("　裙子 "));
+  ASSERT_EQ(view.openedAddresses.size(), 1u);
+  EXPECT_EQ(view.openedAddresses[0], UrlOf("裙子"));
+}
+
+TEST(ShowTimedTip, EachTipRestoresTheCaptionTenSecondsAfterItWasShown) {
+  FakeMainView view;
+  ShowTimedTip(view, "one");
+  view.AdvanceTime(4'000'000);
+  ShowTimedTip(view, "two");
+  view.AdvanceTime(6'000'000);  // ten seconds after the first
+  EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "单个查询:");
+}
+
+}  // namespace
+}  // namespace vorlane::check
