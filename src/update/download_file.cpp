@@ -94,6 +94,7 @@ std::int32_t Incomplete(const fs::path& tempFile) {
 std::int32_t DownloadFile(net::TcpSocket& socket, std::string_view url, const std::string& savePath,
                           ByteCounter& totalBytes, ByteCounter& receivedBytes,
                           std::chrono::milliseconds wait) {
+  // Whatever way the transfer ends, the connection ends with it.
   struct CloseAtEnd {
     net::TcpSocket& socket;
     ~CloseAtEnd() { socket.close(); }
@@ -122,7 +123,6 @@ std::int32_t DownloadFile(net::TcpSocket& socket, std::string_view url, const st
       if (resumeFrom) RemoveFile(tempFile);
       return kDownloadBadStatus;
     case HeadRead::kEnded:
-      socket.close();
       return Incomplete(tempFile);
   }
 
@@ -133,21 +133,12 @@ std::int32_t DownloadFile(net::TcpSocket& socket, std::string_view url, const st
   const bool append = resumeFrom && IsPartialContent(headBlock);
   const std::int64_t start = append ? static_cast<std::int64_t>(*resumeFrom) : 0;
   const std::optional<std::int32_t> length = ContentLength(headBlock);
-  if (!length || start + *length > std::numeric_limits<std::int32_t>::max()) {
-    socket.close();
-    return Incomplete(tempFile);
-  }
+  if (!length || start + *length > std::numeric_limits<std::int32_t>::max()) return Incomplete(tempFile);
   const auto total = static_cast<std::int32_t>(start + *length);
-  if (firstPart.size() > static_cast<std::uint64_t>(*length)) {
-    socket.close();
-    return Incomplete(tempFile);
-  }
+  if (firstPart.size() > static_cast<std::uint64_t>(*length)) return Incomplete(tempFile);
 
   FilePtr file(OpenSoleWriter(tempFile, !append));
-  if (!file) {
-    socket.close();
-    return Incomplete(tempFile);
-  }
+  if (!file) return Incomplete(tempFile);
   // Writes go out in our own batches, not the C library's.
   std::setvbuf(file.get(), nullptr, _IONBF, 0);
 
@@ -172,7 +163,7 @@ std::int32_t DownloadFile(net::TcpSocket& socket, std::string_view url, const st
     received += static_cast<std::int32_t>(block.size());
     receivedBytes = received;
   }
-  socket.close();
+  socket.close();  // let the server go before the file is finished
 
   written = written && WriteAll(file.get(), pending);
   written = Close(file) && written;
