@@ -1,0 +1,115 @@
+// The checks end to end: the real web visit (WinINet on Windows, libcurl elsewhere)
+// against the local search site.
+#include <gtest/gtest.h>
+
+#include "check/product_list_controller.h"
+#include "check/single_check.h"
+#include "check_test_util.h"
+#include "fake_main_view.h"
+#include "support/search_site.h"
+
+namespace vorlane::check {
+namespace {
+
+using test::FakeMainView;
+using test::Utf8;
+using vorlane::test::SearchCatalogue;
+using vorlane::test::SearchSite;
+using vorlane::test::SiteMode;
+
+std::string ExpectedReport(const vorlane::test::CatalogueEntry& entry) {
+  if (entry.kind == vorlane::test::PageKind::kFoundWithoutCount)
+    return "正在查询...\r\n查询失败，请检查网络后重试\r\n";
+  if (!entry.indexed) return "正在查询...\r\n真遗憾...这个宝贝木有被收录哦\r\n";
+  std::string report =
+      "正在查询...\r\n恭喜您！这个宝贝已经被收录了\r\n宝贝个数：" + std::to_string(entry.count);
+  if (entry.count > 1) report += " [建议您进行精准核对哦]";
+  return report;
+}
+
+class CheckAgainstSiteTest : public ::testing::Test {
+ protected:
+  std::string SingleCheckReport(std::string_view titleGbk) {
+    view.texts[Control::编辑框_标题] = Text(titleGbk);
+    SingleCheck(context).OnQueryClicked();
+    view.DrainPosted();
+    return Utf8(view.texts[Control::编辑框_显示]);
+  }
+
+  SearchSite site;
+  FakeMainView view;
+  CheckContext context{view, site.host()};
+};
+
+TEST_F(CheckAgainstSiteTest, SingleCheckReportsEveryCatalogueTitleAsItsPageSays) {
+  for (const auto& entry : SearchCatalogue()) {
+    EXPECT_EQ(SingleCheckReport(entry.gbk), ExpectedReport(entry)) << entry.utf8;
+  }
+  // A title the site does not know is not found.
+  EXPECT_EQ(SingleCheckReport("zz-unknown"), "正在查询...\r\n真遗憾...这个宝贝木有被收录哦\r\n");
+}
+
+TEST_F(CheckAgainstSiteTest, SingleCheckAsksForTheEscapedTitleOnce) {
+  SingleCheckReport(vorlane::test::kDressGbk);
+  auto requests = site.requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].method, "GET");
+  EXPECT_EQ(requests[0].target, "/book/search/" + vorlane::test::PercentEncodeAll(vorlane::test::kDressUtf8));
+}
+
+TEST_F(CheckAgainstSiteTest, ErrorStatusesAndUnreachableSitesAreFailedChecks) {
+  for (SiteMode mode : {SiteMode::kNotFound404, SiteMode::kServerError500}) {
+    site.SetMode(mode);
+    EXPECT_EQ(SingleCheckReport(vorlane::test::kDressGbk), "正在查询...\r\n查询失败，请检查网络后重试\r\n");
+  }
+  site.server().Stop();
+  EXPECT_EQ(SingleCheckReport(vorlane::test::kDressGbk), "正在查询...\r\n查询失败，请检查网络后重试\r\n");
+}
+
+TEST_F(CheckAgainstSiteTest, PageWithANulByteBeforeTheMarkersIsCutThereAndFails) {
+  site.SetMode(SiteMode::kNulByte);
+  EXPECT_EQ(SingleCheckReport(vorlane::test::kDressGbk), "正在查询...\r\n查询失败，请检查网络后重试\r\n");
+}
+
+TEST_F(CheckAgainstSiteTest, RedirectedSearchIsJudgedOnTheFinalPage) {
+  site.SetMode(SiteMode::kRedirect);
+  EXPECT_EQ(SingleCheckReport(vorlane::test::kTShirtGbk),
+            "正在查询...\r\n恭喜您！这个宝贝已经被收录了\r\n宝贝个数：2 [建议您进行精准核对哦]");
+}
+
+// Many row checks at once on real threads, their verdicts handed to the window's
+// thread: ThreadSanitizer watches this one.
+TEST_F(CheckAgainstSiteTest, ConcurrentRowChecksLandInTheirOwnRows) {
+  view.workers = FakeMainView::Workers::kThreads;
+  ProductList list;
+  ProductListController rows(context, list);
+  const auto& catalogue = SearchCatalogue();
+  std::vector<Text> titles;
+  constexpr int kRows = 48;
+  for (int i = 0; i < kRows; ++i)
+    titles.emplace_back(catalogue[static_cast<size_t>(i) % catalogue.size()].gbk);
+  list.Replace(titles);
+  for (int row = 1; row <= kRows; ++row) rows.CheckRow(row);
+  view.JoinWorkers();
+  int unindexed = 0, failed = 0;
+  for (int i = 0; i < kRows; ++i) {
+    const auto& entry = catalogue[static_cast<size_t>(i) % catalogue.size()];
+    const std::string status = Utf8(list.cell(i, kColumnStatus));
+    if (entry.kind == vorlane::test::PageKind::kFoundWithoutCount) {
+      EXPECT_EQ(status, "查询失败") << i;
+      ++failed;
+    } else if (entry.indexed) {
+      EXPECT_EQ(status, "已收录") << i;
+      EXPECT_EQ(Utf8(list.cell(i, kColumnCount)), entry.countText) << i;
+    } else {
+      EXPECT_EQ(status, "未收录") << i;
+      ++unindexed;
+    }
+  }
+  EXPECT_EQ(list.unindexedCount, unindexed);
+  EXPECT_EQ(list.failedCount, failed);
+  EXPECT_EQ(site.requests().size(), static_cast<size_t>(kRows));
+}
+
+}  // namespace
+}  // namespace vorlane::check
