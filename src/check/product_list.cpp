@@ -1,6 +1,7 @@
 #include "check/product_list.h"
 
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -64,23 +65,26 @@ Text FormatCheckTime(const LocalDateTime& t) {
 
 std::vector<Text> SplitTitleLines(std::string_view text) {
   std::vector<Text> lines;
-  size_t line_start = 0;
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    if (byte >= 0x80) {
-      i += 2;  // a double-byte character, even when its second byte is CR
-      continue;
-    }
-    if (byte == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-      lines.emplace_back(text.substr(line_start, i - line_start));
-      i += 2;
-      line_start = i;
-      continue;
-    }
-    ++i;
+  const char* const begin = text.data();
+  const char* const end = begin + text.size();
+  const char* line = begin;
+  const char* scan = begin;
+  while (scan < end) {
+    const auto* cr = static_cast<const char*>(std::memchr(scan, '\r', static_cast<size_t>(end - scan)));
+    if (cr == nullptr || cr + 1 >= end) break;
+    scan = cr + 1;
+    if (cr[1] != '\n') continue;
+    // A byte below 0x80 always ends a character, so the run of lead-range bytes just
+    // before the CR tells whether the CR is the second byte of a character: it is
+    // when that run is odd.
+    const char* run = cr;
+    while (run > line && static_cast<unsigned char>(run[-1]) >= 0x80) --run;
+    if ((cr - run) % 2 != 0) continue;
+    lines.emplace_back(line, static_cast<size_t>(cr - line));
+    line = cr + 2;
+    scan = line;
   }
-  if (line_start < text.size()) lines.emplace_back(text.substr(line_start));
+  if (line < end) lines.emplace_back(line, static_cast<size_t>(end - line));
   return lines;
 }
 
@@ -112,6 +116,15 @@ TitlesFile ReadTitlesFile(const Text& path) {
   // Read in pieces rather than trusting a size taken beforehand: the file may
   // change under us, and the cap must hold whatever happens.
   Text data;
+  if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+    const long size = std::ftell(file.get());
+    if (size > kMaxTitlesFileBytes) {
+      result.error = TitlesFileError::kTooLarge;
+      return result;
+    }
+    if (size > 0) data.reserve(static_cast<size_t>(size));
+    std::rewind(file.get());
+  }
   char buf[64 * 1024];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, file.get())) > 0) {

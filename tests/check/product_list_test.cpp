@@ -113,6 +113,29 @@ TEST(ReadTitlesFile, MissingOrOversizedFilesAreErrorsNotEmptyLists) {
   EXPECT_EQ(ReadTitlesFile(dir.Write("big.txt", big)).error, TitlesFileError::kTooLarge);
 }
 
+TEST(ReadTitlesFile, BinaryJunkAndHugeLinesGiveWholeLines) {
+  TempDir dir;
+  std::string junk;
+  unsigned seed = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    seed = seed * 1103515245 + 12345;
+    char c = static_cast<char>(seed >> 16);
+    junk += (c == 0 || c == 0x1A) ? 'x' : c;  // keep the whole file as text
+  }
+  TitlesFile file = ReadTitlesFile(dir.Write("junk.bin", junk));
+  ASSERT_EQ(file.error, TitlesFileError::kNone);
+  size_t total = 0;
+  for (const Text& line : file.lines) total += line.size() + 2;
+  // Every byte is in a line but the CR LF pairs that separated them.
+  EXPECT_GE(total, junk.size());
+  EXPECT_LE(total, junk.size() + 2);
+
+  std::string longLine(1 << 20, 'a');
+  file = ReadTitlesFile(dir.Write("long.txt", longLine + "\r\n" + longLine));
+  ASSERT_EQ(file.lines.size(), 2u);
+  EXPECT_EQ(file.lines[1].size(), longLine.size());
+}
+
 class ProductListTest : public ::testing::Test {
  protected:
   void Import(const std::string& bytes) {
