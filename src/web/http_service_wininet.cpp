@@ -1,0 +1,156 @@
+// The HTTP service on Windows: WinINet, which keeps the process-wide cookie store
+// and cache and follows redirects itself.
+#include <windows.h>
+#include <wininet.h>
+
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "web/http_service.h"
+
+namespace vorlane::web {
+
+namespace {
+
+constexpr DWORD kHeaderBuffer = 2048;
+
+// Closes the HINTERNET it holds when it goes out of scope.
+class InternetHandle {
+ public:
+  InternetHandle() = default;
+  InternetHandle(const InternetHandle&) = delete;
+  InternetHandle& operator=(const InternetHandle&) = delete;
+  ~InternetHandle() { reset(); }
+
+  HINTERNET get() const { return handle_; }
+  explicit operator bool() const { return handle_ != nullptr; }
+  void reset(HINTERNET handle = nullptr) {
+    if (handle_) ::InternetCloseHandle(handle_);
+    handle_ = handle;
+  }
+
+ private:
+  HINTERNET handle_ = nullptr;
+};
+
+std::mutex timeouts_mutex;
+std::optional<ServiceTimeouts> timeouts_override;
+
+void ApplyTimeouts(HINTERNET internet) {
+  std::optional<ServiceTimeouts> timeouts;
+  {
+    std::lock_guard lock(timeouts_mutex);
+    timeouts = timeouts_override;
+  }
+  if (!timeouts) return;
+  DWORD connect = static_cast<DWORD>(timeouts->connect.count());
+  DWORD receive = static_cast<DWORD>(timeouts->receive.count());
+  ::InternetSetOptionA(internet, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
+  ::InternetSetOptionA(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
+  ::InternetSetOptionA(internet, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof receive);
+}
+
+}  // namespace
+
+void SetServiceTimeouts(const ServiceTimeouts& timeouts) {
+  std::lock_guard lock(timeouts_mutex);
+  timeouts_override = timeouts;
+}
+
+struct HttpSession::Impl {
+  InternetHandle internet;
+  InternetHandle connection;
+  InternetHandle request;
+};
+
+HttpSession::HttpSession() : impl_(std::make_unique<Impl>()) {}
+
+HttpSession::~HttpSession() {
+  Close();
+}
+
+bool HttpSession::Open(std::string_view agent, std::string_view proxy) {
+  const std::string agentText(agent);
+  if (proxy.empty()) {
+    impl_->internet.reset(::InternetOpenA(agentText.c_str(), INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+  } else {
+    const std::string proxyList = "http=" + std::string(proxy);
+    impl_->internet.reset(
+        ::InternetOpenA(agentText.c_str(), INTERNET_OPEN_TYPE_PROXY, proxyList.c_str(), "", 0));
+  }
+  if (!impl_->internet) return false;
+  ApplyTimeouts(impl_->internet.get());
+  return true;
+}
+
+bool HttpSession::Connect(std::string_view host, int port) {
+  const std::string hostText(host);
+  impl_->connection.reset(::InternetConnectA(impl_->internet.get(), hostText.c_str(),
+                                             static_cast<INTERNET_PORT>(port), nullptr, nullptr,
+                                             INTERNET_SERVICE_HTTP, 0, 0));
+  return static_cast<bool>(impl_->connection);
+}
+
+bool HttpSession::OpenRequest(std::string_view verb, std::string_view path, bool secure) {
+  const std::string verbText(verb);
+  const std::string pathText(path);
+  DWORD flags = INTERNET_FLAG_RELOAD | (secure ? INTERNET_FLAG_SECURE : 0);
+  impl_->request.reset(::HttpOpenRequestA(impl_->connection.get(), verbText.c_str(), pathText.c_str(),
+                                          "HTTP/1.1", nullptr, nullptr, flags, 0));
+  return static_cast<bool>(impl_->request);
+}
+
+void HttpSession::Send(std::string_view headers, std::string_view body) {
+  // The service reads the optional data only; it takes a non-const pointer anyway.
+  void* data = body.empty() ? nullptr : const_cast<char*>(body.data());
+  ::HttpSendRequestA(impl_->request.get(), headers.empty() ? nullptr : headers.data(),
+                     static_cast<DWORD>(headers.size()), data, static_cast<DWORD>(body.size()));
+}
+
+size_t HttpSession::Read(char* buffer, size_t size) {
+  DWORD got = 0;
+  if (!::InternetReadFile(impl_->request.get(), buffer, static_cast<DWORD>(size), &got)) return 0;
+  return got;
+}
+
+Text HttpSession::RawHeaders() {
+  // A block that does not fit is asked for again with the size the service names,
+  // rather than left as an unfilled buffer.
+  DWORD length = kHeaderBuffer;
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::string buffer(length, '\0');
+    if (::HttpQueryInfoA(impl_->request.get(), HTTP_QUERY_RAW_HEADERS_CRLF, buffer.data(), &length,
+                         nullptr)) {
+      buffer.resize(length);
+      return buffer;
+    }
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER) break;
+  }
+  return {};
+}
+
+int HttpSession::StatusCode() {
+  DWORD status = 0;
+  DWORD length = sizeof status;
+  if (!::HttpQueryInfoA(impl_->request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                        &length, nullptr)) {
+    return 0;
+  }
+  return static_cast<int>(status);
+}
+
+void HttpSession::Close() {
+  impl_->request.reset();
+  impl_->connection.reset();
+  impl_->internet.reset();
+}
+
+void StoreCookie(std::string_view url, std::string_view name, std::string_view data) {
+  const std::string urlText(url);
+  const std::string nameText(name);
+  const std::string dataText(data);
+  ::InternetSetCookieA(urlText.c_str(), nameText.c_str(), dataText.c_str());
+}
+
+}  // namespace vorlane::web

@@ -1,0 +1,105 @@
+#include "web/web_visit.h"
+
+#include <utility>
+
+#include "text/codepage.h"
+#include "text/gbk_text.h"
+#include "text/message_pump.h"
+#include "text/url_parts.h"
+#include "web/cookie_capture.h"
+#include "web/http_service.h"
+#include "web/notice_box.h"
+#include "web/request_headers.h"
+#include "web/service_address.h"
+
+namespace vorlane {
+
+namespace {
+
+constexpr size_t kReadChunk = 1024;
+
+// 【网页_访问】命令的第二个【访问方式】参数有误,请返回修改
+constexpr std::string_view kWrongMethodNotice =
+    "\xA1\xBE\xCD\xF8\xD2\xB3_"
+    "\xB7\xC3\xCE\xCA\xA1\xBF\xC3\xFC\xC1\xEE\xB5\xC4\xB5\xDA\xB6\xFE\xB8\xF6\xA1\xBE\xB7"
+    "\xC3\xCE\xCA\xB7\xBD\xCA\xBD\xA1\xBF\xB2\xCE\xCA\xFD\xD3\xD0\xCE\xF3,"
+    "\xC7\xEB\xB7\xB5\xBB\xD8\xD0\xDE\xB8\xC4";
+
+Bytes ConvertBody(Bytes body, int resultEncoding) {
+  switch (resultEncoding) {
+    case kBodyFromUtf8:
+      return Utf8ToGbk(BytesToText(body));
+    case kBodyFromBig5:
+      return ToSimplifiedChinese(Big5ToGbk(BytesToText(body)));
+    default:
+      return body;
+  }
+}
+
+}  // namespace
+
+VisitResult VisitPage(Text& url, int 访问方式, std::string_view proxy, Text* extraHeaders,
+                      std::string_view postData, std::string_view cookies, int resultEncoding,
+                      Text* responseHeaders) {
+  url = TrimBoth(url);
+
+  std::string_view verb;
+  if (访问方式 == kVisitGet) {
+    verb = "GET";
+  } else if (访问方式 == kVisitPost) {
+    verb = "POST";
+  } else {
+    NoticeBox(kWrongMethodNotice);
+    return {};
+  }
+  const bool post = 访问方式 == kVisitPost;
+
+  url = web::CompleteScheme(url);
+  const Text host = UrlHost(url);
+  const Text path = web::RequestPath(UrlPath(url));
+  const int port = web::ServicePort(url);
+  const bool secure = web::IsSecureAddress(url);
+
+  web::HttpSession session;
+  if (!session.Open(web::kUserAgent, RemoveSpaces(proxy).empty() ? std::string_view() : proxy)) return {};
+  // A port the service cannot even represent must not wrap round to another one.
+  if (port < 0 || port > 65535 || !session.Connect(host, port)) return {};
+  if (!session.OpenRequest(verb, path, secure)) return {};
+
+  Text block = extraHeaders ? *extraHeaders : Text();
+  web::AddStandardHeaders(block, url);
+  web::AddMethodHeaders(block, post, postData, cookies);
+  if (extraHeaders) *extraHeaders = block;
+  session.Send(block, post ? postData : std::string_view());
+
+  Bytes body;
+  char chunk[kReadChunk];
+  for (;;) {
+    PumpPendingMessages();
+    size_t got = session.Read(chunk, sizeof chunk);
+    if (got == 0) break;
+    body.append(chunk, got);
+  }
+
+  const int status = session.StatusCode();
+  const Text headers = status != 0 ? BytesToText(session.RawHeaders()) : Text();
+  session.Close();
+  if (responseHeaders) *responseHeaders = headers;
+
+  Text cookieUrl(web::kHttpScheme);
+  cookieUrl += host;
+  for (const web::CapturedCookie& cookie : web::CaptureCookies(headers)) {
+    web::StoreCookie(cookieUrl, cookie.name, cookie.data);
+  }
+
+  return {ConvertBody(std::move(body), resultEncoding), status};
+}
+
+Bytes 网页_访问(Text& url, int 访问方式, std::string_view proxy, Text* extraHeaders,
+                std::string_view postData, std::string_view cookies, int resultEncoding,
+                Text* responseHeaders) {
+  return VisitPage(url, 访问方式, proxy, extraHeaders, postData, cookies, resultEncoding, responseHeaders)
+      .body;
+}
+
+}  // namespace vorlane
