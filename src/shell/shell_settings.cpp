@@ -1,0 +1,32 @@
+#include "shell/shell_settings.h"
+
+#include "text/gbk_text.h"
+
+namespace vorlane::shell {
+
+ShellSettings ShellSettings::From(const AppConfig& config) {
+  ShellSettings s;
+  s.siteHost = config.Get("site", "host");
+  s.siteName = config.Get("site", "name");
+  s.otherSiteName = config.Get("maker", "other_site_name");
+  s.homeUrl = config.Get("maker", "home_url");
+  s.tutorialUrl = config.Get("maker", "tutorial_url");
+  s.helpUrl = config.Get("maker", "help_url");
+  s.siteToolsUrl = config.Get("maker", "site_tools_url");
+  s.otherSiteToolsUrl = config.Get("maker", "other_site_tools_url");
+  s.chatUrls = {config.Get("maker", "chat1_url"), config.Get("maker", "chat2_url"),
+                config.Get("maker", "chat3_url")};
+  s.browser1Url = config.Get("maker", "hidden_page1_url");
+  s.browser2Url = config.Get("maker", "hidden_page2_url");
+  s.otherToolCaption = config.Get("maker", "other_tool_caption");
+  s.familyLine = config.Get("maker", "family_line");
+  s.addressLine = config.Get("maker", "address_line");
+  s.contactText = config.Get("maker", "contact_text");
+  s.readyText = config.Get("maker", "ready_text");
+  s.noticeText = config.Get("maker", "notice_text");
+  // Absent or not a number: nothing newer is announced.
+  s.latestVersion = ToInteger(TrimBoth(config.Get("update", "latest_version")));
+  return s;
+}
+
+}  // namespace vorlane::shell

@@ -1,0 +1,42 @@
+// The configuration values the shell uses, read once from the build's
+// configuration. All texts are GBK.
+#pragma once
+
+#include <array>
+
+#include "shell/app_config.h"
+
+namespace vorlane::shell {
+
+struct ShellSettings {
+  Text siteHost;                 // host[:port] of the site's search
+  Text siteName;                 // the site, in the second tray-menu entry and the banner
+  Text otherSiteName;            // the other shopping site, in the first entry and the banner
+  Text homeUrl;                  // the maker's home page (tray double click)
+  Text tutorialUrl;              // the usage tutorial (both hyperlinks, tray entry 3)
+  Text helpUrl;                  // the help and news page of the help tab
+  Text siteToolsUrl;             // forum of tools for the site (tray entry 2, right banner half)
+  Text otherSiteToolsUrl;        // forum of tools for the other site (tray entry 1, left half)
+  std::array<Text, 3> chatUrls;  // customer-service chats
+  Text browser1Url;              // pages of the two boxes placed outside the window
+  Text browser2Url;
+  Text otherToolCaption;  // 标签3, ends in "-->>"
+  Text familyLine;        // first line of the tray tip
+  Text addressLine;       // the maker's web address line (tip and balloon)
+  Text contactText;       // customer-service contact shown in the title
+  Text readyText;         // status part 0 after loading
+  Text noticeText;        // status part 1 after loading
+  // The latest version the configuration announces; 0 when it announces none.
+  int latestVersion = 0;
+
+  static ShellSettings From(const AppConfig& config);
+};
+
+// Versions from this number on are newer than this build.
+inline constexpr int kFirstNewerVersion = 111;
+
+inline bool UpdateAnnounced(const ShellSettings& settings) {
+  return settings.latestVersion >= kFirstNewerVersion;
+}
+
+}  // namespace vorlane::shell
