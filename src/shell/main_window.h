@@ -1,0 +1,154 @@
+// The program's main window: the tab control with its two pages, the status bar,
+// the two pop-up menus and the notification-area icon, wired to the handlers of
+// the checks. All program-wide state of the window lives in this object, which is
+// made before the window and outlives it.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <map>
+
+#include "check/monitor.h"
+#include "check/product_list_controller.h"
+#include "check/single_check.h"
+#include "shell/app_config.h"
+#include "shell/app_texts.h"
+#include "shell/main_window_layout.h"
+#include "shell/scoped_win.h"
+#include "shell/tray_icon.h"
+#include "shell/ui_task.h"
+#include "shell/win32_main_view.h"
+
+namespace vorlane::shell {
+
+enum class TimerId : UINT_PTR {
+  时钟_监测间隔 = 1,  // the monitoring countdown
+  时钟_网站配置 = 2,  // the one-shot loading step
+};
+
+// Commands of the two pop-up menus.
+enum class MenuCommand : WORD {
+  精准核对 = 2001,    // 右键菜单
+  其他站软件 = 2101,  // 托盘菜单, in order
+  本站软件,
+  使用帮助,
+  退出,
+};
+
+struct MainWindowOptions {
+  AppConfig config = AppConfig::Defaults();
+  // The registered "TaskbarCreated" message; 0 registers it here.
+  UINT TaskbarCreatedMessage = 0;
+  // How the tray icon reaches the shell; Shell_NotifyIconW when empty.
+  TrayIcon::NotifyFunction notify;
+  // How the checks fetch a result page; the web visit when empty.
+  check::PageFetcher fetch;
+  // The loading step found a newer version announced: true when the update took
+  // over, which leaves the panel locked. Without it the panel is unlocked.
+  std::function<bool(HWND owner, const ShellSettings& settings)> startUpdate;
+  // The window's very last message; the program ends here.
+  std::function<void()> onDestroyed;
+};
+
+class MainWindow {
+ public:
+  explicit MainWindow(MainWindowOptions options);
+  ~MainWindow();
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  // Creates the window, runs its created handler and shows it. False when the
+  // window could not be made (no display).
+  bool Create(HINSTANCE instance);
+
+  HWND hwnd() const { return hwnd_; }
+  HWND control(ControlId id) const;
+  HMENU listMenu() const { return 右键菜单.get(); }
+  HMENU trayMenu() const { return 托盘菜单.get(); }
+  Win32MainView& view() { return view_; }
+  check::ProductList& products() { return products_; }
+  check::ProductListController& listController() { return listController_; }
+  check::Monitor& monitor() { return monitor_; }
+  const AppTexts& appTexts() const { return texts_; }
+  const ShellSettings& settings() const { return settings_; }
+  bool panelUnlocked() const { return panelUnlocked_; }
+
+  // For the view: the window's services on its own thread.
+  void SetTimerPeriod(TimerId timer, unsigned milliseconds);
+  void RunLater(std::int64_t microseconds, std::function<void()> task);
+  void PopupListMenu();
+  const Text& fileDialogFolder() const { return fileDialogFolder_; }
+
+  // The tray icon's mouse messages (WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN).
+  void TrayEventHandler(UINT mouseMessage);
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  // main_window_controls.cpp
+  bool CreateControls();
+  HWND CreateControl(const ControlSpec& spec, HWND parent, int offsetY);
+  void CreateFonts();
+  void CreateMenus();
+  void LoadIcons();
+  void ShowPage(int page);
+
+  // main_window_startup.cpp
+  void OnCreated();
+  void OnLoadingStep();
+
+  // main_window_commands.cpp
+  void OnCommand(WORD id, WORD code);
+  void OnMenuCommand(MenuCommand command);
+  bool OnControlColour(HDC dc, HWND control, LRESULT& brush);
+
+  // main_window_list.cpp
+  LRESULT OnNotify(const NMHDR& header);
+  LRESULT OnListCustomDraw(LPARAM lParam);
+  void OnListDisplayInfo(LPARAM lParam);
+
+  // main_window_tray.cpp
+  void OnMinimised();
+  void BringBackFromTray();
+  void PopupTrayMenu();
+
+  void OnTimer(UINT_PTR id);
+  void OnDestroy();
+
+  MainWindowOptions options_;
+  ShellSettings settings_;
+  AppTexts texts_;
+  UINT taskbarCreatedMessage_;
+
+  // Program-wide state of the checks.
+  check::ProductList products_;
+  UiTaskChannel tasks_;
+  Win32MainView view_;
+  check::CheckContext context_;
+  check::SingleCheck single_;
+  check::ProductListController listController_;
+  check::Monitor monitor_;
+  TrayIcon tray_;
+
+  HWND hwnd_ = nullptr;
+  HINSTANCE instance_ = nullptr;
+  std::array<HWND, kControlCount> controls_{};
+  UniqueFont defaultFont_;
+  UniqueFont boldFont_;
+  UniqueFont linkFont_;
+  UniqueIcon smallIcon_;
+  UniqueIcon bigIcon_;
+  UniqueMenu 右键菜单;
+  UniqueMenu 托盘菜单;
+  std::map<UINT_PTR, std::function<void()>> laterTasks_;
+  UINT_PTR nextLaterTimer_ = 100;
+  Text fileDialogFolder_;
+  HWND lastFocus_ = nullptr;
+  bool panelUnlocked_ = false;
+  double scale_ = 1.0;  // system DPI / 96
+};
+
+}  // namespace vorlane::shell

@@ -1,0 +1,228 @@
+// Building the window's controls, fonts, icons and menus from the layout table.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cmath>
+
+#include "shell/control_classes.h"
+#include "shell/main_window.h"
+#include "shell/shell_texts.h"
+#include "shell/wide_text.h"
+
+namespace vorlane::shell {
+namespace {
+
+constexpr int kIconResource = 1;
+constexpr wchar_t kBoldFace[] = L"\u5FAE\u8F6F\u96C5\u9ED1";  // 微软雅黑 (Microsoft YaHei)
+
+struct ClassAndStyle {
+  const wchar_t* className;
+  DWORD style;
+  DWORD exStyle;
+};
+
+ClassAndStyle ClassFor(ControlKind kind) {
+  constexpr DWORD kTab = WS_TABSTOP;
+  switch (kind) {
+    case ControlKind::kLabel:
+      // One line each: a caption longer than its label is cut, not wrapped out of sight.
+      return {L"STATIC", SS_LEFTNOWORDWRAP, 0};
+    case ControlKind::kEdit:
+      return {L"EDIT", ES_AUTOHSCROLL | kTab, WS_EX_CLIENTEDGE};
+    case ControlKind::kMultiLineEdit:
+      return {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN | kTab, WS_EX_CLIENTEDGE};
+    case ControlKind::kReadOnlyEdit:
+      return {L"EDIT", ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY | kTab, WS_EX_CLIENTEDGE};
+    case ControlKind::kButton:
+      return {L"BUTTON", BS_PUSHBUTTON | kTab, 0};
+    case ControlKind::kRadioFirst:
+      return {L"BUTTON", BS_AUTORADIOBUTTON | kTab, 0};
+    case ControlKind::kRadio:
+      return {L"BUTTON", BS_AUTORADIOBUTTON, 0};
+    case ControlKind::kListView:
+      return {WC_LISTVIEWW, LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | LVS_SINGLESEL | kTab,
+              WS_EX_CLIENTEDGE};
+    case ControlKind::kImageButton:
+      return {kClickAreaClass, kClickAreaPicture, 0};
+    case ControlKind::kHyperlink:
+      return {L"STATIC", SS_LEFTNOWORDWRAP | SS_NOTIFY, 0};
+    case ControlKind::kPicture:
+      return {kBannerClass, 0, 0};
+    case ControlKind::kHotspot:
+      return {kClickAreaClass, kClickAreaOnPress, WS_EX_TRANSPARENT};
+    case ControlKind::kWebBox:
+      return {kWebBoxClass, 0, WS_EX_CLIENTEDGE};
+  }
+  return {L"STATIC", 0, 0};
+}
+
+}  // namespace
+
+void MainWindow::CreateFonts() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  LOGFONTW base{};
+  if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    base = metrics.lfMessageFont;
+  } else {
+    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof base, &base);
+  }
+  defaultFont_ = UniqueFont(::CreateFontIndirectW(&base));
+  LOGFONTW link = base;
+  link.lfUnderline = TRUE;
+  linkFont_ = UniqueFont(::CreateFontIndirectW(&link));
+  boldFont_ = UniqueFont(::CreateFontW(-static_cast<int>(std::lround(12 * scale_)), 0, 0, 0, FW_BOLD, FALSE,
+                                       FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kBoldFace));
+}
+
+void MainWindow::LoadIcons() {
+  smallIcon_ = UniqueIcon(
+      static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                      ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
+  bigIcon_ = UniqueIcon(
+      static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                      ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
+  ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
+  ::SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.get()));
+}
+
+void MainWindow::CreateMenus() {
+  右键菜单 = UniqueMenu(::CreatePopupMenu());
+  ::AppendMenuW(右键菜单.get(), MF_STRING, static_cast<UINT_PTR>(MenuCommand::精准核对),
+                Wide(texts::kPreciseMenu).c_str());
+  托盘菜单 = UniqueMenu(::CreatePopupMenu());
+  const std::pair<MenuCommand, Text> entries[] = {
+      {MenuCommand::其他站软件, OtherSiteToolsCaption(settings_)},
+      {MenuCommand::本站软件, SiteToolsCaption(settings_)},
+      {MenuCommand::使用帮助, texts::kUsageHelp},
+      {MenuCommand::退出, texts::kExit},
+  };
+  for (const auto& [command, caption] : entries) {
+    ::AppendMenuW(托盘菜单.get(), MF_STRING, static_cast<UINT_PTR>(command), Wide(caption).c_str());
+  }
+}
+
+HWND MainWindow::CreateControl(const ControlSpec& spec, HWND parent, int offsetY) {
+  const ClassAndStyle cs = ClassFor(spec.kind);
+  DWORD style = WS_CHILD | WS_VISIBLE | cs.style;
+  // Each control but the second radio button starts a group, so the two radio
+  // buttons form one group of their own.
+  if (spec.kind != ControlKind::kRadio) style |= WS_GROUP;
+  WebBoxContent content;
+  void* param = nullptr;
+  if (spec.kind == ControlKind::kWebBox) {
+    if (spec.id == ControlId::超文本浏览框3) {
+      content = {Wide(texts::kHelpLines), Wide(settings_.helpUrl)};
+    } else {
+      content = {{},
+                 Wide(spec.id == ControlId::超文本浏览框1 ? settings_.browser1Url : settings_.browser2Url)};
+    }
+    param = &content;
+  }
+  const Text caption = spec.caption != nullptr ? Text(spec.caption) : Text();
+  auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
+  return ::CreateWindowExW(cs.exStyle, cs.className, Wide(caption).c_str(), style, scaled(spec.x),
+                           scaled(spec.y + offsetY), scaled(spec.width), scaled(spec.height), parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, param);
+}
+
+bool MainWindow::CreateControls() {
+  auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
+  auto slot = [this](ControlId id) -> HWND& {
+    return controls_[static_cast<size_t>(static_cast<int>(id) - kFirstControlId)];
+  };
+  auto menuId = [](ControlId id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); };
+
+  CreateFonts();
+  LoadIcons();
+
+  HWND status = ::CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                                  menuId(ControlId::状态条1), instance_, nullptr);
+  slot(ControlId::状态条1) = status;
+  const int parts[2] = {scaled(kStatusPart0Width), scaled(kStatusPart0Width + kStatusPart1Width)};
+  ::SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+
+  // Disabled until the loading step has run: nothing inside reacts before.
+  HWND tab = ::CreateWindowExW(WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
+                               WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_DISABLED | WS_TABSTOP | WS_GROUP,
+                               scaled(kTabX), scaled(kTabY), scaled(kTabWidth), scaled(kTabHeight), hwnd_,
+                               menuId(ControlId::选择夹1), instance_, nullptr);
+  slot(ControlId::选择夹1) = tab;
+  if (status == nullptr || tab == nullptr) return false;
+  const Text pageTitles[2] = {kPageOperationTitle, kPageHelpTitle};
+  for (int i = 0; i < 2; ++i) {
+    std::wstring title = Wide(pageTitles[i]);
+    TCITEMW item{};
+    item.mask = TCIF_TEXT;
+    item.pszText = title.data();
+    ::SendMessageW(tab, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
+  }
+  const ControlId pageIds[2] = {ControlId::页_操作面板, ControlId::页_使用帮助};
+  for (int i = 0; i < 2; ++i) {
+    slot(pageIds[i]) =
+        ::CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0,
+                          scaled(kTabHeaderHeight), scaled(kTabWidth), scaled(kTabHeight - kTabHeaderHeight),
+                          tab, menuId(pageIds[i]), instance_, nullptr);
+    if (slot(pageIds[i]) == nullptr) return false;
+  }
+
+  for (const ControlSpec& spec : MainWindowControls()) {
+    HWND parent = hwnd_;
+    int offsetY = 0;
+    switch (spec.parent) {
+      case ControlParent::kWindow:
+        break;
+      case ControlParent::kOperationPage:
+        parent = control(ControlId::页_操作面板);
+        offsetY = -kTabHeaderHeight;
+        break;
+      case ControlParent::kHelpPage:
+        parent = control(ControlId::页_使用帮助);
+        offsetY = -kTabHeaderHeight;
+        break;
+      case ControlParent::kPicture:
+        parent = control(ControlId::图片框2);
+        break;
+    }
+    HWND made = CreateControl(spec, parent, offsetY);
+    if (made == nullptr) return false;
+    slot(spec.id) = made;
+    HFONT font = spec.font == ControlFont::kBold        ? boldFont_.get()
+                 : spec.kind == ControlKind::kHyperlink ? linkFont_.get()
+                                                        : defaultFont_.get();
+    ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  for (HWND window : {status, tab})
+    ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont_.get()), FALSE);
+
+  HWND list = control(ControlId::超级列表框1);
+  ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+  int index = 0;
+  for (const ColumnSpec& column : ProductListColumns()) {
+    std::wstring title = Wide(column.title);
+    LVCOLUMNW lvc{};
+    lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    lvc.pszText = title.data();
+    lvc.cx = scaled(column.width);
+    lvc.iSubItem = index;
+    ::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&lvc));
+    ++index;
+  }
+
+  SetWindowTextGbk(control(ControlId::图片框2),
+                   OtherSiteToolsCaption(settings_) + "\n" + SiteToolsCaption(settings_));
+  SetWindowTextGbk(control(ControlId::标签3), settings_.otherToolCaption);
+  CreateMenus();
+  ShowPage(0);
+  return true;
+}
+
+void MainWindow::ShowPage(int page) {
+  ::ShowWindow(control(ControlId::页_操作面板), page == 0 ? SW_SHOW : SW_HIDE);
+  ::ShowWindow(control(ControlId::页_使用帮助), page == 1 ? SW_SHOW : SW_HIDE);
+}
+
+}  // namespace vorlane::shell

@@ -1,0 +1,80 @@
+// The product list view: its cells come from the product list model as it paints,
+// its status cells are coloured from the colour table, and its mouse events go
+// to the list's handlers.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "shell/main_window.h"
+#include "shell/wide_text.h"
+
+namespace vorlane::shell {
+
+LRESULT MainWindow::OnNotify(const NMHDR& header) {
+  const auto from = static_cast<ControlId>(header.idFrom);
+  if (from == ControlId::选择夹1 && header.code == TCN_SELCHANGE) {
+    ShowPage(static_cast<int>(::SendMessageW(header.hwndFrom, TCM_GETCURSEL, 0, 0)));
+    return 0;
+  }
+  if (from != ControlId::超级列表框1) return 0;
+  switch (header.code) {
+    case LVN_GETDISPINFOW:
+      OnListDisplayInfo(reinterpret_cast<LPARAM>(&header));
+      return 0;
+    case NM_CUSTOMDRAW:
+      return OnListCustomDraw(reinterpret_cast<LPARAM>(&header));
+    case NM_CLICK:
+      if (panelUnlocked_ && reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0) {
+        listController_.OnListItemPicked();
+      }
+      return 0;
+    case NM_RCLICK:
+      if (panelUnlocked_) listController_.OnListRightClick();
+      return 0;
+    default:
+      return 0;
+  }
+}
+
+void MainWindow::OnListDisplayInfo(LPARAM lParam) {
+  LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+  if ((item.mask & LVIF_TEXT) == 0 || item.pszText == nullptr || item.cchTextMax <= 0) return;
+  if (item.iItem < 0 || item.iItem >= products_.count() || item.iSubItem < 0 ||
+      item.iSubItem >= check::kColumns) {
+    item.pszText[0] = L'\0';
+    return;
+  }
+  CopyToField(Wide(products_.cell(item.iItem, item.iSubItem)), item.pszText,
+              static_cast<size_t>(item.cchTextMax));
+}
+
+LRESULT MainWindow::OnListCustomDraw(LPARAM lParam) {
+  auto& draw = *reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
+  switch (draw.nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+      return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT:
+      return CDRF_NOTIFYSUBITEMDRAW;
+    case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+      // Every cell gets its colours set: a cell without an entry must not keep
+      // the colours of the cell drawn before it.
+      const check::ListColours colours =
+          listController_.CellColours(static_cast<int>(draw.nmcd.dwItemSpec), draw.iSubItem);
+      draw.clrText = colours.text;
+      draw.clrTextBk = colours.background;
+      return CDRF_NEWFONT;
+    }
+    default:
+      return CDRF_DODEFAULT;
+  }
+}
+
+void MainWindow::PopupListMenu() {
+  if (hwnd_ == nullptr) return;
+  POINT at;
+  ::GetCursorPos(&at);
+  ::TrackPopupMenu(右键菜单.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_,
+                   nullptr);
+}
+
+}  // namespace vorlane::shell

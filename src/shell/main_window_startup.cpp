@@ -1,0 +1,65 @@
+// The window's created handler and the loading step that unlocks the panel.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <cmath>
+
+#include "shell/main_window.h"
+#include "shell/shell_texts.h"
+#include "shell/wide_text.h"
+
+namespace vorlane::shell {
+namespace {
+constexpr unsigned kLoadingDelayMs = 10;
+}
+
+void MainWindow::OnCreated() {
+  // The windows keep the system's own look (common controls 6 through the
+  // manifest): there is no separate skin to apply first.
+  tray_.TrayInstall(hwnd_, texts_.trayTip);
+  SetWindowTextGbk(hwnd_, texts_.windowTitle);
+
+  std::wstring folder(MAX_PATH, L'\0');
+  const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+  if (length > folder.size()) {
+    folder.assign(length, L'\0');
+    ::GetCurrentDirectoryW(length, folder.data());
+  }
+  folder.resize(folder.find(L'\0') == std::wstring::npos ? folder.size() : folder.find(L'\0'));
+  fileDialogFolder_ = Narrow(folder);
+
+  ::SendMessageW(control(ControlId::单选框_查询全部), BM_SETCHECK, BST_CHECKED, 0);
+  // Inside the still disabled tab control the button cannot take the focus yet;
+  // remembered here, it gets it as soon as the panel is unlocked.
+  lastFocus_ = control(ControlId::按钮_查询);
+  ::SetFocus(lastFocus_);
+  view_.SetStatusText(0, texts::kLoading);
+  view_.SetStatusText(1, texts::kPanelLocked);
+  SetTimerPeriod(TimerId::时钟_网站配置, kLoadingDelayMs);
+}
+
+void MainWindow::OnLoadingStep() {
+  SetTimerPeriod(TimerId::时钟_网站配置, 0);  // runs once
+  if (UpdateAnnounced(settings_) && options_.startUpdate && options_.startUpdate(hwnd_, settings_)) {
+    return;  // the update owns the rest of the run; the panel stays locked
+  }
+  if (hwnd_ == nullptr) return;
+  const int parts[2] = {static_cast<int>(std::lround(kStatusPart0ReadyWidth * scale_)),
+                        static_cast<int>(std::lround((kStatusPart0ReadyWidth + kStatusPart1Width) * scale_))};
+  ::SendMessageW(control(ControlId::状态条1), SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  view_.SetStatusText(0, settings_.readyText);
+  view_.SetStatusText(1, settings_.noticeText);
+  ::EnableWindow(control(ControlId::选择夹1), TRUE);
+  panelUnlocked_ = true;
+  ::SendMessageW(control(ControlId::选择夹1), TCM_SETCURSEL, 0, 0);
+  ShowPage(0);
+  // Only an active window takes the focus now; an inactive one gets it back on
+  // activation (WM_ACTIVATE), without being brought to the front here.
+  if (::GetActiveWindow() == hwnd_ && lastFocus_ != nullptr &&
+      !::IsChild(control(ControlId::选择夹1), ::GetFocus())) {
+    ::SetFocus(lastFocus_);
+  }
+}
+
+}  // namespace vorlane::shell

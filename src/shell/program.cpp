@@ -1,0 +1,52 @@
+// The program's entry: program-wide state, the tray module's and the network's
+// start-up, the main window, then the message loop until the window goes.
+#include <windows.h>
+
+#include <memory>
+
+#include "net/net_globals.h"
+#include "shell/main_window.h"
+#include "shell/message_loop.h"
+#include "shell/wide_text.h"
+
+using namespace vorlane;
+
+namespace {
+
+// The folder of the running program (not the current directory).
+Text ProgramFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return {};
+    if (length < path.size()) {
+      path.resize(length);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  const size_t slash = path.find_last_of(L"\\/");
+  return shell::Narrow(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
+}
+
+// Ends the process from the main window's last message. ExitProcess stops the
+// worker threads (checks still waiting for the site) before anything is released,
+// so no worker ever meets released state; the exit code is 0.
+[[noreturn]] void EndProgram() {
+  ::ExitProcess(0);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  shell::MainWindowOptions options;
+  options.config = shell::AppConfig::Load(ProgramFolder());
+  options.onDestroyed = EndProgram;
+  // The program-wide state (the product list, the monitoring state, the tray
+  // record) comes first; making it also registers "TaskbarCreated" for the tray.
+  // It lives for the whole run: the process ends inside the window's destruction.
+  static shell::MainWindow* const window = new shell::MainWindow(std::move(options));
+  net::ProgramNetStartup().start();
+  if (!window->Create(instance)) return 1;
+  return shell::RunMessageLoop();
+}

@@ -1,0 +1,203 @@
+#include "shell/win32_main_view.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <shellapi.h>
+
+#include <system_error>
+#include <thread>
+
+#include "shell/main_window.h"
+#include "shell/message_loop.h"
+#include "shell/wide_text.h"
+
+namespace vorlane::shell {
+namespace {
+
+ControlId IdOf(check::Control control) {
+  switch (control) {
+    case check::Control::编辑框_标题:
+      return ControlId::编辑框_标题;
+    case check::Control::编辑框_显示:
+      return ControlId::编辑框_显示;
+    case check::Control::标签_提示:
+      return ControlId::标签_提示;
+    case check::Control::编辑框_检索间隔:
+      return ControlId::编辑框_检索间隔;
+    case check::Control::标签_已查询次数:
+      return ControlId::标签_已查询次数;
+    case check::Control::单选框_查询全部:
+      return ControlId::单选框_查询全部;
+    case check::Control::单选框_只查未收录:
+      return ControlId::单选框_只查未收录;
+  }
+  return ControlId::kEnd;
+}
+
+COLORREF Resolve(COLORREF colour, int systemColour) {
+  // CLR_DEFAULT and CLR_NONE: the list draws in the system's colours.
+  return (colour & 0xFF000000) != 0 ? ::GetSysColor(systemColour) : colour;
+}
+
+}  // namespace
+
+Win32MainView::Win32MainView(MainWindow& window, UiTaskChannel& tasks) : window_(window), tasks_(tasks) {}
+
+HWND Win32MainView::Handle(check::Control control) const {
+  return window_.control(IdOf(control));
+}
+
+bool Win32MainView::OnWindowThread() const {
+  return window_.hwnd() != nullptr &&
+         ::GetWindowThreadProcessId(window_.hwnd(), nullptr) == ::GetCurrentThreadId();
+}
+
+Text Win32MainView::GetText(check::Control control) {
+  return WindowTextOf(Handle(control));
+}
+
+void Win32MainView::SetText(check::Control control, const Text& text) {
+  SetWindowTextGbk(Handle(control), text);
+}
+
+void Win32MainView::AppendText(check::Control control, const Text& text) {
+  HWND edit = Handle(control);
+  const int end = ::GetWindowTextLengthW(edit);
+  ::SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(end), static_cast<LPARAM>(end));
+  ::SendMessageW(edit, EM_SCROLLCARET, 0, 0);
+  const std::wstring wide = Wide(text);
+  ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+bool Win32MainView::IsChecked(check::Control control) {
+  return ::SendMessageW(Handle(control), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Win32MainView::Focus(check::Control control) {
+  ::SetFocus(Handle(control));
+}
+
+void Win32MainView::ShowMessage(const Text& text, const Text& caption, unsigned style) {
+  if (messageSink_) {
+    messageSink_(text, caption, style);
+    return;
+  }
+  ::MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(), style);
+}
+
+void Win32MainView::SetStatusText(int section, const Text& text) {
+  const std::wstring wide = Wide(text);
+  ::SendMessageW(window_.control(ControlId::状态条1), SB_SETTEXTW, static_cast<WPARAM>(section),
+                 reinterpret_cast<LPARAM>(wide.c_str()));
+}
+
+void Win32MainView::SetTimerPeriod(check::Timer timer, unsigned milliseconds) {
+  switch (timer) {
+    case check::Timer::时钟_监测间隔:
+      window_.SetTimerPeriod(TimerId::时钟_监测间隔, milliseconds);
+      break;
+  }
+}
+
+void Win32MainView::SetListRowCount(int rows) {
+  HWND list = window_.control(ControlId::超级列表框1);
+  ::SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), LVSICF_NOSCROLL);
+  ::InvalidateRect(list, nullptr, TRUE);
+}
+
+void Win32MainView::RedrawListRows(int first, int last) {
+  ::SendMessageW(window_.control(ControlId::超级列表框1), LVM_REDRAWITEMS, static_cast<WPARAM>(first),
+                 static_cast<LPARAM>(last));
+}
+
+void Win32MainView::EnsureListRowVisible(int row) {
+  ::SendMessageW(window_.control(ControlId::超级列表框1), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+}
+
+int Win32MainView::SelectedListRow() {
+  return static_cast<int>(::SendMessageW(window_.control(ControlId::超级列表框1), LVM_GETNEXTITEM,
+                                         static_cast<WPARAM>(-1), LVNI_SELECTED));
+}
+
+check::ListColours Win32MainView::ListOwnColours() {
+  HWND list = window_.control(ControlId::超级列表框1);
+  return check::ListColours{
+      Resolve(static_cast<COLORREF>(::SendMessageW(list, LVM_GETTEXTCOLOR, 0, 0)), COLOR_WINDOWTEXT),
+      Resolve(static_cast<COLORREF>(::SendMessageW(list, LVM_GETTEXTBKCOLOR, 0, 0)), COLOR_WINDOW)};
+}
+
+void Win32MainView::PopupListMenu() {
+  window_.PopupListMenu();
+}
+
+std::optional<Text> Win32MainView::ChooseFileToOpen() {
+  if (fileChooser_) return fileChooser_();
+  std::wstring folder = Wide(window_.fileDialogFolder());
+  std::wstring path(MAX_PATH * 4, L'\0');
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = window_.hwnd();
+  ofn.lpstrFile = path.data();
+  ofn.nMaxFile = static_cast<DWORD>(path.size());
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  // The current directory stays put: the update keeps its files there.
+  ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
+  path.resize(path.find(L'\0'));
+  return Narrow(path);
+}
+
+void Win32MainView::OpenAddress(const Text& address) {
+  if (addressSink_) {
+    addressSink_(address);
+    return;
+  }
+  ::ShellExecuteW(nullptr, L"open", Wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void Win32MainView::PostToUi(std::function<void()> task) {
+  tasks_.Post(std::move(task));
+}
+
+void Win32MainView::StartWorker(std::function<void()> task) {
+  auto running = runningWorkers_;
+  auto shared = std::make_shared<std::function<void()>>(std::move(task));
+  ++*running;
+  try {
+    std::thread([shared, running]() mutable {
+      (*shared)();
+      shared.reset();  // the task's captures go before the count does
+      --*running;
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the work still gets done, on this thread.
+    (*shared)();
+    --*running;
+  }
+}
+
+void Win32MainView::RunLater(std::int64_t microseconds, std::function<void()> task) {
+  if (OnWindowThread()) {
+    window_.RunLater(microseconds, std::move(task));
+    return;
+  }
+  tasks_.Post([this, microseconds, task = std::move(task)]() mutable {
+    window_.RunLater(microseconds, std::move(task));
+  });
+}
+
+void Win32MainView::DelayWithEvents(std::int64_t microseconds) {
+  shell::DelayWithEvents(microseconds);
+}
+
+void Win32MainView::ProcessPendingMessages() {
+  shell::ProcessPendingMessages();
+}
+
+check::LocalDateTime Win32MainView::LocalNow() {
+  SYSTEMTIME t;
+  ::GetLocalTime(&t);
+  return check::LocalDateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+}  // namespace vorlane::shell
