@@ -1,6 +1,7 @@
 #include "local_server.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace vorlane::test {
@@ -98,13 +99,20 @@ Reply& Reply::KeepOpen() {
   return *this;
 }
 
-LocalServer::LocalServer(Handler handler) : handler_(std::move(handler)) {
+LocalServer::LocalServer(Handler handler, int port) : handler_(std::move(handler)) {
   net::UniqueSocket listener(::socket(AF_INET, SOCK_STREAM, 0));
   if (!listener.valid()) return;
+#ifndef _WIN32
+  if (port != 0) {
+    // A fixed port must be free again at once when a demo is restarted.
+    int reuse = 1;
+    ::setsockopt(listener.get(), SOL_SOCKET, SO_REUSEADDR, &reuse, sizeof reuse);
+  }
+#endif
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  addr.sin_port = 0;
+  addr.sin_port = htons(static_cast<std::uint16_t>(port));
   if (::bind(listener.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) return;
   if (::listen(listener.get(), 64) != 0) return;
   net::SockLen len = sizeof addr;

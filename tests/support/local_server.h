@@ -59,7 +59,8 @@ using Handler = std::function<Reply(const RecordedRequest&)>;
 
 class LocalServer {
  public:
-  explicit LocalServer(Handler handler);
+  // `port` 0 takes any free port (what tests want); a fixed port serves a demo.
+  explicit LocalServer(Handler handler, int port = 0);
   ~LocalServer();
   LocalServer(const LocalServer&) = delete;
   LocalServer& operator=(const LocalServer&) = delete;

@@ -1,0 +1,94 @@
+#include "window_fixture.h"
+
+#include "shell/message_loop.h"
+
+namespace vorlane::shell::test {
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    ProcessPendingMessages();
+  }
+  return true;
+}
+
+void PumpFor(std::chrono::milliseconds duration) {
+  PumpUntil([] { return false; }, duration);
+}
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+RECT PlaceIn(HWND control, HWND reference) {
+  RECT r;
+  ::GetWindowRect(control, &r);
+  ::MapWindowPoints(HWND_DESKTOP, reference, reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
+void WindowTest::Open(std::string_view ini, bool unlock) {
+  options.config = AppConfig::Defaults();
+  options.config.Merge(ini);
+  options.notify = [this](DWORD message, NOTIFYICONDATAW* data) {
+    notifications.push_back({message, *data});
+    return TRUE;
+  };
+  options.onDestroyed = [this] { ++destroyedCalls; };
+  window = std::make_unique<MainWindow>(options);
+  window->view().SetMessageSink([this](const Text& text, const Text& caption, unsigned style) {
+    messages.push_back({text, caption, style});
+  });
+  window->view().SetAddressSink([this](const Text& address) { addresses.push_back(address); });
+  ASSERT_TRUE(window->Create(::GetModuleHandleW(nullptr))) << "no window (is there a display?)";
+  if (unlock) {
+    ASSERT_TRUE(PumpUntil([this] { return window->panelUnlocked(); }));
+  }
+}
+
+void WindowTest::TearDown() {
+  if (!window) return;
+  // Workers hold the view; let them finish before it goes.
+  EXPECT_TRUE(PumpUntil([this] { return window->view().runningWorkers() == 0; }, 30s));
+  window.reset();
+}
+
+void WindowTest::Click(ControlId id) {
+  ::SendMessageW(Control(id), BM_CLICK, 0, 0);
+}
+
+void WindowTest::ClickArea(ControlId id) {
+  ::SendMessageW(Control(id), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  ::SendMessageW(Control(id), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+}
+
+bool WindowTest::FocusSettlesOn(HWND control) {
+  return PumpUntil(
+      [&] {
+        if (::GetActiveWindow() != Hwnd()) ::SetForegroundWindow(Hwnd());
+        return ::GetFocus() == control;
+      },
+      5s);
+}
+
+std::wstring WindowTest::StatusText(int part) {
+  HWND status = Control(ControlId::状态条1);
+  const auto length = LOWORD(::SendMessageW(status, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0));
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  ::SendMessageW(status, SB_GETTEXTW, static_cast<WPARAM>(part), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(length);
+  return text;
+}
+
+int WindowTest::StatusPartRightEdge(int part) {
+  int edges[4] = {};
+  const auto count =
+      ::SendMessageW(Control(ControlId::状态条1), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges));
+  return part < count ? edges[part] : -1;
+}
+
+}  // namespace vorlane::shell::test

@@ -1,0 +1,70 @@
+// Drives the real main window from inside the test program: makes it with a
+// recorded tray, captured message boxes and opened addresses, runs its messages
+// until something has happened, and reads its controls back.
+#pragma once
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "shell/main_window.h"
+
+namespace vorlane::shell::test {
+
+using namespace std::chrono_literals;
+
+// Handles the thread's messages until `done` holds or `timeout` passes; true when done.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 15s);
+// Handles the thread's messages for `duration`.
+void PumpFor(std::chrono::milliseconds duration);
+
+std::wstring TextOf(HWND window);
+// The control's place relative to the client area of `reference`.
+RECT PlaceIn(HWND control, HWND reference);
+
+struct NotifyCall {
+  DWORD message;
+  NOTIFYICONDATAW data;
+};
+
+class WindowTest : public ::testing::Test {
+ protected:
+  // Makes and shows the window with `ini` merged over the shipped configuration;
+  // with `unlock`, also runs messages until the loading step has unlocked the panel.
+  void Open(std::string_view ini = {}, bool unlock = true);
+  void TearDown() override;
+
+  HWND Control(ControlId id) const { return window->control(id); }
+  HWND Hwnd() const { return window->hwnd(); }
+  // Clicks a push button or radio button the way a user's click would.
+  void Click(ControlId id);
+  // Presses and releases the left button on one of the shell's own click areas.
+  void ClickArea(ControlId id);
+  // Whether the keyboard focus is on `control` once the window is active. Other
+  // test programs on the same display may take the activation away meanwhile;
+  // the window is activated again until the focus settles.
+  bool FocusSettlesOn(HWND control);
+  std::wstring StatusText(int part);
+  int StatusPartRightEdge(int part);
+
+  MainWindowOptions options;  // may be adjusted before Open
+  std::unique_ptr<MainWindow> window;
+  std::vector<NotifyCall> notifications;
+  struct Message {
+    Text text, caption;
+    unsigned style;
+  };
+  std::vector<Message> messages;
+  std::vector<Text> addresses;
+  int destroyedCalls = 0;
+};
+
+}  // namespace vorlane::shell::test
