@@ -149,7 +149,9 @@ void HttpSession::Impl::Pump() {
     if (!(completed && dropBody && FollowRedirect())) finished = true;
     return;
   }
-  if (running > 0) curl_multi_poll(multi.get(), nullptr, 0, kPollMilliseconds, nullptr);
+  // Wait for the socket only when this round brought nothing to read.
+  if (running > 0 && pendingAt >= pending.size())
+    curl_multi_poll(multi.get(), nullptr, 0, kPollMilliseconds, nullptr);
 }
 
 bool HttpSession::Impl::FollowRedirect() {

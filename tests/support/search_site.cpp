@@ -43,7 +43,7 @@ std::string Filler(size_t bytes) {
   for (int item = 1; filler.size() < bytes; ++item) {
     const std::string n = std::to_string(item);
     filler += "<li class=\"item\"><a href=\"/item/" + n + "\">精选好物 第" + n +
-              "件 包邮</a><span class=\"price\">¥" + n + ".00</span></li>\n";
+              "件 包邮</a><span class=\"price\">￥" + n + ".00</span></li>\n";
   }
   return filler;
 }
@@ -107,7 +107,9 @@ Reply Answer(const RecordedRequest& request, const SearchSiteOptions& options, S
       break;
     case SiteMode::kLongHeaders:
       for (int i = 0; i < 40; ++i) {
-        headers += "X-Filler-" + std::to_string(100 + i) + ": " + std::string(60, 'x') + "\r\n";
+        headers += "X-Filler-";
+        headers += std::to_string(100 + i);
+        headers += ": " + std::string(60, 'x') + "\r\n";
       }
       headers += "Set-Cookie: " + std::string(kLongHeadersCookie) + "; path=/\r\n";
       break;
