@@ -80,7 +80,9 @@ TEST(WebVisitFailureTest, AFiftyMebibytePageArrivesWhole) {
   body->reserve(characters * 3 + 4);
   for (size_t i = 0; i < characters; ++i) body->append("\xE5\xAE\x9D");
   body->append("end!");
-  LocalServer server([body](const RecordedRequest&) { return Reply::Http(200, *body); });
+  // no-store: WinINet would otherwise keep every copy in its cache.
+  LocalServer server(
+      [body](const RecordedRequest&) { return Reply::Http(200, *body, "Cache-Control: no-store\r\n"); });
   Text url = server.base_url() + "/huge";
   Bytes page = 网页_访问(url, kVisitGet, "", nullptr, "", "", kBodyFromUtf8);
   ASSERT_EQ(page.size(), characters * 2 + 4);

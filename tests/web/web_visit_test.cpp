@@ -273,6 +273,41 @@ TEST(WebVisitTest, APostAnsweredWithARedirectIsRepeatedAsAGetWithoutItsBody) {
   EXPECT_EQ(follow.Header("Content-Length"), "");
 }
 
+TEST(WebVisitTest, A307KeepsTheMethodAndTheBody) {
+  if (test::RunningUnderWine()) GTEST_SKIP() << "Wine's WinINet repeats the POST without its body";
+  LocalServer server([](const RecordedRequest& request) {
+    if (request.target == "/form") return Reply::Http(307, "", "Location: /again\r\n", "Temporary Redirect");
+    return Reply::Http(200, request.method + " " + request.body);
+  });
+  Text url = server.base_url() + "/form";
+  EXPECT_EQ(网页_访问(url, kVisitPost, "", nullptr, "a=1"), "POST a=1");
+  ASSERT_EQ(server.requests().size(), 2u);
+  EXPECT_EQ(server.requests()[1].Header("Content-Length"), "3");
+}
+
+TEST(WebVisitTest, ARedirectLoopEnds) {
+  if (test::RunningUnderWine()) GTEST_SKIP() << "Wine's WinINet kept following a redirect loop for minutes";
+  LocalServer server(
+      [](const RecordedRequest&) { return Reply::Http(302, "loop", "Location: /loop\r\n", "Found"); });
+  Text url = server.base_url() + "/loop";
+  VisitResult result = VisitPage(url);
+  EXPECT_LE(server.requests().size(), 32u);
+  EXPECT_GE(server.requests().size(), 2u);
+  EXPECT_NE(result.status, 200);
+}
+
+#ifndef _WIN32
+TEST(WebVisitTest, ARedirectToAnotherKindOfAddressIsNotFollowed) {
+  LocalServer server([](const RecordedRequest&) {
+    return Reply::Http(302, "", "Location: file:///etc/passwd\r\n", "Found");
+  });
+  Text url = server.base_url() + "/steal";
+  VisitResult result = VisitPage(url);
+  EXPECT_THAT(result.body, Not(HasSubstr("root:")));
+  EXPECT_NE(result.status, 200);
+}
+#endif
+
 TEST(WebVisitTest, AProxyIsAskedForTheWholeAddress) {
   LocalServer proxy([](const RecordedRequest&) { return Reply::Http(200, "via proxy"); });
   Text url = "http://shop.invalid:8080/book/search/%61?x=1";
