@@ -1,5 +1,6 @@
 // The process-wide cookie store of the libcurl service, and the program's own way
 // into it.
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstdlib>
@@ -89,7 +90,9 @@ std::string StoreLine(std::string_view url, std::string_view name, std::string_v
       if (when > 0) expires = when;
       if (when == 0) expires = 1;  // the epoch itself: already gone
     } else if (EqualsIgnoringCase(key, "max-age")) {
-      long long seconds = std::strtoll(std::string(setting).c_str(), nullptr, 10);
+      // Capped at about a century, so that the sum cannot overflow.
+      const long long seconds =
+          std::min(std::strtoll(std::string(setting).c_str(), nullptr, 10), 3'155'760'000LL);
       expires = seconds <= 0 ? 1 : static_cast<int64_t>(std::time(nullptr)) + seconds;
     }
   }

@@ -70,7 +70,6 @@ struct HttpSession::Impl {
   std::string proxy;
   std::string host;
   int port = 0;
-  bool secure = false;
   bool post = false;
   std::vector<std::string> lines;  // the visit's header block, one line each
 
@@ -149,9 +148,12 @@ void HttpSession::Impl::Pump() {
     if (!(completed && dropBody && FollowRedirect())) finished = true;
     return;
   }
+  if (running == 0) {
+    finished = true;  // nothing left to drive
+    return;
+  }
   // Wait for the socket only when this round brought nothing to read.
-  if (running > 0 && pendingAt >= pending.size())
-    curl_multi_poll(multi.get(), nullptr, 0, kPollMilliseconds, nullptr);
+  if (pendingAt >= pending.size()) curl_multi_poll(multi.get(), nullptr, 0, kPollMilliseconds, nullptr);
 }
 
 bool HttpSession::Impl::FollowRedirect() {
@@ -240,7 +242,6 @@ bool HttpSession::Connect(std::string_view host, int port) {
 
 bool HttpSession::OpenRequest(std::string_view verb, std::string_view path, bool secure) {
   CURL* easy = impl_->easy.get();
-  impl_->secure = secure;
   impl_->post = verb == "POST";
 
   CurlUrl address(curl_url());

@@ -121,7 +121,8 @@ TEST(WebVisitCookieTest, OddCookieLinesLeaveTheOthersWorking) {
                          "Set-Cookie: flagonly\r\n"
                          "Set-Cookie: =novalue\r\n"
                          "Set-Cookie: empty=\r\n"
-                         "Set-Cookie: good=yes; Path=/; Max-Age=3600\r\n");
+                         "Set-Cookie: good=yes; Path=/; Max-Age=3600\r\n"
+                         "Set-Cookie: forever=1; Path=/; Max-Age=99999999999999999999\r\n");
     }
     return Reply::Http(200, "echo");
   });
@@ -131,6 +132,7 @@ TEST(WebVisitCookieTest, OddCookieLinesLeaveTheOthersWorking) {
   EXPECT_EQ(网页_访问(echo), "echo");
   ASSERT_EQ(server.requests().size(), 2u);
   EXPECT_THAT(SentCookies(server.requests()[1]), HasSubstr("good=yes"));
+  EXPECT_THAT(SentCookies(server.requests()[1]), HasSubstr("forever=1"));
 }
 
 TEST(WebVisitCookieTest, AnExpiredCookieRemovesTheStoredOne) {
