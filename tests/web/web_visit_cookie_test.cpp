@@ -135,6 +135,23 @@ TEST(WebVisitCookieTest, OddCookieLinesLeaveTheOthersWorking) {
   EXPECT_THAT(SentCookies(server.requests()[1]), HasSubstr("forever=1"));
 }
 
+TEST(WebVisitCookieTest, GivenCookiesTravelBesideTheStoredOnes) {
+  if (test::RunningUnderWine())
+    GTEST_SKIP() << "Wine's WinINet replaces the caller's Cookie line with the store's";
+  LocalServer server([](const RecordedRequest& request) {
+    if (request.target == "/set") return Reply::Http(200, "", "Set-Cookie: stored=1; path=/\r\n");
+    return Reply::Http(200, "echo");
+  });
+  Text setter = LocalhostUrl(server.port(), "/set");
+  网页_访问(setter);
+  Text echo = LocalhostUrl(server.port(), "/echo");
+  网页_访问(echo, kVisitGet, "", nullptr, "", "given=2");
+  ASSERT_EQ(server.requests().size(), 2u);
+  const std::string sent = SentCookies(server.requests()[1]);
+  EXPECT_THAT(sent, HasSubstr("stored=1"));
+  EXPECT_THAT(sent, HasSubstr("given=2"));
+}
+
 TEST(WebVisitCookieTest, AnExpiredCookieRemovesTheStoredOne) {
   LocalServer server([](const RecordedRequest& request) {
     if (request.target == "/set")
