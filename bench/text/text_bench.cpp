@@ -98,6 +98,19 @@ void BM_Utf8ToGbk(benchmark::State& state) {
 }
 BENCHMARK(BM_Utf8ToGbk);
 
+// Prices with the half-width yen sign, which GBK lacks: every one of them makes the
+// conversion substitute a character and go on.
+void BM_Utf8ToGbk_Unmappable(benchmark::State& state) {
+  std::string page;
+  while (page.size() < (1u << 20))
+    page +=
+        "<span>\xC2\xA5"
+        "128.00</span> \xE5\xAE\x9D\xE8\xB4\x9D ";
+  for (auto _ : state) benchmark::DoNotOptimize(Utf8ToGbk(page));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_Utf8ToGbk_Unmappable);
+
 #ifndef _WIN32
 // One iconv call over the whole page into a buffer of sufficient size.
 void BM_Iconv_Utf8ToCp936(benchmark::State& state) {

@@ -116,28 +116,45 @@ struct Substitute {
 
 // Runs `cd` over `in` into `out`. Where iconv stops, `recover(rest)` gives the
 // substitute and the loop goes on after it.
+//
+// The input goes to iconv in windows: in a multi-step conversion (UTF-8 ->
+// internal -> CP936) glibc runs the first step over the call's whole input before a
+// later step fails, so one call over the whole text would make every character
+// CP936 lacks cost a pass over the rest. The window shrinks after a failure and
+// grows again while the text converts cleanly.
 template <class Recover>
 std::string Run(iconv_t cd, std::string_view in, std::size_t expectedSize, Recover&& recover) {
+  constexpr std::size_t kSmallWindow = 64;
+  constexpr std::size_t kLargeWindow = 64 * 1024;
+  std::size_t window_size = kLargeWindow;
   std::string out(expectedSize + 16, '\0');
   char* src = const_cast<char*>(in.data());
-  std::size_t left = in.size();
+  const char* const end = in.data() + in.size();
   std::size_t used = 0;
-  while (left > 0) {
+  while (src < end) {
+    std::size_t total = static_cast<std::size_t>(end - src);
+    std::size_t left = total < window_size ? total : window_size;
     char* dst = out.data() + used;
     std::size_t room = out.size() - used;
     const std::size_t result = ::iconv(cd, &src, &left, &dst, &room);
     used = static_cast<std::size_t>(dst - out.data());
-    if (result != static_cast<std::size_t>(-1)) break;
+    if (result != static_cast<std::size_t>(-1)) {
+      window_size = window_size * 2 < kLargeWindow ? window_size * 2 : kLargeWindow;
+      continue;
+    }
     if (errno == E2BIG) {
       out.resize(out.size() * 2);
+    } else if (errno == EINVAL && src + left < end) {
+      // A character cut by the window's end: the next window starts with it. It
+      // cannot be longer than the window, so the loop always moves on.
     } else if (errno == EILSEQ || errno == EINVAL) {
+      window_size = kSmallWindow;
       ::iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      const Substitute sub = recover(std::string_view(src, left));
+      const Substitute sub = recover(std::string_view(src, static_cast<std::size_t>(end - src)));
       if (out.size() - used < sub.out.size()) out.resize(out.size() * 2 + sub.out.size());
       std::memcpy(out.data() + used, sub.out.data(), sub.out.size());
       used += sub.out.size();
       src += sub.skip;
-      left -= sub.skip;
     } else {
       break;
     }
