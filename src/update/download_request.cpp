@@ -1,21 +1,13 @@
 #include "update/download_request.h"
 
 #include <limits>
+#include "text/gbk_text.h"
 
 namespace vorlane::update {
 namespace {
 
 bool IsDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
 }
 
 std::string_view TrimBlanks(std::string_view s) {
@@ -116,7 +108,7 @@ std::optional<std::int32_t> ContentLength(std::string_view head) {
     line_start = line_end;
 
     size_t colon = line.find(':');
-    if (colon == std::string_view::npos || !EqualsIgnoringAsciiCase(line.substr(0, colon), "Content-Length"))
+    if (colon == std::string_view::npos || CompareText(line.substr(0, colon), "Content-Length", false) != 0)
       continue;
     std::string_view value = TrimBlanks(line.substr(colon + 1));
     std::optional<std::int32_t> parsed;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <string>
 
+#include "text/gbk_text.h"
 #include "web/curl_owners.h"
 #include "web/http_service.h"
 
@@ -32,15 +33,6 @@ std::string_view Trim(std::string_view text) {
   while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
   while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
   return text;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
 }
 
 // The store's line format separates fields with tabs and ends at a line break, so
@@ -81,15 +73,15 @@ std::string StoreLine(std::string_view url, std::string_view name, std::string_v
     std::string_view key = Trim(attribute.substr(0, equals));
     std::string_view setting =
         equals == std::string_view::npos ? std::string_view() : Trim(attribute.substr(equals + 1));
-    if (EqualsIgnoringCase(key, "path") && setting.starts_with('/')) {
+    if (CompareText(key, "path", false) == 0 && setting.starts_with('/')) {
       path = setting;
-    } else if (EqualsIgnoringCase(key, "secure")) {
+    } else if (CompareText(key, "secure", false) == 0) {
       secure = true;
-    } else if (EqualsIgnoringCase(key, "expires")) {
+    } else if (CompareText(key, "expires", false) == 0) {
       time_t when = curl_getdate(std::string(setting).c_str(), nullptr);
       if (when > 0) expires = when;
       if (when == 0) expires = 1;  // the epoch itself: already gone
-    } else if (EqualsIgnoringCase(key, "max-age")) {
+    } else if (CompareText(key, "max-age", false) == 0) {
       // Capped at about a century, so that the sum cannot overflow.
       const long long seconds =
           std::min(std::strtoll(std::string(setting).c_str(), nullptr, 10), 3'155'760'000LL);
