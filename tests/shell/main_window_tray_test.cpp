@@ -75,9 +75,11 @@ TEST_F(TrayTest, LeftClickBringsTheWindowBackCentredAndOnTopForASecond) {
 TEST_F(TrayTest, LeftClickWhileTheWindowIsShownDoesNothing) {
   Open();
   ::SetWindowPos(Hwnd(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  const auto start = std::chrono::steady_clock::now();
+  // A wait would handle this task; without one it is still queued afterwards.
+  bool handled = false;
+  window->view().PostToUi([&] { handled = true; });
   SendTray(WM_LBUTTONDOWN);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);  // no one-second wait either
+  EXPECT_FALSE(handled);
   RECT place;
   ::GetWindowRect(Hwnd(), &place);
   EXPECT_EQ(place.left, 10);
@@ -134,24 +136,6 @@ TEST_F(TrayTest, ARecreatedTaskbarGetsTheIconBackWithoutTheBalloon) {
   // The hidden window still comes back from the new icon.
   SendTray(WM_LBUTTONDOWN);
   EXPECT_TRUE(::IsWindowVisible(Hwnd()));
-}
-
-TEST(TrayIcon, TheShellAcceptsTheIconAndItsRemoval) {
-  // The real Shell_NotifyIconW, results recorded.
-  std::vector<BOOL> results;
-  TrayIcon tray([&](DWORD message, NOTIFYICONDATAW* data) {
-    results.push_back(::Shell_NotifyIconW(message, data));
-    return results.back();
-  });
-  MainWindowOptions options;
-  options.notify = [](DWORD, NOTIFYICONDATAW*) { return TRUE; };
-  MainWindow window(options);
-  ASSERT_TRUE(window.Create(::GetModuleHandleW(nullptr)));
-  ASSERT_TRUE(tray.TrayInstall(window.hwnd(), "tip"));
-  tray.TrayShowBalloon("title", "text");
-  tray.TrayRemove();
-  tray.TrayRemove();  // once only
-  EXPECT_EQ(results, (std::vector<BOOL>{TRUE, TRUE, TRUE}));
 }
 
 TEST(TrayIcon, AWindowWithoutASmallIconGetsNoIcon) {
