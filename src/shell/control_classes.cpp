@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <array>
 
 #include "shell/scoped_win.h"
@@ -140,6 +141,33 @@ LRESULT CALLBACK ClickAreaProc(HWND window, UINT message, WPARAM wParam, LPARAM 
   }
 }
 
+// The address goes right below the text, whose height is known once the font is.
+void PlaceWebBoxLink(HWND box, HFONT font) {
+  HWND intro = ::GetDlgItem(box, kWebBoxIntroId);
+  HWND link = ::GetDlgItem(box, kWebBoxLinkId);
+  if (intro == nullptr || link == nullptr) return;
+  HDC dc = ::GetDC(box);
+  TEXTMETRICW metrics{};
+  {
+    ScopedSelectObject select(
+        dc, font != nullptr ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
+    ::GetTextMetricsW(dc, &metrics);
+  }
+  ::ReleaseDC(box, dc);
+  const int lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
+  const auto lines = static_cast<int>(::SendMessageW(intro, EM_GETLINECOUNT, 0, 0));
+  RECT place;
+  ::GetWindowRect(intro, &place);
+  ::MapWindowPoints(HWND_DESKTOP, box, reinterpret_cast<POINT*>(&place), 2);
+  RECT client;
+  ::GetClientRect(box, &client);
+  const int textBottom = std::min<int>(place.top + lines * lineHeight + 4, client.bottom - lineHeight - 8);
+  ::SetWindowPos(intro, nullptr, 0, 0, place.right - place.left, textBottom - place.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ::SetWindowPos(link, nullptr, place.left, textBottom + 4, place.right - place.left, lineHeight + 2,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CALLBACK WebBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: {
@@ -167,6 +195,7 @@ LRESULT CALLBACK WebBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
            child = ::GetWindow(child, GW_HWNDNEXT)) {
         ::SendMessageW(child, WM_SETFONT, wParam, lParam);
       }
+      PlaceWebBoxLink(window, reinterpret_cast<HFONT>(wParam));
       return 0;
     case WM_CTLCOLORSTATIC: {
       const auto dc = reinterpret_cast<HDC>(wParam);
