@@ -1,11 +1,21 @@
 #!/bin/sh
 # Runs a Windows program under Wine: wine-run.sh ARCH PROGRAM [ARGS...]
 # ctest uses it as the cross-compiling emulator.
-set -eu
+#
+# The program's output goes through a file, not straight to our caller: Wine
+# starts helper processes (its desktop's explorer, services) that inherit the
+# program's output, and on a pipe ctest would wait for them long after the program
+# itself has ended.
+set -u
 vorlane_root=$(cd "$(dirname "$0")/.." && pwd)
 . "$vorlane_root/scripts/wine-env.sh"
 arch=$1
 shift
-wine_setup "$arch"
+wine_setup "$arch" || exit 1
 wine_warm_up
-exec "$WINE_LOADER" "$@"
+out=$(mktemp)
+"$WINE_LOADER" "$@" >"$out" 2>&1 </dev/null
+status=$?
+cat "$out"
+rm -f "$out"
+exit $status
