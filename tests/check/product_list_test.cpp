@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "check/product_list_controller.h"
 #include "check_test_util.h"
@@ -71,10 +72,12 @@ TEST(CellColourTable, AddsReplacesAndRemovesEntries) {
 
 class TempDir {
  public:
+  // Test programs run side by side (and without address randomisation under
+  // ThreadSanitizer), so the name comes from the system's random source.
   TempDir() {
+    std::random_device random;
     path_ = std::filesystem::temp_directory_path() /
-            ("vorlane-test-" + std::to_string(reinterpret_cast<std::uintptr_t>(this)) + "-" +
-             std::to_string(std::rand()));
+            ("vorlane-titles-" + std::to_string(random()) + "-" + std::to_string(random()));
     std::filesystem::create_directories(path_);
   }
   ~TempDir() {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "text/codepage.h"
 
@@ -36,7 +37,8 @@ TEST(AppConfig, Utf8WithBomAndGbkOverridesBothReadAsGbk) {
 }
 
 TEST(AppConfig, LoadMergesTheFileBesideTheProgram) {
-  std::filesystem::path dir = std::filesystem::temp_directory_path() / "vorlane-config-test";
+  std::filesystem::path dir =
+      std::filesystem::temp_directory_path() / ("vorlane-config-" + std::to_string(std::random_device()()));
   std::filesystem::create_directories(dir);
   std::ofstream(dir / "vorlane.ini") << "[site]\nhost=example.test\n";
   AppConfig config = AppConfig::Load(dir.string());
