@@ -153,7 +153,13 @@ class ProductListTest : public ::testing::Test {
     rows.CheckRow(row);
     view.DrainPosted();
   }
-  std::string Cell(int row, int column) { return Utf8(list.cell(row, column)); }
+  std::string Cell(int row, int column) {
+    if (row >= list.count()) {
+      ADD_FAILURE() << "no row " << row << " in a list of " << list.count();
+      return {};
+    }
+    return Utf8(list.cell(row, column));
+  }
 
   TempDir dir;
   int files = 0;
