@@ -32,7 +32,7 @@ class MonitorTest : public ::testing::Test {
   void Titles(int n, std::set<int> unindexed = {}) {
     std::vector<Text> lines;
     for (int i = 1; i <= n; ++i) {
-      Text title = "t" + std::to_string(i);
+      Text title = Text("t") + std::to_string(i);
       lines.push_back(title);
       table.Set(BuildSearchUrl("site.test", title),
                 {unindexed.count(i) ? NotFoundPage() : FoundPage("1"), false});

@@ -142,11 +142,11 @@ TEST(ReadTitlesFile, BinaryJunkAndHugeLinesGiveWholeLines) {
 class ProductListTest : public ::testing::Test {
  protected:
   void Import(const std::string& bytes) {
-    view.fileChoices.push_back(dir.Write("t" + std::to_string(++files) + ".txt", bytes));
+    view.fileChoices.push_back(dir.Write(Text("t") + std::to_string(++files) + ".txt", bytes));
     rows.ReplaceTitlesFromFile();
   }
   void Add(const std::string& bytes) {
-    view.fileChoices.push_back(dir.Write("t" + std::to_string(++files) + ".txt", bytes));
+    view.fileChoices.push_back(dir.Write(Text("t") + std::to_string(++files) + ".txt", bytes));
     rows.AppendTitlesFromFile();
   }
   void CheckAndDeliver(int row) {

@@ -52,7 +52,7 @@ TEST(JudgeResultPage, NotFoundMarkerIsNotMatchedAcrossCharacterBoundaries) {
   // "x" + marker bytes shifted by one byte inside a double-byte character: a
   // lead byte swallows the first byte of the marker.
   Text marker = Gbk("没有找到你要搜索的");
-  Text page = "\xB0" + marker.substr(0) + FoundPage("1");
+  Text page = Text("\xB0") + marker + FoundPage("1");
   PageVerdict shifted = JudgeResultPage(page);
   EXPECT_TRUE(shifted.indexed);
 }
