@@ -58,15 +58,14 @@ inline constexpr char kSummaryTotal[] = " \xB9\xB2";                            
 inline constexpr char kSummaryIndexed[] =
     "\xB8\xF6\xB1\xA6\xB1\xB4->\xD2\xD1\xCA\xD5\xC2\xBC: ";  // 个宝贝->已收录:
 inline constexpr char kSummaryNotIndexed[] = " \xB8\xF6->\xCE\xB4\xCA\xD5\xC2\xBC: ";  //  个->未收录:
-inline constexpr char
-    kSummaryNext[] =
-        " \xB8\xF6  "
-        "\xD5\xFD\xD4\xDA\xBC\xE0\xB2\xE2->\xBE\xE0\xCF\xC2\xB4\xCE\xB2\xE9\xD1\xAF\xBB\xB9\xD3\xD0: ";  //  个  正在监测->距下次查询还有:
+inline constexpr char kSummaryNext[] =
+    " \xB8\xF6  "
+    "\xD5\xFD\xD4\xDA\xBC\xE0\xB2\xE2->\xBE\xE0\xCF\xC2\xB4\xCE\xB2\xE9\xD1\xAF\xBB\xB9\xD3\xD0: ";  //  个
+                                                                                                     //  正在监测->距下次查询还有:
 inline constexpr char kSummaryMinutes[] = " Min";
-inline constexpr char
-    kAlreadyMonitoring
-        [] = "\xCC\xE1\xCA\xBE\xA3\xBA\xB5\xB1\xC7\xB0\xD5\xFD\xD4\xDA\xBD\xF8\xD0\xD0\xBC\xE0\xB2\xE2\xC5"
-             "\xB6~";  // 提示：当前正在进行监测哦~
+inline constexpr char kAlreadyMonitoring[] =
+    "\xCC\xE1\xCA\xBE\xA3\xBA\xB5\xB1\xC7\xB0\xD5\xFD\xD4\xDA\xBD\xF8\xD0\xD0\xBC\xE0\xB2\xE2\xC5"
+    "\xB6~";  // 提示：当前正在进行监测哦~
 inline constexpr char kImportTitlesFirst[] =
     "\xC7\xEB\xB5\xBC\xC8\xEB\xB1\xA6\xB1\xB4\xC8\xAB\xB3\xC6";  // 请导入宝贝全称
 inline constexpr char kDefaultInterval[] = "10";

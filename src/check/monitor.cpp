@@ -20,7 +20,7 @@ void Monitor::SetStatus(const Text& text) {
 
 Text Monitor::Summary(int remaining) {
   ProductList& list = rows_.list();
-  return BuildMonitorSummary(list.count(), list.unindexedCount.load(), remaining, list.failedCount.load());
+  return BuildMonitorSummary(list.count(), list.UnindexedCount.load(), remaining, list.FailedCount.load());
 }
 
 void Monitor::CountPass() {
@@ -56,8 +56,8 @@ void Monitor::RunCheckPass() {
   while (again) {
     again = false;
     restartPass_ = false;
-    list.unindexedCount = 0;
-    list.failedCount = 0;
+    list.UnindexedCount = 0;
+    list.FailedCount = 0;
     const int n = list.count();
     bool stopped = false;
     for (int i = 1; i <= n; ++i) {

@@ -28,9 +28,9 @@ class Monitor {
   void OnIntervalChanged();  // 编辑框_检索间隔 changed
 
   MonitorState state() const { return state_; }
-  int intervalMinutes() const { return intervalMinutes_; }
-  int elapsedMinutes() const { return elapsedMinutes_; }
-  int queryCount() const { return queryCount_; }
+  int IntervalMinutes() const { return intervalMinutes_; }
+  int ElapsedMinutes() const { return elapsedMinutes_; }
+  int QueryCount() const { return queryCount_; }
   bool passRunning() const { return passRunning_; }
 
  private:

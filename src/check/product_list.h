@@ -80,10 +80,10 @@ class ProductList {
   const CellColourTable& colours() const { return colours_; }
 
   // Title of the row selected at the last right click; empty when none was.
-  Text contextTitle;
+  Text ContextTitle;
   // Rows found not indexed / whose check failed, during the current pass.
-  std::atomic<int> unindexedCount{0};
-  std::atomic<int> failedCount{0};
+  std::atomic<int> UnindexedCount{0};
+  std::atomic<int> FailedCount{0};
 
  private:
   std::vector<ProductRecord> records_;

@@ -51,7 +51,7 @@ void ProductListController::ReplaceTitlesFromFile() {
 void ProductListController::OnListRightClick() {
   MainView& view = context_.view;
   const int row = view.SelectedListRow();
-  list_.contextTitle = (row >= 0 && row < list_.count()) ? list_.cell(row, kColumnTitle) : Text();
+  list_.ContextTitle = (row >= 0 && row < list_.count()) ? list_.cell(row, kColumnTitle) : Text();
   view.PopupListMenu();
 }
 
@@ -87,7 +87,7 @@ void ProductListController::ApplyRowVerdict(int row, std::uint64_t generation, c
   const int index = row - 1;
   if (verdict.failed) {
     // Neither verdict: the count and the time keep what an earlier check found.
-    ++list_.failedCount;
+    ++list_.FailedCount;
     list_.SetCell(index, kColumnStatus, texts::kStatusFailed);
     SetCellColour(index, kColumnStatus, kColourBlack, kColourAmber, true);
   } else if (verdict.indexed) {
@@ -96,7 +96,7 @@ void ProductListController::ApplyRowVerdict(int row, std::uint64_t generation, c
     SetCellColour(index, kColumnStatus, kColourBlack, kColourGreen, true);
     list_.SetCell(index, kColumnTime, FormatCheckTime(context_.view.LocalNow()));
   } else {
-    ++list_.unindexedCount;
+    ++list_.UnindexedCount;
     list_.SetCell(index, kColumnStatus, texts::kStatusNotIndexed);
     list_.SetCell(index, kColumnCount, "0");
     SetCellColour(index, kColumnStatus, kColourBlack, kColourRed, true);

@@ -39,12 +39,15 @@ void SingleCheck::OnQueryClicked() {
     ShowNotice(view, texts::kTitleEmpty);
     return;
   }
-  Text url = BuildSearchUrl(context_.siteHost, title);
-  view.StartWorker([&view, fetch = context_.fetch, url = std::move(url)] {
-    view.PostToUi([&view] { view.AppendText(Control::编辑框_显示, texts::kQuerying); });
-    Text report = SingleCheckReport(CheckTitleAt(fetch, url));
-    view.PostToUi([&view, report = std::move(report)] { view.AppendText(Control::编辑框_显示, report); });
+  view.StartWorker([&view, fetch = context_.fetch, url = BuildSearchUrl(context_.siteHost, title)] {
+    CheckSingleTitle(view, fetch, url);
   });
+}
+
+void CheckSingleTitle(MainView& view, const PageFetcher& fetch, const Text& url) {
+  view.PostToUi([&view] { view.AppendText(Control::编辑框_显示, texts::kQuerying); });
+  Text report = SingleCheckReport(CheckTitleAt(fetch, url));
+  view.PostToUi([&view, report = std::move(report)] { view.AppendText(Control::编辑框_显示, report); });
 }
 
 void SingleCheck::OnPreciseClicked() {

@@ -29,6 +29,10 @@ class SingleCheck {
   CheckContext& context_;
 };
 
+// The single check's worker: visits the search address of the title and hands its
+// report lines to the window's thread, in order.
+void CheckSingleTitle(MainView& view, const PageFetcher& fetch, const Text& url);
+
 // The report line of one verdict, as the single check appends it.
 Text SingleCheckReport(const PageVerdict& verdict);
 

@@ -83,7 +83,7 @@ void MainWindow::OnCommand(WORD id, WORD code) {
 void MainWindow::OnMenuCommand(MenuCommand command) {
   switch (command) {
     case MenuCommand::精准核对:
-      single_.OnContextPreciseChosen(products_.contextTitle);
+      single_.OnContextPreciseChosen(products_.ContextTitle);
       break;
     case MenuCommand::其他站软件:
       view_.OpenAddress(settings_.otherSiteToolsUrl);

@@ -106,8 +106,8 @@ TEST_F(CheckAgainstSiteTest, ConcurrentRowChecksLandInTheirOwnRows) {
       ++unindexed;
     }
   }
-  EXPECT_EQ(list.unindexedCount, unindexed);
-  EXPECT_EQ(list.failedCount, failed);
+  EXPECT_EQ(list.UnindexedCount, unindexed);
+  EXPECT_EQ(list.FailedCount, failed);
   EXPECT_EQ(site.requests().size(), static_cast<size_t>(kRows));
 }
 

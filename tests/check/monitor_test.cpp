@@ -79,7 +79,7 @@ TEST_F(MonitorTest, StartWithEmptyListAsksForTitles) {
   EXPECT_EQ(Utf8(view.messages[0].caption), "提示");
   EXPECT_EQ(view.messages[0].style & 0xF0u, 0x30u);
   EXPECT_EQ(monitor.state(), MonitorState::Idle);
-  EXPECT_EQ(monitor.queryCount(), 0);
+  EXPECT_EQ(monitor.QueryCount(), 0);
   EXPECT_EQ(view.texts[Control::标签_已查询次数], "0");
 }
 
@@ -123,7 +123,7 @@ TEST_F(MonitorTest, CountdownRunsNineToZeroThenTheNextPass) {
   EXPECT_EQ(view.texts[Control::标签_已查询次数], "2");
   EXPECT_EQ(Visits(1), 2);
   EXPECT_EQ(Visits(3), 2);
-  EXPECT_EQ(monitor.elapsedMinutes(), 0);
+  EXPECT_EQ(monitor.ElapsedMinutes(), 0);
   EXPECT_EQ(Status(), Summary(3, 1, 10));
   EXPECT_EQ(TimerPeriod(), 60000u);
   // The 0 of the tenth tick was in the status bar before the pass texts.
@@ -194,7 +194,7 @@ TEST_F(MonitorTest, StartWhileMonitoringShowsTheTipForTenSeconds) {
   monitor.StartMonitoring();
   monitor.StartMonitoring();
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "提示：当前正在进行监测哦~");
-  EXPECT_EQ(monitor.queryCount(), 1);
+  EXPECT_EQ(monitor.QueryCount(), 1);
   view.AdvanceTime(10 * kSecond);
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "单个查询:");
 }
@@ -213,15 +213,15 @@ TEST_F(MonitorTest, IntervalOutsideFiveToSixHundredResetsToTen) {
     view.texts[Control::标签_提示] = "";
     view.SetText(Control::编辑框_检索间隔, bad);
     EXPECT_EQ(view.texts[Control::编辑框_检索间隔], "10") << bad;
-    EXPECT_EQ(monitor.intervalMinutes(), 10) << bad;
+    EXPECT_EQ(monitor.IntervalMinutes(), 10) << bad;
     EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "注意：自动查询间隔不能＜5分钟、不能＞600分钟！") << bad;
   }
   view.SetText(Control::编辑框_检索间隔, "5");
-  EXPECT_EQ(monitor.intervalMinutes(), 5);
+  EXPECT_EQ(monitor.IntervalMinutes(), 5);
   view.SetText(Control::编辑框_检索间隔, "600");
-  EXPECT_EQ(monitor.intervalMinutes(), 600);
+  EXPECT_EQ(monitor.IntervalMinutes(), 600);
   view.SetText(Control::编辑框_检索间隔, Gbk(" ２０ "));
-  EXPECT_EQ(monitor.intervalMinutes(), 20);
+  EXPECT_EQ(monitor.IntervalMinutes(), 20);
 }
 
 TEST_F(MonitorTest, IntervalChangedWhileWaitingCountsAgainstTheNewValue) {
@@ -234,7 +234,7 @@ TEST_F(MonitorTest, IntervalChangedWhileWaitingCountsAgainstTheNewValue) {
   EXPECT_EQ(Status(), Summary(1, 0, 2));
   Tick();
   Tick();
-  EXPECT_EQ(monitor.queryCount(), 2);
+  EXPECT_EQ(monitor.QueryCount(), 2);
 }
 
 TEST_F(MonitorTest, FailedRowsAreLeftOutOfTheIndexedNumber) {

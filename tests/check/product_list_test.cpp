@@ -233,7 +233,7 @@ TEST_F(ProductListTest, IndexedRowGetsStatusCountTimeAndGreen) {
   EXPECT_EQ(c.text, 0x000000u);
   EXPECT_EQ(c.background, 65280u);
   EXPECT_EQ(rows.CellColours(0, kColumnTitle).background, view.ownColours.background);
-  EXPECT_EQ(list.unindexedCount, 0);
+  EXPECT_EQ(list.UnindexedCount, 0);
 }
 
 TEST_F(ProductListTest, CountTextIsKeptAsThePageWroteIt) {
@@ -255,7 +255,7 @@ TEST_F(ProductListTest, NotIndexedRowIsRedAndKeepsItsEarlierTime) {
   EXPECT_EQ(Cell(0, kColumnCount), "0");
   EXPECT_EQ(Cell(0, kColumnTime), "2013-11-9 8:05:07");
   EXPECT_EQ(rows.CellColours(0, kColumnStatus).background, 255u);
-  EXPECT_EQ(list.unindexedCount, 1);
+  EXPECT_EQ(list.UnindexedCount, 1);
   ASSERT_EQ(list.colours().entries().size(), 1u);
 }
 
@@ -270,8 +270,8 @@ TEST_F(ProductListTest, FailedCheckIsNeitherIndexedNorNotIndexed) {
   EXPECT_EQ(Cell(0, kColumnCount), "4");
   EXPECT_EQ(Cell(0, kColumnTime), "2013-11-9 8:05:07");
   EXPECT_EQ(rows.CellColours(0, kColumnStatus).background, kColourAmber);
-  EXPECT_EQ(list.unindexedCount, 0);
-  EXPECT_EQ(list.failedCount, 1);
+  EXPECT_EQ(list.UnindexedCount, 0);
+  EXPECT_EQ(list.FailedCount, 1);
 }
 
 TEST_F(ProductListTest, EmptyTitleIsCheckedAtTheBareSearchAddress) {
@@ -300,11 +300,11 @@ TEST_F(ProductListTest, RightClickStoresTheSelectedTitleOrNothing) {
   Import(Gbk("甲\r\n乙"));
   view.selectedRow = 1;
   rows.OnListRightClick();
-  EXPECT_EQ(Utf8(list.contextTitle), "乙");
+  EXPECT_EQ(Utf8(list.ContextTitle), "乙");
   EXPECT_EQ(view.menuPopups, 1);
   view.selectedRow = -1;
   rows.OnListRightClick();
-  EXPECT_EQ(list.contextTitle, "");
+  EXPECT_EQ(list.ContextTitle, "");
   EXPECT_EQ(view.menuPopups, 2);
 }
 

@@ -231,7 +231,7 @@ TEST_F(ChecksTest, RightClickKeepsTheRowsTitleForThePreciseMenuEntry) {
   click.iItem = 0;
   NotifyFromList(click.hdr);
   EXPECT_TRUE(menuWasOpen);
-  EXPECT_EQ(Wide(window->products().contextTitle), L"夏季连衣裙");
+  EXPECT_EQ(Wide(window->products().ContextTitle), L"夏季连衣裙");
   ::SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(MenuCommand::精准核对), 0), 0);
   EXPECT_EQ(addresses, (std::vector<Text>{site.SearchUrl("夏季连衣裙")}));
 }
@@ -252,10 +252,10 @@ TEST_F(ChecksTest, ClearButtonEmptiesTheTitleAndFocusesIt) {
 TEST_F(ChecksTest, IntervalBoxTakesFiveToSixHundredMinutes) {
   HWND box = Control(ControlId::编辑框_检索间隔);
   ::SetWindowTextW(box, L"600");
-  EXPECT_EQ(window->monitor().intervalMinutes(), 600);
+  EXPECT_EQ(window->monitor().IntervalMinutes(), 600);
   ::SetWindowTextW(box, L"3");
   EXPECT_EQ(TextOf(box), L"10");
-  EXPECT_EQ(window->monitor().intervalMinutes(), 10);
+  EXPECT_EQ(window->monitor().IntervalMinutes(), 10);
   EXPECT_EQ(TextOf(Control(ControlId::标签_提示)), L"注意：自动查询间隔不能＜5分钟、不能＞600分钟！");
 }
 
