@@ -16,4 +16,8 @@ std::filesystem::path PathFromGbk(std::string_view gbk);
 // `truncate`; other writers are shut out while it is open. Null on failure.
 std::FILE* OpenSoleWriter(const std::filesystem::path& path, bool truncate);
 
+// Gives an existing file its normal attributes back (not read-only, hidden or
+// system), so that it can be replaced. False when that failed.
+bool ResetAttributes(const std::filesystem::path& path);
+
 }  // namespace vorlane::update

@@ -14,4 +14,12 @@ std::FILE* OpenSoleWriter(const std::filesystem::path& path, bool truncate) {
   return std::fopen(path.c_str(), truncate ? "wb" : "ab");
 }
 
+// Read-only is the one attribute here: the owner may write again.
+bool ResetAttributes(const std::filesystem::path& path) {
+  std::error_code ec;
+  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add, ec);
+  return !ec;
+}
+
 }  // namespace vorlane::update

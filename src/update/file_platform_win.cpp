@@ -24,4 +24,8 @@ std::FILE* OpenSoleWriter(const std::filesystem::path& path, bool truncate) {
   return ::_wfsopen(path.c_str(), truncate ? L"wb" : L"ab", _SH_DENYWR);
 }
 
+bool ResetAttributes(const std::filesystem::path& path) {
+  return !path.empty() && ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
 }  // namespace vorlane::update

@@ -43,7 +43,7 @@ TEST(AppConfig, LoadMergesTheFileBesideTheProgram) {
   std::ofstream(dir / "vorlane.ini") << "[site]\nhost=example.test\n";
   AppConfig config = AppConfig::Load(dir.string());
   EXPECT_EQ(config.Get("site", "host"), "example.test");
-  EXPECT_EQ(config.Get("update", "info_url"), "http://127.0.0.1:8765/update/version.ini");
+  EXPECT_EQ(config.Get("update", "page_url"), "http://127.0.0.1:8765/download.html");
   std::filesystem::remove_all(dir);
   EXPECT_EQ(AppConfig::Load(dir.string()).Get("site", "host"), "127.0.0.1:8765");
 }

@@ -1,0 +1,10 @@
+#include "update/archive_platform.h"
+
+namespace vorlane::update {
+
+unzFile OpenArchiveFile(const std::filesystem::path& path) {
+  if (path.empty()) return nullptr;
+  return ::unzOpen64(path.c_str());
+}
+
+}  // namespace vorlane::update

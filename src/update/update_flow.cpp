@@ -1,0 +1,174 @@
+#include "update/update_flow.h"
+
+#include <mutex>
+#include <utility>
+
+#include "update/download_file.h"
+#include "update/update_texts.h"
+
+namespace vorlane::update {
+
+// The worker's way back to the flow: it posts to the window's thread, and what it
+// posts finds the flow only while the flow exists. The flow cuts the link when it
+// goes, so a download that outlives the window touches nothing of it.
+class UpdateFlow::WorkerLink : public std::enable_shared_from_this<WorkerLink> {
+ public:
+  explicit WorkerLink(UpdateFlow& flow) : flow_(&flow) {}
+
+  // Any thread: runs `step` with the flow on the window's thread.
+  void Post(std::function<void(UpdateFlow&)> step) {
+    std::lock_guard lock(mutex_);
+    if (flow_ == nullptr) return;
+    flow_->view_.PostToUi([self = shared_from_this(), step = std::move(step)] {
+      if (UpdateFlow* flow = self->Flow()) step(*flow);
+    });
+  }
+
+  void Cut() {
+    std::lock_guard lock(mutex_);
+    flow_ = nullptr;
+  }
+
+ private:
+  UpdateFlow* Flow() {
+    std::lock_guard lock(mutex_);
+    return flow_;
+  }
+
+  std::mutex mutex_;
+  UpdateFlow* flow_;
+};
+
+Downloader ProgramDownloader() {
+  return [](const Text& url, const Text& savePath, ByteCounter& total, ByteCounter& received) {
+    return DownloadFile(url, savePath, total, received);
+  };
+}
+
+UpdateFlow::UpdateFlow(UpdateView& view, Downloader download, ByteCounter& total, ByteCounter& received)
+    : view_(view),
+      download_(download ? std::move(download) : ProgramDownloader()),
+      total_(total),
+      received_(received),
+      link_(std::make_shared<WorkerLink>(*this)) {}
+
+UpdateFlow::~UpdateFlow() {
+  link_->Cut();
+}
+
+void UpdateFlow::OnWindowCreated(const UpdateValues& values) {
+  if (state_ != State::kWaiting) return;
+  if (!UpdateDue(values.latestVersion)) {
+    state_ = State::kClosed;
+    view_.CloseUpdateWindow();
+    return;
+  }
+  pageAddress_ = values.pageAddress;
+  // An installer left by an earlier update is run again instead of fetching the
+  // package once more. It is looked for where the package puts it.
+  const Text installer = JoinPath(view_.CurrentDirectory(), kInstallerName);
+  if (view_.FileExists(installer)) {
+    state_ = State::kHandedOver;
+    view_.StartProgram(installer, false);
+    return;
+  }
+  packageAddress_ = values.packageAddress;
+  StartUpdate();
+}
+
+void UpdateFlow::StartUpdate() {
+  const PackageParts parts = SplitPackageAddress(packageAddress_);
+  folder_ = view_.CurrentDirectory();
+  savePath_ = JoinPath(folder_, parts.fileName);
+
+  view_.SetTimerPeriod(Timer::时钟1, 1000);
+  view_.SetTimerPeriod(Timer::时钟2, 100);
+  view_.ShowPicture(Picture::kBanner);
+  view_.ShowLabel(Label::标签8, false);
+  counters_ = {};
+  view_.SetProgress(0);
+  total_ = 0;
+  received_ = 0;
+  downloadResult_.reset();
+  state_ = State::kDownloading;
+
+  // The worker gets its own copies of everything it uses but the counters, which
+  // live as long as the program.
+  view_.StartWorker([link = link_, download = download_, url = packageAddress_, savePath = savePath_, parts,
+                     &total = total_, &received = received_] {
+    const Text saveTo = SaveToText(savePath, parts.fileName);
+    const Text source = SourceText(parts);
+    link->Post([saveTo, source](UpdateFlow& flow) {
+      flow.view_.SetLabel(Label::标签7, saveTo);
+      flow.view_.SetLabel(Label::标签2, source);
+    });
+    const std::int32_t result = download(url, savePath, total, received);
+    link->Post([result](UpdateFlow& flow) { flow.OnDownloadEnded(result); });
+  });
+}
+
+void UpdateFlow::OnDownloadEnded(std::int32_t result) {
+  if (state_ != State::kDownloading) return;
+  downloadResult_ = result;
+  if (result == kDownloadOk) return;  // the next tick completes the update
+  view_.ShowMessage(texts::kDownloadFailed, texts::kInformation, kMbIconExclamation | kMbTaskModal);
+  if (!pageAddress_.empty()) view_.OpenAddress(pageAddress_);
+  End();
+}
+
+void UpdateFlow::OnSecondTick() {
+  if (state_ != State::kDownloading) return;
+  const SecondTexts t = AdvanceSecond(counters_, total_.load(), received_.load());
+  view_.SetLabel(Label::标签10, t.fileSize);
+  view_.SetLabel(Label::标签11, t.received);
+  view_.SetLabel(Label::标签1, t.speed);
+  view_.SetLabel(Label::标签3, t.average);
+  view_.SetLabel(Label::标签9, t.timeLeft);
+}
+
+void UpdateFlow::OnTenthTick() {
+  if (state_ != State::kDownloading) return;
+  const std::int32_t received = received_.load();
+  // The counters can read 100% a moment before the downloader has checked and
+  // renamed the file: only its own result says the package is in place.
+  const bool complete = downloadResult_ == kDownloadOk;
+  const int percent = complete ? 100 : DownloadPercent(total_.load(), received);
+  view_.SetLabel(Label::标签4, CompletedText(percent));
+  view_.SetProgress(percent);
+  if (complete) Complete(received);
+}
+
+void UpdateFlow::Complete(std::int32_t received) {
+  view_.SetLabel(Label::标签11, FinishedText(received, counters_.SecondsElapsed));
+  view_.ShowPicture(Picture::kCompletionIcon);
+  view_.ShowLabel(Label::标签8, true);
+  view_.SetTimerPeriod(Timer::时钟1, 0);
+  view_.SetTimerPeriod(Timer::时钟2, 0);
+  state_ = State::kCompleted;
+  if (!view_.FileExists(savePath_)) return;
+
+  // Whatever the unpacking and the installer do, the user is sent to the page.
+  view_.ExtractArchive(savePath_, folder_);
+  view_.RemoveFile(savePath_);
+  view_.StartProgram(JoinPath(folder_, kInstallerName), true);
+  if (!pageAddress_.empty()) view_.OpenAddress(pageAddress_);
+  view_.ShowMessage(texts::kAutomaticUpdateFailed, texts::kNotice, kMbIconExclamation);
+  End();
+}
+
+void UpdateFlow::OnCloseRequested() {
+  if (tookOver()) {
+    End();
+  } else {
+    state_ = State::kClosed;
+    view_.CloseUpdateWindow();
+  }
+}
+
+void UpdateFlow::End() {
+  if (state_ == State::kEnded) return;
+  state_ = State::kEnded;
+  view_.EndProgram();
+}
+
+}  // namespace vorlane::update

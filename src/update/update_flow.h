@@ -1,0 +1,82 @@
+// The update: the decision when the update window has been created, the download
+// on a worker thread, the two progress ticks, and the hand-over to the installer.
+// Every member runs on the window's thread; the worker reaches the window only by
+// posting to it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "update/download_progress.h"
+#include "update/update_paths.h"
+#include "update/update_progress.h"
+#include "update/update_values.h"
+#include "update/update_view.h"
+
+namespace vorlane::update {
+
+// Fetches `url` into `savePath`, keeping the two counters; a DownloadFile result code.
+using Downloader = std::function<std::int32_t(const Text& url, const Text& savePath, ByteCounter& total,
+                                              ByteCounter& received)>;
+
+// DownloadFile on the program's socket.
+Downloader ProgramDownloader();
+
+class UpdateFlow {
+ public:
+  enum class State {
+    kWaiting,      // the window is being made
+    kClosed,       // no update due: the window closed itself
+    kHandedOver,   // an installer already here was started instead
+    kDownloading,  // the worker is fetching the package
+    kCompleted,    // the package is in, but the archive is gone
+    kEnded,        // the program was told to end
+  };
+
+  // `total` and `received` are the counters the worker writes and the ticks read.
+  UpdateFlow(UpdateView& view, Downloader download, ByteCounter& total = TotalBytes,
+             ByteCounter& received = ReceivedBytes);
+  ~UpdateFlow();
+  UpdateFlow(const UpdateFlow&) = delete;
+  UpdateFlow& operator=(const UpdateFlow&) = delete;
+
+  // The window has been created; `values` are the configuration, read again now.
+  void OnWindowCreated(const UpdateValues& values);
+  void OnSecondTick();  // 时钟1
+  void OnTenthTick();   // 时钟2
+  // The window's close box. There is no way to cancel an update that has begun, and
+  // the main window's panel stays locked once it has: the program ends.
+  void OnCloseRequested();
+
+  State state() const { return state_; }
+  // Whether the update took over the program (the main window stays locked).
+  bool tookOver() const { return state_ != State::kWaiting && state_ != State::kClosed; }
+  const SecondCounters& counters() const { return counters_; }
+  const Text& savePath() const { return savePath_; }
+
+ private:
+  class WorkerLink;
+
+  void StartUpdate();
+  void OnDownloadEnded(std::int32_t result);
+  void Complete(std::int32_t received);
+  void End();
+
+  UpdateView& view_;
+  Downloader download_;
+  ByteCounter& total_;
+  ByteCounter& received_;
+  std::shared_ptr<WorkerLink> link_;
+
+  State state_ = State::kWaiting;
+  Text pageAddress_;     // UpdatePageAddress
+  Text packageAddress_;  // PackageAddress
+  Text folder_;          // the current directory when the download began
+  Text savePath_;
+  SecondCounters counters_;
+  std::optional<std::int32_t> downloadResult_;  // what the worker reported
+};
+
+}  // namespace vorlane::update

@@ -1,0 +1,66 @@
+#include "update/update_paths.h"
+
+#include "update/update_texts.h"
+
+namespace vorlane::update {
+namespace {
+
+constexpr size_t kLongestWholePath = 46;
+constexpr size_t kShortenedHead = 20;
+
+// The longest head of `text` of at most `limit` bytes that ends between characters.
+std::string_view CharacterHead(std::string_view text, size_t limit) {
+  size_t end = 0;
+  while (end < text.size()) {
+    const bool doubleByte = static_cast<unsigned char>(text[end]) >= 0x80 && end + 1 < text.size();
+    const size_t next = end + (doubleByte ? 2 : 1);
+    if (next > limit) break;
+    end = next;
+  }
+  return text.substr(0, end);
+}
+
+}  // namespace
+
+PackageParts SplitPackageAddress(std::string_view address) {
+  PackageParts parts;
+  size_t index = 0;
+  size_t start = 0;
+  for (;;) {
+    const size_t slash = address.find('/', start);
+    const std::string_view piece =
+        address.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
+    if (index == 2) parts.authority = Text(piece);
+    if (slash == std::string_view::npos) {
+      parts.fileName = Text(piece);
+      return parts;
+    }
+    start = slash + 1;
+    ++index;
+  }
+}
+
+Text JoinPath(std::string_view folder, std::string_view name) {
+  Text path(folder);
+  path += '\\';
+  path += name;
+  return path;
+}
+
+Text SaveToText(std::string_view savePath, std::string_view fileName) {
+  Text text = texts::kSaveTo;
+  if (savePath.size() <= kLongestWholePath) {
+    text += savePath;
+  } else {
+    text += CharacterHead(savePath, kShortenedHead);
+    text += texts::kShortenedPath;
+    text += fileName;
+  }
+  return text;
+}
+
+Text SourceText(const PackageParts& parts) {
+  return parts.fileName + texts::kFromOpen + parts.authority + texts::kFromClose;
+}
+
+}  // namespace vorlane::update

@@ -1,0 +1,283 @@
+#include "update/update_flow.h"
+
+#include <gmock/gmock.h>
+
+#include <chrono>
+
+#include "fake_update_view.h"
+#include "net/tcp_socket.h"
+#include "support/fault_server.h"
+#include "update/download_file.h"
+
+namespace vorlane::update {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FakeUpdateView;
+using ::testing::ElementsAre;
+
+constexpr char kFailed[] =
+    "\xCF\xC2\xD4\xD8\xCA\xA7\xB0\xDC!\xC7\xEB\xCA\xD6\xB6\xAF\xCF\xC2\xD4\xD8\xB8\xFC\xD0\xC2";  // 下载失败!请手动下载更新
+constexpr char kInformation[] = "\xD0\xC5\xCF\xA2\xCC\xE1\xCA\xBE:";  // 信息提示:
+constexpr char kHandOver[] =
+    "\xD7\xD4\xB6\xAF\xB8\xFC\xD0\xC2\xCA\xA7\xB0\xDC\xA3\xA1\xB8\xD5\xB8\xD5\xB4\xF2\xBF\xAA\xB5\xC4\xCA\xC7"
+    "\xD7\xEE\xD0\xC2\xB0\xE6\xB5\xC4\xCF\xC2\xD4\xD8\xCD\xF8\xD6\xB7\r\n"
+    "\xC7\xEB\xCA\xD6\xB6\xAF\xCF\xC2\xD4\xD8\xA3\xAC\xD6\xAE\xBA\xF3\xD0\xB6\xD4\xD8\xBE\xC9\xB0\xE6\xA3\xAC"
+    "\xB0\xB2\xD7\xB0\xD0\xC2\xB0\xE6";  // 自动更新失败！刚刚打开的是最新版的下载网址\r\n请手动下载，之后卸载旧版，安装新版
+constexpr char kNotice[] = "\xCC\xE1\xCA\xBE";                     // 提示
+constexpr char kCompleted[] = "\xD2\xD1\xCD\xEA\xB3\xC9:";         // 已完成:
+constexpr char kReceived[] = "\xD2\xD1\xCF\xC2\xD4\xD8:";          // 已下载:
+constexpr char kAverage[] = "\xC6\xBD\xBE\xF9\xCB\xD9\xB6\xC8:";   // 平均速度:
+constexpr char kTimeLeft[] = "\xCA\xA3\xD3\xE0\xCA\xB1\xBC\xE4:";  // 剩余时间:
+constexpr char kSecond[] = "\xC3\xEB";                             // 秒
+
+constexpr char kPage[] = "http://vorlane.example/download.html";
+constexpr char kPackage[] = "http://files.example:8080/vorlane/zujian/m_update.zip";
+constexpr char kZip[] = "C:\\Vorlane\\m_update.zip";
+constexpr char kInstaller[] = "C:\\Vorlane\\m_update.exe";
+
+UpdateValues Offer(int version) {
+  return UpdateValues{version, kPage, kPackage};
+}
+
+class UpdateFlowTest : public ::testing::Test {
+ protected:
+  // A download that ends with `result` and leaves the counters at `totalAtEnd`.
+  void DownloadEndsWith(std::int32_t result, std::int32_t totalAtEnd = 2000000) {
+    download = [this, result, totalAtEnd](const Text& url, const Text& savePath, ByteCounter& t,
+                                          ByteCounter& r) {
+      urls.push_back(url);
+      savePaths.push_back(savePath);
+      t = totalAtEnd;
+      r = result == kDownloadOk ? totalAtEnd : totalAtEnd / 2;
+      return result;
+    };
+  }
+  UpdateFlow& Flow() {
+    if (!flow) flow = std::make_unique<UpdateFlow>(view, download, total, received);
+    return *flow;
+  }
+  // The worker runs and what it posted arrives.
+  void FinishWorker() {
+    view.RunWorkers();
+    view.DrainPosted();
+  }
+
+  FakeUpdateView view;
+  ByteCounter total{0};
+  ByteCounter received{0};
+  Downloader download;
+  std::vector<Text> urls, savePaths;
+  std::unique_ptr<UpdateFlow> flow;
+};
+
+TEST_F(UpdateFlowTest, Version110ClosesTheWindowAndStartsNothing) {
+  DownloadEndsWith(kDownloadOk);
+  Flow().OnWindowCreated(Offer(110));
+  EXPECT_TRUE(view.closed);
+  EXPECT_FALSE(Flow().tookOver());
+  EXPECT_EQ(view.pendingWorkers(), 0u);
+  EXPECT_TRUE(view.timers.empty());
+  EXPECT_TRUE(view.started.empty());
+}
+
+TEST_F(UpdateFlowTest, Version111StartsTheDownloadWithAFreshWindow) {
+  DownloadEndsWith(kDownloadOk);
+  total = 77;  // left from nothing in particular
+  received = 55;
+  Flow().OnWindowCreated(Offer(111));
+  EXPECT_TRUE(Flow().tookOver());
+  EXPECT_FALSE(view.closed);
+  EXPECT_EQ(view.timers[Timer::时钟1], 1000u);
+  EXPECT_EQ(view.timers[Timer::时钟2], 100u);
+  EXPECT_EQ(view.picture, Picture::kBanner);
+  EXPECT_FALSE(view.visible[Label::标签8]);
+  EXPECT_EQ(view.progress, 0);
+  EXPECT_EQ(total.load(), 0);
+  EXPECT_EQ(received.load(), 0);
+  EXPECT_EQ(Flow().savePath(), kZip);
+  ASSERT_EQ(view.pendingWorkers(), 1u);
+
+  FinishWorker();
+  EXPECT_THAT(urls, ElementsAre(kPackage));
+  EXPECT_THAT(savePaths, ElementsAre(kZip));
+  EXPECT_EQ(view.labels[Label::标签7], "\xCF\xC2\xD4\xD8\xB5\xBD:C:\\Vorlane\\m_update.zip");  // 下载到:
+  EXPECT_EQ(view.labels[Label::标签2],
+            "m_update.zip (\xC0\xB4\xD7\xD4 files.example:8080 )");  // (来自 files.example:8080 )
+}
+
+TEST_F(UpdateFlowTest, AnInstallerAlreadyHereIsStartedInsteadOfDownloading) {
+  DownloadEndsWith(kDownloadOk);
+  view.files.insert(kInstaller);
+  Flow().OnWindowCreated(Offer(111));
+  ASSERT_EQ(view.started.size(), 1u);
+  EXPECT_EQ(view.started[0].path, kInstaller);
+  EXPECT_FALSE(view.started[0].waitUntilReady);
+  EXPECT_EQ(view.pendingWorkers(), 0u);
+  EXPECT_TRUE(view.timers.empty());
+  EXPECT_TRUE(Flow().tookOver());
+  EXPECT_EQ(view.endCalls, 0);
+}
+
+TEST_F(UpdateFlowTest, TheTenthTickShowsThePercentage) {
+  DownloadEndsWith(kDownloadOk);
+  Flow().OnWindowCreated(Offer(111));
+  Flow().OnTenthTick();
+  EXPECT_EQ(view.labels[Label::标签4], std::string(kCompleted) + "0%");  // no size yet
+  total = 2000000;
+  received = 1000000;
+  Flow().OnTenthTick();
+  EXPECT_EQ(view.labels[Label::标签4], std::string(kCompleted) + "50%");
+  EXPECT_EQ(view.progress, 50);
+}
+
+TEST_F(UpdateFlowTest, TheSecondTickAfterTenSeconds) {
+  DownloadEndsWith(kDownloadOk);
+  Flow().OnWindowCreated(Offer(111));
+  total = 1024000;
+  for (int second = 1; second <= 10; ++second) {
+    received = 51200 * second;
+    Flow().OnSecondTick();
+  }
+  EXPECT_EQ(Flow().counters().SecondsElapsed, 10);
+  EXPECT_EQ(view.labels[Label::标签3], std::string(kAverage) + "50KB/" + kSecond);
+  EXPECT_EQ(view.labels[Label::标签9], std::string(kTimeLeft) + "10 " + kSecond);
+  EXPECT_EQ(view.labels[Label::标签10], "\xCE\xC4\xBC\xFE\xB4\xF3\xD0\xA1:1000KB");  // 文件大小:1000KB
+}
+
+TEST_F(UpdateFlowTest, OneHundredPercentWaitsForTheDownloadersResult) {
+  DownloadEndsWith(kDownloadOk);
+  Flow().OnWindowCreated(Offer(111));
+  for (int i = 0; i < 3; ++i) Flow().OnSecondTick();
+  // The counters say 100% while the downloader is still checking its file.
+  total = 2000000;
+  received = 2000000;
+  Flow().OnTenthTick();
+  EXPECT_EQ(view.labels[Label::标签4], std::string(kCompleted) + "100%");
+  EXPECT_EQ(view.timers[Timer::时钟2], 100u);
+  EXPECT_EQ(view.picture, Picture::kBanner);
+  EXPECT_TRUE(view.events.empty());
+
+  view.files.insert(kZip);  // renamed into place
+  FinishWorker();
+  EXPECT_TRUE(view.events.empty());  // the next tick completes
+  Flow().OnTenthTick();
+  EXPECT_EQ(view.labels[Label::标签11],
+            std::string(kReceived) + "1953.13KB \xD7\xDC\xB9\xB2( 3 " + kSecond + ")");
+  EXPECT_EQ(view.picture, Picture::kCompletionIcon);
+  EXPECT_TRUE(view.visible[Label::标签8]);
+  EXPECT_EQ(view.timers[Timer::时钟1], 0u);
+  EXPECT_EQ(view.timers[Timer::时钟2], 0u);
+
+  EXPECT_THAT(view.events, ElementsAre("extract", "remove", "start", "open", "message", "end"));
+  ASSERT_EQ(view.extracted.size(), 1u);
+  EXPECT_EQ(view.extracted[0].first, kZip);
+  EXPECT_EQ(view.extracted[0].second, "C:\\Vorlane");
+  EXPECT_THAT(view.removed, ElementsAre(kZip));
+  ASSERT_EQ(view.started.size(), 1u);
+  EXPECT_EQ(view.started[0].path, kInstaller);
+  EXPECT_TRUE(view.started[0].waitUntilReady);
+  EXPECT_THAT(view.addresses, ElementsAre(kPage));
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, kHandOver);
+  EXPECT_EQ(view.messages[0].caption, kNotice);
+  EXPECT_EQ(view.messages[0].style, 0x30u);
+  EXPECT_EQ(view.endCalls, 1);
+}
+
+TEST_F(UpdateFlowTest, ASmallPackageCompletesThoughItsPercentageCannotBeComputed) {
+  DownloadEndsWith(kDownloadOk, 60);
+  Flow().OnWindowCreated(Offer(111));
+  view.files.insert(kZip);
+  FinishWorker();
+  Flow().OnTenthTick();
+  EXPECT_EQ(view.labels[Label::标签4], std::string(kCompleted) + "100%");
+  EXPECT_EQ(view.progress, 100);
+  EXPECT_EQ(view.endCalls, 1);
+}
+
+TEST_F(UpdateFlowTest, WithoutTheArchiveTheCompletedWindowStays) {
+  DownloadEndsWith(kDownloadOk);
+  Flow().OnWindowCreated(Offer(111));
+  FinishWorker();  // the archive went missing after the download
+  Flow().OnTenthTick();
+  EXPECT_EQ(Flow().state(), UpdateFlow::State::kCompleted);
+  EXPECT_TRUE(view.visible[Label::标签8]);
+  EXPECT_TRUE(view.events.empty());
+  const auto labels = view.labels;
+  Flow().OnTenthTick();  // a tick still queued changes nothing
+  Flow().OnSecondTick();
+  EXPECT_EQ(view.labels, labels);
+}
+
+TEST_F(UpdateFlowTest, EveryDownloadFailureSendsTheUserToThePageAndEnds) {
+  for (std::int32_t result = 1; result <= 6; ++result) {
+    SCOPED_TRACE(result);
+    FakeUpdateView fresh;
+    DownloadEndsWith(result);
+    UpdateFlow failing(fresh, download, total, received);
+    failing.OnWindowCreated(Offer(111));
+    fresh.RunWorkers();
+    fresh.DrainPosted();
+    EXPECT_THAT(fresh.events, ElementsAre("message", "open", "end"));
+    ASSERT_EQ(fresh.messages.size(), 1u);
+    EXPECT_EQ(fresh.messages[0].text, kFailed);
+    EXPECT_EQ(fresh.messages[0].caption, kInformation);
+    EXPECT_EQ(fresh.messages[0].style, 0x30u | 0x2000u);
+    EXPECT_THAT(fresh.addresses, ElementsAre(kPage));
+    EXPECT_EQ(failing.state(), UpdateFlow::State::kEnded);
+  }
+}
+
+TEST_F(UpdateFlowTest, AServerAnswering404EndsTheUpdateAtThePage) {
+  vorlane::test::FaultPlan plan;
+  plan.content = "never sent";
+  plan.status_line = "HTTP/1.1 404 Not Found";
+  vorlane::test::FaultServer server(plan);
+  net::TcpSocket socket;
+  download = [&socket](const Text& url, const Text& savePath, ByteCounter& t, ByteCounter& r) {
+    return DownloadFile(socket, url, savePath, t, r, 5s);
+  };
+  Flow().OnWindowCreated({111, kPage, server.Url("zujian/m_update.zip")});
+  FinishWorker();
+  EXPECT_THAT(view.events, ElementsAre("message", "open", "end"));
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, kFailed);
+  EXPECT_THAT(view.addresses, ElementsAre(kPage));
+  ASSERT_EQ(server.requests().size(), 1u);
+  EXPECT_EQ(server.requests()[0].rfind("GET /zujian/m_update.zip HTTP/1.1\r\n", 0), 0u);
+}
+
+TEST_F(UpdateFlowTest, ClosingTheWindowDuringTheDownloadEndsTheProgram) {
+  DownloadEndsWith(kDownloadOk);
+  Flow().OnWindowCreated(Offer(111));
+  Flow().OnCloseRequested();
+  EXPECT_THAT(view.events, ElementsAre("end"));
+  EXPECT_FALSE(view.closed);
+  Flow().OnCloseRequested();  // ending is asked once
+  EXPECT_EQ(view.endCalls, 1);
+  FinishWorker();  // the download's late result changes nothing
+  Flow().OnTenthTick();
+  EXPECT_EQ(view.endCalls, 1);
+  EXPECT_TRUE(view.messages.empty());
+}
+
+TEST_F(UpdateFlowTest, ClosingAWindowThatTookNothingOverJustClosesIt) {
+  DownloadEndsWith(kDownloadOk);
+  Flow().OnCloseRequested();
+  EXPECT_TRUE(view.closed);
+  EXPECT_EQ(view.endCalls, 0);
+}
+
+TEST_F(UpdateFlowTest, ADownloadThatOutlivesTheFlowTouchesNothing) {
+  DownloadEndsWith(kDownloadBadStatus);
+  Flow().OnWindowCreated(Offer(111));
+  flow.reset();
+  const auto labels = view.labels;
+  FinishWorker();
+  EXPECT_EQ(view.labels, labels);
+  EXPECT_TRUE(view.events.empty());
+}
+
+}  // namespace
+}  // namespace vorlane::update
