@@ -8,6 +8,7 @@
 #include "shell/main_window.h"
 #include "shell/message_loop.h"
 #include "shell/wide_text.h"
+#include "update/update_window.h"
 
 using namespace vorlane;
 
@@ -39,9 +40,16 @@ Text ProgramFolder() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  const Text folder = ProgramFolder();
   shell::MainWindowOptions options;
-  options.config = shell::AppConfig::Load(ProgramFolder());
+  options.config = shell::AppConfig::Load(folder);
   options.onDestroyed = EndProgram;
+  // The update window reads the configuration again when it opens.
+  options.startUpdate = [folder](HWND owner, const shell::ShellSettings&) {
+    update::UpdateWindowOptions updateOptions;
+    updateOptions.readValues = [folder] { return update::ReadUpdateValues(shell::AppConfig::Load(folder)); };
+    return update::RunUpdateWindow(owner, std::move(updateOptions));
+  };
   // The program-wide state (the product list, the monitoring state, the tray
   // record) comes first; making it also registers "TaskbarCreated" for the tray.
   // It lives for the whole run: the process ends inside the window's destruction.

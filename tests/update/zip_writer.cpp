@@ -37,7 +37,7 @@ std::string Deflate(const std::string& data) {
 
 }  // namespace
 
-std::string MakeZip(const std::vector<ZipEntry>& entries) {
+std::string MakeZip(const std::vector<ZipEntry>& entries, const std::string& comment) {
   constexpr unsigned kDosTime = (12 << 11) | (30 << 5);                // 12:30:00
   constexpr unsigned kDosDate = ((2013 - 1980) << 9) | (11 << 5) | 9;  // 2013-11-09
   std::string archive, directory;
@@ -93,7 +93,8 @@ std::string MakeZip(const std::vector<ZipEntry>& entries) {
   Put16(archive, static_cast<unsigned>(entries.size()));
   Put32(archive, static_cast<std::uint32_t>(directory.size()));
   Put32(archive, directoryAt);
-  Put16(archive, 0);
+  Put16(archive, static_cast<unsigned>(comment.size()));
+  archive += comment;
   return archive;
 }
 

@@ -16,6 +16,7 @@ struct ZipEntry {
   bool wrongCrc = false;
 };
 
-std::string MakeZip(const std::vector<ZipEntry>& entries);
+// `comment` (up to 65535 bytes) ends the archive; it pads an archive to a size.
+std::string MakeZip(const std::vector<ZipEntry>& entries, const std::string& comment = {});
 
 }  // namespace vorlane::update::test

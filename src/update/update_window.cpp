@@ -1,0 +1,235 @@
+#include "update/update_window.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+
+#include "shell/wide_text.h"
+#include "update/update_images.h"
+#include "update/update_texts.h"
+
+namespace vorlane::update {
+namespace {
+
+constexpr wchar_t kUpdateWindowClass[] = L"VorlaneUpdateWindow";
+
+UINT_PTR TimerIdOf(Timer timer) {
+  return timer == Timer::时钟1 ? 1 : 2;
+}
+
+bool RegisterUpdateWindowClass(HINSTANCE instance, WNDPROC proc) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  wc.lpszClassName = kUpdateWindowClass;
+  return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+struct ClassAndStyle {
+  const wchar_t* className;
+  DWORD style;
+};
+
+ClassAndStyle ClassFor(UpdateControlKind kind) {
+  switch (kind) {
+    case UpdateControlKind::kPicture:
+      return {L"STATIC", SS_OWNERDRAW};
+    case UpdateControlKind::kLabel:
+      return {L"STATIC", SS_LEFTNOWORDWRAP | SS_NOPREFIX};
+    case UpdateControlKind::kProgressBar:
+      return {PROGRESS_CLASSW, 0};
+    case UpdateControlKind::kButton:
+      return {L"BUTTON", BS_PUSHBUTTON};
+  }
+  return {L"STATIC", 0};
+}
+
+}  // namespace
+
+UpdateWindow::UpdateWindow(UpdateWindowOptions options)
+    : options_(std::move(options)), view_(*this, tasks_, options_.sinks), flow_(view_, options_.download) {}
+
+UpdateWindow::~UpdateWindow() {
+  if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
+}
+
+bool UpdateWindow::Create(HINSTANCE instance, HWND owner) {
+  instance_ = instance;
+  owner_ = owner;
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+  ::InitCommonControlsEx(&controls);
+  if (!RegisterUpdateWindowClass(instance, WindowProc)) return false;
+  HDC screen = ::GetDC(nullptr);
+  scale_ = ::GetDeviceCaps(screen, LOGPIXELSY) / 96.0;
+  ::ReleaseDC(nullptr, screen);
+  auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
+
+  if (owner_ != nullptr) ::EnableWindow(owner_, FALSE);
+  HWND window = ::CreateWindowExW(
+      WS_EX_DLGMODALFRAME, kUpdateWindowClass, shell::Wide(texts::kWindowCaption).c_str(),
+      WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, scaled(kUpdateWindowX), scaled(kUpdateWindowY),
+      scaled(kUpdateWindowWidth), scaled(kUpdateWindowHeight), owner_, nullptr, instance, this);
+  if (window == nullptr) {
+    if (owner_ != nullptr) ::EnableWindow(owner_, TRUE);
+    return false;
+  }
+  ::ShowWindow(window, SW_SHOW);
+  ::UpdateWindow(window);
+  // Read again now: the window may have been a while in coming.
+  flow_.OnWindowCreated(options_.readValues ? options_.readValues() : UpdateValues{});
+  return true;
+}
+
+HWND UpdateWindow::control(UpdateControlId id) const {
+  const int index = static_cast<int>(id) - kFirstUpdateControlId;
+  return index >= 0 && index < kUpdateControlCount ? controls_[static_cast<size_t>(index)] : nullptr;
+}
+
+LRESULT CALLBACK UpdateWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* self = static_cast<UpdateWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    self->hwnd_ = window;
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+  }
+  auto* self = reinterpret_cast<UpdateWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+  if (message == WM_NCDESTROY) {
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
+    self->hwnd_ = nullptr;
+    return ::DefWindowProcW(window, message, wParam, lParam);
+  }
+  return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT UpdateWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      tasks_.Open(hwnd_);
+      return CreateControls() ? 0 : -1;
+    case WM_TIMER:
+      if (wParam == TimerIdOf(Timer::时钟1)) flow_.OnSecondTick();
+      if (wParam == TimerIdOf(Timer::时钟2)) flow_.OnTenthTick();
+      return 0;
+    case WM_DRAWITEM:
+      DrawPicture(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_CLOSE:
+      flow_.OnCloseRequested();
+      return 0;
+    case WM_DESTROY:
+      OnDestroy();
+      return 0;
+    case shell::kUiTaskMessage:
+      shell::UiTaskChannel::RunPosted(lParam);
+      return 0;
+    default:
+      break;
+  }
+  return ::DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+bool UpdateWindow::CreateControls() {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  LOGFONTW base{};
+  if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    base = metrics.lfMessageFont;
+  } else {
+    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof base, &base);
+  }
+  font_ = shell::UniqueFont(::CreateFontIndirectW(&base));
+  banner_ = LoadBanner();
+  icon_ = LoadCompletionIcon();
+
+  auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
+  for (const UpdateControlSpec& spec : UpdateWindowControls()) {
+    const ClassAndStyle cs = ClassFor(spec.kind);
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0) | cs.style;
+    HWND made = ::CreateWindowExW(0, cs.className, shell::Wide(spec.caption).c_str(), style, scaled(spec.x),
+                                  scaled(spec.y), scaled(spec.width), scaled(spec.height), hwnd_,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+    if (made == nullptr) return false;
+    controls_[static_cast<size_t>(static_cast<int>(spec.id) - kFirstUpdateControlId)] = made;
+    ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  }
+  ::SendMessageW(control(UpdateControlId::进度条1), PBM_SETRANGE32, 0, 100);
+  ::SendMessageW(control(UpdateControlId::进度条1), PBM_SETPOS, 0, 0);
+  return true;
+}
+
+void UpdateWindow::DrawPicture(const DRAWITEMSTRUCT& item) {
+  if (item.hwndItem != control(UpdateControlId::图片框1)) return;
+  HDC dc = item.hDC;
+  ::FillRect(dc, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));
+  const int width = item.rcItem.right - item.rcItem.left;
+  const int height = item.rcItem.bottom - item.rcItem.top;
+  if (picture_ == Picture::kCompletionIcon) {
+    if (icon_) {
+      const int side = static_cast<int>(std::lround(kCompletionIconSize * scale_));
+      ::DrawIconEx(dc, item.rcItem.left, item.rcItem.top, icon_.get(), side, side, 0, nullptr, DI_NORMAL);
+    }
+    return;
+  }
+  if (!banner_) return;
+  HDC memory = ::CreateCompatibleDC(dc);
+  if (memory == nullptr) return;
+  {
+    shell::ScopedSelectObject select(memory, banner_.get());
+    ::SetStretchBltMode(dc, HALFTONE);
+    ::StretchBlt(dc, item.rcItem.left, item.rcItem.top, width, height, memory, 0, 0, kBannerWidth,
+                 kBannerHeight, SRCCOPY);
+  }
+  ::DeleteDC(memory);
+}
+
+void UpdateWindow::ShowPicture(Picture picture) {
+  picture_ = picture;
+  HWND box = control(UpdateControlId::图片框1);
+  ::ShowWindow(box, SW_SHOWNA);
+  ::InvalidateRect(box, nullptr, TRUE);
+}
+
+void UpdateWindow::SetTimerPeriod(Timer timer, unsigned milliseconds) {
+  if (hwnd_ == nullptr) return;
+  if (milliseconds == 0) {
+    ::KillTimer(hwnd_, TimerIdOf(timer));
+  } else {
+    ::SetTimer(hwnd_, TimerIdOf(timer), milliseconds, nullptr);
+  }
+}
+
+void UpdateWindow::Close() {
+  if (hwnd_ == nullptr) return;
+  // The owner first, so that it, not some other program, becomes active.
+  if (owner_ != nullptr) ::EnableWindow(owner_, TRUE);
+  ::DestroyWindow(hwnd_);
+}
+
+void UpdateWindow::OnDestroy() {
+  tasks_.Close();
+  ::KillTimer(hwnd_, TimerIdOf(Timer::时钟1));
+  ::KillTimer(hwnd_, TimerIdOf(Timer::时钟2));
+  if (owner_ != nullptr) ::EnableWindow(owner_, TRUE);
+}
+
+bool RunUpdateWindow(HWND owner, UpdateWindowOptions options) {
+  UpdateWindow window(std::move(options));
+  if (!window.Create(::GetModuleHandleW(nullptr), owner)) return false;
+  MSG msg;
+  while (!window.closed()) {
+    const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
+    if (got == 0) {
+      ::PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop outside
+      break;
+    }
+    if (got == -1) break;
+    ::TranslateMessage(&msg);
+    ::DispatchMessageW(&msg);
+  }
+  return window.flow().tookOver();
+}
+
+}  // namespace vorlane::update

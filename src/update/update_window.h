@@ -1,0 +1,82 @@
+// The update window: a small modal window over the main window that shows the
+// package's download, driven by the update flow. All its state lives in this
+// object, which is made before the window and outlives it.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+
+#include "shell/scoped_win.h"
+#include "shell/ui_task.h"
+#include "update/update_flow.h"
+#include "update/update_window_layout.h"
+#include "update/win32_update_view.h"
+
+namespace vorlane::update {
+
+struct UpdateWindowOptions {
+  // The configuration's update values, read when the window has been created.
+  std::function<UpdateValues()> readValues;
+  // How the package is fetched; DownloadFile on the program's socket when empty.
+  Downloader download;
+  UpdateSinks sinks;
+};
+
+class UpdateWindow {
+ public:
+  explicit UpdateWindow(UpdateWindowOptions options);
+  ~UpdateWindow();
+  UpdateWindow(const UpdateWindow&) = delete;
+  UpdateWindow& operator=(const UpdateWindow&) = delete;
+
+  // Makes and shows the window over `owner`, which stays disabled while the window
+  // is there, then runs the update decision (which may close the window again).
+  // False when the window could not be made.
+  bool Create(HINSTANCE instance, HWND owner);
+
+  HWND hwnd() const { return hwnd_; }
+  HWND owner() const { return owner_; }
+  HWND control(UpdateControlId id) const;
+  bool closed() const { return hwnd_ == nullptr; }
+  const UpdateFlow& flow() const { return flow_; }
+  Picture picture() const { return picture_; }
+  int runningWorkers() const { return view_.runningWorkers(); }
+
+  // For the view, on the window's thread.
+  void ShowPicture(Picture picture);
+  void SetTimerPeriod(Timer timer, unsigned milliseconds);
+  // Gives the owner back and destroys the window.
+  void Close();
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  bool CreateControls();
+  void DrawPicture(const DRAWITEMSTRUCT& item);
+  void OnDestroy();
+
+  UpdateWindowOptions options_;
+  // Declared before the flow: the flow goes first and cuts its workers off.
+  shell::UiTaskChannel tasks_;
+  Win32UpdateView view_;
+  UpdateFlow flow_;
+
+  HWND hwnd_ = nullptr;
+  HWND owner_ = nullptr;
+  HINSTANCE instance_ = nullptr;
+  std::array<HWND, kUpdateControlCount> controls_{};
+  shell::UniqueFont font_;
+  shell::UniqueGdiObject banner_;
+  shell::UniqueIcon icon_;
+  Picture picture_ = Picture::kBanner;
+  double scale_ = 1.0;  // system DPI / 96
+};
+
+// Opens the update window modally over `owner` and handles the thread's messages
+// until it has closed. True when the update took over the program, which it then
+// ends; false when no update was due and the window closed itself.
+bool RunUpdateWindow(HWND owner, UpdateWindowOptions options);
+
+}  // namespace vorlane::update

@@ -1,0 +1,332 @@
+// The real update window, driven from inside the test program (under Xvfb): it
+// downloads from a local file server into a test folder that is the current
+// directory, with the steps that would end the program recorded instead.
+#include "update/update_window.h"
+
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gmock/gmock.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+
+#include "shell/message_loop.h"
+#include "support/fault_server.h"
+#include "zip_writer.h"
+
+namespace vorlane::update {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using ::testing::ElementsAre;
+
+constexpr char kFailed[] =
+    "\xCF\xC2\xD4\xD8\xCA\xA7\xB0\xDC!\xC7\xEB\xCA\xD6\xB6\xAF\xCF\xC2\xD4\xD8\xB8\xFC\xD0\xC2";  // 下载失败!请手动下载更新
+constexpr char kInformation[] = "\xD0\xC5\xCF\xA2\xCC\xE1\xCA\xBE:";  // 信息提示:
+constexpr char kNotice[] = "\xCC\xE1\xCA\xBE";                        // 提示
+constexpr char kPage[] = "http://vorlane.example/download.html";
+constexpr size_t kPackageSize = 307200;  // 300 KB
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 15s) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  while (!done()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    shell::ProcessPendingMessages();
+  }
+  return true;
+}
+
+std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<size_t>(::GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+std::string Read(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// An update package of exactly kPackageSize bytes: the installer, a file in a
+// folder, and filler that no deflate can shrink.
+std::string Package() {
+  std::mt19937 random(7);
+  std::string filler(250000, '\0');
+  for (char& c : filler) c = static_cast<char>(random());
+  std::string zip = test::MakeZip({{"m_update.exe", "MZ the new installer"},
+                                   {"data/readme.txt", "new version\r\n"},
+                                   {"data/filler.bin", filler}});
+  const size_t bare = zip.size();
+  zip = test::MakeZip({{"m_update.exe", "MZ the new installer"},
+                       {"data/readme.txt", "new version\r\n"},
+                       {"data/filler.bin", filler}},
+                      std::string(kPackageSize - bare, 'c'));
+  return zip;
+}
+
+class UpdateWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::random_device random;
+    folder_ = fs::temp_directory_path() / ("vorlane-update-" + std::to_string(random()));
+    ASSERT_TRUE(fs::create_directories(folder_));
+    previous_ = fs::current_path();
+    fs::current_path(folder_);  // the update works in the current directory
+    owner_ = ::CreateWindowExW(0, L"STATIC", L"main window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 400,
+                               300, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
+    ASSERT_NE(owner_, nullptr) << "no window (is there a display?)";
+
+    options_.sinks.message = [this](const Text& text, const Text& caption, unsigned style) {
+      messages_.push_back({text, caption, style});
+      if (onMessage_) onMessage_();
+    };
+    options_.sinks.address = [this](const Text& address) { addresses_.push_back(address); };
+    options_.sinks.startProgram = [this](const Text& path, bool wait) {
+      started_.push_back({path, wait});
+      startedContent_ = Read(fs::path(path));
+      return true;
+    };
+    options_.sinks.endProgram = [this] { ++ends_; };
+  }
+
+  void TearDown() override {
+    if (server_) server_->Stop();  // a download still running ends
+    if (window_) {
+      EXPECT_TRUE(PumpUntil([this] { return window_->runningWorkers() == 0; }));
+      window_.reset();
+    }
+    ::DestroyWindow(owner_);
+    std::error_code ec;
+    fs::current_path(previous_, ec);
+    fs::remove_all(folder_, ec);
+  }
+
+  void Serve(vorlane::test::FaultPlan plan) {
+    server_ = std::make_unique<vorlane::test::FaultServer>(std::move(plan));
+  }
+  UpdateValues Offer(int version) const {
+    return {version, kPage, server_ ? server_->Url("zujian/m_update.zip") : "http://127.0.0.1:1/"};
+  }
+  void Open(int version) {
+    options_.readValues = [values = Offer(version)] { return values; };
+    window_ = std::make_unique<UpdateWindow>(options_);
+    ASSERT_TRUE(window_->Create(::GetModuleHandleW(nullptr), owner_));
+  }
+  HWND Control(UpdateControlId id) const { return window_->control(id); }
+  std::wstring Label(UpdateControlId id) const { return TextOf(Control(id)); }
+  int Progress() const {
+    return static_cast<int>(::SendMessageW(Control(UpdateControlId::进度条1), PBM_GETPOS, 0, 0));
+  }
+  Text FolderText() const { return folder_.string(); }
+
+  fs::path folder_, previous_;
+  HWND owner_ = nullptr;
+  UpdateWindowOptions options_;
+  std::unique_ptr<vorlane::test::FaultServer> server_;
+  std::unique_ptr<UpdateWindow> window_;
+  struct Message {
+    Text text, caption;
+    unsigned style;
+  };
+  std::vector<Message> messages_;
+  std::function<void()> onMessage_;
+  std::vector<Text> addresses_;
+  std::vector<std::pair<Text, bool>> started_;
+  std::string startedContent_;
+  int ends_ = 0;
+};
+
+TEST_F(UpdateWindowTest, LaysOutTheWindowOverItsDisabledOwner) {
+  vorlane::test::FaultPlan plan;
+  plan.content = Package();
+  plan.holds = {0};
+  Serve(plan);
+  Open(111);
+  HWND window = window_->hwnd();
+  EXPECT_EQ(::GetWindow(window, GW_OWNER), owner_);
+  EXPECT_FALSE(::IsWindowEnabled(owner_));
+  EXPECT_EQ(TextOf(window), L"软件正在更新..请稍等...");
+
+  HDC screen = ::GetDC(nullptr);
+  const double scale = ::GetDeviceCaps(screen, LOGPIXELSY) / 96.0;
+  ::ReleaseDC(nullptr, screen);
+  auto scaled = [scale](int v) { return static_cast<LONG>(std::lround(v * scale)); };
+  RECT frame;
+  ::GetWindowRect(window, &frame);
+  EXPECT_EQ(frame.left, scaled(50));
+  EXPECT_EQ(frame.top, scaled(50));
+  EXPECT_EQ(frame.right - frame.left, scaled(354));
+  EXPECT_EQ(frame.bottom - frame.top, scaled(200));
+
+  for (const UpdateControlSpec& spec : UpdateWindowControls()) {
+    SCOPED_TRACE(static_cast<int>(spec.id));
+    RECT r;
+    ::GetWindowRect(Control(spec.id), &r);
+    ::MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
+    EXPECT_EQ(r.left, scaled(spec.x));
+    EXPECT_EQ(r.top, scaled(spec.y));
+    EXPECT_EQ(r.right - r.left, scaled(spec.width));
+    EXPECT_EQ(r.bottom - r.top, scaled(spec.height));
+  }
+  // Before any tick and before the worker's texts arrive: the captions it starts with.
+  EXPECT_EQ(Label(UpdateControlId::标签10), L"文件大小:");
+  EXPECT_EQ(Label(UpdateControlId::标签11), L"已下载:");
+  EXPECT_EQ(Label(UpdateControlId::标签1), L"传输速度:");
+  EXPECT_EQ(Label(UpdateControlId::标签3), L"平均速度:");
+  EXPECT_EQ(Label(UpdateControlId::标签4), L"已完成:");
+  EXPECT_EQ(Label(UpdateControlId::标签9), L"剩余时间:");
+  EXPECT_EQ(Label(UpdateControlId::标签8), L"下载成功");
+  EXPECT_EQ(Label(UpdateControlId::按钮1), L"下载");
+  EXPECT_FALSE(::IsWindowVisible(Control(UpdateControlId::标签8)));
+  EXPECT_TRUE(::IsWindowVisible(Control(UpdateControlId::图片框1)));
+  EXPECT_EQ(window_->picture(), Picture::kBanner);
+  EXPECT_EQ(Progress(), 0);
+  RECT client;
+  ::GetClientRect(window, &client);
+  RECT button;
+  ::GetWindowRect(Control(UpdateControlId::按钮1), &button);
+  ::MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&button), 2);
+  EXPECT_GE(button.left, client.right);  // out of sight
+
+  // The worker's two texts.
+  ASSERT_TRUE(PumpUntil([this] { return !Label(UpdateControlId::标签2).empty(); }));
+  EXPECT_EQ(Label(UpdateControlId::标签2),
+            L"m_update.zip (来自 127.0.0.1:" + std::to_wstring(server_->port()) + L" )");
+  const Text savePath = FolderText() + "\\m_update.zip";
+  ASSERT_GT(savePath.size(), 46u);  // the test folder's path is long enough to be cut
+  const std::wstring head(savePath.begin(), savePath.begin() + 20);  // ASCII
+  EXPECT_EQ(Label(UpdateControlId::标签7), L"下载到:" + head + L"...\\m_update.zip");
+}
+
+TEST_F(UpdateWindowTest, ShowsTheProgressThenUnpacksAndHandsOverToTheInstaller) {
+  const std::string package = Package();
+  ASSERT_EQ(package.size(), kPackageSize);
+  vorlane::test::FaultPlan plan;
+  plan.content = package;
+  plan.holds = {kPackageSize / 2};
+  Serve(plan);
+  std::wstring labelAtMessage, percentAtMessage;
+  bool doneShownAtMessage = false, zipGoneAtMessage = false;
+  int progressAtMessage = -1;
+  Picture pictureAtMessage = Picture::kBanner;
+  onMessage_ = [&] {
+    labelAtMessage = Label(UpdateControlId::标签11);
+    percentAtMessage = Label(UpdateControlId::标签4);
+    doneShownAtMessage = ::IsWindowVisible(Control(UpdateControlId::标签8)) != FALSE;
+    zipGoneAtMessage = !fs::exists(folder_ / "m_update.zip");
+    progressAtMessage = Progress();
+    pictureAtMessage = window_->picture();
+  };
+  Open(111);
+
+  // Half of the package is in and the server holds the rest back.
+  ASSERT_TRUE(PumpUntil([this] { return Label(UpdateControlId::标签4) == L"已完成:50%"; }));
+  EXPECT_EQ(Progress(), 50);
+  ASSERT_TRUE(PumpUntil([this] { return Label(UpdateControlId::标签10) == L"文件大小:300KB"; }));
+  EXPECT_EQ(Label(UpdateControlId::标签11).rfind(L"已下载:150KB 总共(", 0), 0u);
+  EXPECT_TRUE(messages_.empty());
+
+  server_->Release();
+  ASSERT_TRUE(PumpUntil([this] { return window_->closed(); }));
+  EXPECT_EQ(ends_, 1);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(
+      messages_[0].text,
+      "\xD7\xD4\xB6\xAF\xB8\xFC\xD0\xC2\xCA\xA7\xB0\xDC\xA3\xA1\xB8\xD5\xB8\xD5\xB4\xF2\xBF\xAA\xB5\xC4\xCA"
+      "\xC7"
+      "\xD7\xEE\xD0\xC2\xB0\xE6\xB5\xC4\xCF\xC2\xD4\xD8\xCD\xF8\xD6\xB7\r\n"
+      "\xC7\xEB\xCA\xD6\xB6\xAF\xCF\xC2\xD4\xD8\xA3\xAC\xD6\xAE\xBA\xF3\xD0\xB6\xD4\xD8\xBE\xC9\xB0\xE6\xA3"
+      "\xAC"
+      "\xB0\xB2\xD7\xB0\xD0\xC2\xB0\xE6");  // 自动更新失败！刚刚打开的是最新版的下载网址\r\n请手动下载，之后卸载旧版，安装新版
+  EXPECT_EQ(messages_[0].caption, kNotice);
+  EXPECT_EQ(messages_[0].style, static_cast<unsigned>(MB_ICONEXCLAMATION));
+  EXPECT_THAT(addresses_, ElementsAre(kPage));
+  ASSERT_EQ(started_.size(), 1u);
+  EXPECT_EQ(started_[0].first, FolderText() + "\\m_update.exe");
+  EXPECT_TRUE(started_[0].second);
+  EXPECT_EQ(startedContent_, "MZ the new installer");  // unpacked before it was started
+
+  EXPECT_EQ(labelAtMessage.rfind(L"已下载:300KB 总共( ", 0), 0u);
+  EXPECT_EQ(labelAtMessage.substr(labelAtMessage.size() - 3), L" 秒)");
+  EXPECT_EQ(percentAtMessage, L"已完成:100%");
+  EXPECT_EQ(progressAtMessage, 100);
+  EXPECT_TRUE(doneShownAtMessage);
+  EXPECT_EQ(pictureAtMessage, Picture::kCompletionIcon);
+  EXPECT_TRUE(zipGoneAtMessage);
+  EXPECT_EQ(Read(folder_ / "data" / "readme.txt"), "new version\r\n");
+  EXPECT_FALSE(fs::exists(folder_ / "m_update.zip.tmp"));
+  EXPECT_TRUE(::IsWindowEnabled(owner_));
+}
+
+TEST_F(UpdateWindowTest, A404SendsTheUserToTheDownloadPageAndEnds) {
+  vorlane::test::FaultPlan plan;
+  plan.content = "not here";
+  plan.status_line = "HTTP/1.1 404 Not Found";
+  Serve(plan);
+  options_.readValues = [values = Offer(111)] { return values; };
+  EXPECT_TRUE(RunUpdateWindow(owner_, options_));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text, kFailed);
+  EXPECT_EQ(messages_[0].caption, kInformation);
+  EXPECT_EQ(messages_[0].style, static_cast<unsigned>(MB_ICONEXCLAMATION | MB_TASKMODAL));
+  EXPECT_THAT(addresses_, ElementsAre(kPage));
+  EXPECT_EQ(ends_, 1);
+  EXPECT_TRUE(started_.empty());
+  EXPECT_TRUE(::IsWindowEnabled(owner_));
+  EXPECT_TRUE(fs::is_empty(folder_));
+}
+
+TEST_F(UpdateWindowTest, NoNewerVersionOpensNothingAndGivesTheOwnerBack) {
+  vorlane::test::FaultPlan plan;
+  plan.content = Package();
+  Serve(plan);
+  options_.readValues = [values = Offer(110)] { return values; };
+  EXPECT_FALSE(RunUpdateWindow(owner_, options_));
+  EXPECT_TRUE(::IsWindowEnabled(owner_));
+  EXPECT_EQ(server_->connections(), 0);
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(ends_, 0);
+}
+
+TEST_F(UpdateWindowTest, AnInstallerAlreadyHereIsStartedInsteadOfTheDownload) {
+  vorlane::test::FaultPlan plan;
+  plan.content = Package();
+  Serve(plan);
+  std::ofstream(folder_ / "m_update.exe", std::ios::binary) << "MZ left by an earlier update";
+  Open(111);
+  ASSERT_EQ(started_.size(), 1u);
+  EXPECT_EQ(started_[0].first, FolderText() + "\\m_update.exe");
+  EXPECT_FALSE(started_[0].second);
+  PumpUntil([] { return false; }, 300ms);
+  EXPECT_EQ(server_->connections(), 0);
+  EXPECT_FALSE(window_->closed());
+  EXPECT_FALSE(::IsWindowEnabled(owner_));
+  ::SendMessageW(window_->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(ends_, 1);
+  EXPECT_TRUE(window_->closed());
+}
+
+TEST_F(UpdateWindowTest, ClosingTheWindowDuringTheDownloadEndsTheProgram) {
+  vorlane::test::FaultPlan plan;
+  plan.content = Package();
+  plan.holds = {1000};
+  Serve(plan);
+  Open(111);
+  ASSERT_TRUE(
+      PumpUntil([this] { return server_->connections() == 1 && !Label(UpdateControlId::标签2).empty(); }));
+  ::SendMessageW(window_->hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_EQ(ends_, 1);
+  EXPECT_TRUE(window_->closed());
+  EXPECT_TRUE(::IsWindowEnabled(owner_));
+  EXPECT_TRUE(messages_.empty());
+}
+
+}  // namespace
+}  // namespace vorlane::update
