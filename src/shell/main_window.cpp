@@ -4,6 +4,7 @@
 
 #include "shell/control_classes.h"
 #include "shell/message_loop.h"
+#include "shell/window_support.h"
 
 namespace vorlane::shell {
 namespace {
@@ -74,16 +75,10 @@ HWND MainWindow::control(ControlId id) const {
 }
 
 LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<MainWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = WindowObject(window, message, lParam, &MainWindow::hwnd_);
   if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
+    ReleaseWindowObject(window, *self, &MainWindow::hwnd_);
     const LRESULT result = ::DefWindowProcW(window, message, wParam, lParam);
     if (self->options_.onDestroyed) self->options_.onDestroyed();
     return result;

@@ -9,6 +9,7 @@
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
 #include "shell/wide_text.h"
+#include "shell/window_support.h"
 
 namespace vorlane::shell {
 namespace {
@@ -60,14 +61,7 @@ ClassAndStyle ClassFor(ControlKind kind) {
 }  // namespace
 
 void MainWindow::CreateFonts() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  LOGFONTW base{};
-  if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    base = metrics.lfMessageFont;
-  } else {
-    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof base, &base);
-  }
+  const LOGFONTW base = SystemMessageFont();
   defaultFont_ = UniqueFont(::CreateFontIndirectW(&base));
   LOGFONTW link = base;
   link.lfUnderline = TRUE;

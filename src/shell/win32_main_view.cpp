@@ -4,9 +4,6 @@
 #include <commdlg.h>
 #include <shellapi.h>
 
-#include <system_error>
-#include <thread>
-
 #include "shell/main_window.h"
 #include "shell/message_loop.h"
 #include "shell/wide_text.h"
@@ -160,20 +157,7 @@ void Win32MainView::PostToUi(std::function<void()> task) {
 }
 
 void Win32MainView::StartWorker(std::function<void()> task) {
-  auto running = runningWorkers_;
-  auto shared = std::make_shared<std::function<void()>>(std::move(task));
-  ++*running;
-  try {
-    std::thread([shared, running]() mutable {
-      (*shared)();
-      shared.reset();  // the task's captures go before the count does
-      --*running;
-    }).detach();
-  } catch (const std::system_error&) {
-    // No thread to be had: the work still gets done, on this thread.
-    (*shared)();
-    --*running;
-  }
+  workers_.Start(std::move(task));
 }
 
 void Win32MainView::RunLater(std::int64_t microseconds, std::function<void()> task) {

@@ -4,10 +4,8 @@
 
 #include <windows.h>
 
-#include <atomic>
-#include <memory>
-
 #include "check/main_view.h"
+#include "shell/detached_workers.h"
 #include "shell/ui_task.h"
 
 namespace vorlane::shell {
@@ -55,7 +53,7 @@ class Win32MainView final : public check::MainView {
   void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
 
   // Worker threads started by StartWorker that have not finished yet.
-  int runningWorkers() const { return runningWorkers_->load(); }
+  int runningWorkers() const { return workers_.running(); }
 
  private:
   HWND Handle(check::Control control) const;
@@ -66,7 +64,7 @@ class Win32MainView final : public check::MainView {
   MessageSink messageSink_;
   AddressSink addressSink_;
   FileChooser fileChooser_;
-  std::shared_ptr<std::atomic<int>> runningWorkers_ = std::make_shared<std::atomic<int>>(0);
+  DetachedWorkers workers_;
 };
 
 }  // namespace vorlane::shell

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "shell/wide_text.h"
+#include "shell/window_support.h"
 #include "update/update_images.h"
 #include "update/update_texts.h"
 
@@ -89,16 +90,10 @@ HWND UpdateWindow::control(UpdateControlId id) const {
 }
 
 LRESULT CALLBACK UpdateWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* self = static_cast<UpdateWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-    self->hwnd_ = window;
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-  }
-  auto* self = reinterpret_cast<UpdateWindow*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = shell::WindowObject(window, message, lParam, &UpdateWindow::hwnd_);
   if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
   if (message == WM_NCDESTROY) {
-    ::SetWindowLongPtrW(window, GWLP_USERDATA, 0);
-    self->hwnd_ = nullptr;
+    shell::ReleaseWindowObject(window, *self, &UpdateWindow::hwnd_);
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
   return self->HandleMessage(message, wParam, lParam);
@@ -132,14 +127,7 @@ LRESULT UpdateWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 bool UpdateWindow::CreateControls() {
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  LOGFONTW base{};
-  if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-    base = metrics.lfMessageFont;
-  } else {
-    ::GetObjectW(::GetStockObject(DEFAULT_GUI_FONT), sizeof base, &base);
-  }
+  const LOGFONTW base = shell::SystemMessageFont();
   font_ = shell::UniqueFont(::CreateFontIndirectW(&base));
   banner_ = LoadBanner();
   icon_ = LoadCompletionIcon();

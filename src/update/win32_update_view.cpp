@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
-#include <thread>
 
 #include "shell/scoped_win.h"
 #include "shell/wide_text.h"
@@ -149,20 +148,7 @@ void Win32UpdateView::PostToUi(std::function<void()> task) {
 }
 
 void Win32UpdateView::StartWorker(std::function<void()> task) {
-  auto running = runningWorkers_;
-  auto shared = std::make_shared<std::function<void()>>(std::move(task));
-  ++*running;
-  try {
-    std::thread([shared, running]() mutable {
-      (*shared)();
-      shared.reset();  // the task's captures go before the count does
-      --*running;
-    }).detach();
-  } catch (const std::system_error&) {
-    // No thread to be had: the download still runs, on this thread.
-    (*shared)();
-    --*running;
-  }
+  workers_.Start(std::move(task));
 }
 
 }  // namespace vorlane::update

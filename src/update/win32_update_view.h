@@ -4,10 +4,9 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <functional>
-#include <memory>
 
+#include "shell/detached_workers.h"
 #include "shell/ui_task.h"
 #include "update/update_view.h"
 
@@ -50,13 +49,13 @@ class Win32UpdateView final : public UpdateView {
   void StartWorker(std::function<void()> task) override;
 
   // Worker threads started here that have not finished yet.
-  int runningWorkers() const { return runningWorkers_->load(); }
+  int runningWorkers() const { return workers_.running(); }
 
  private:
   UpdateWindow& window_;
   shell::UiTaskChannel& tasks_;
   UpdateSinks sinks_;
-  std::shared_ptr<std::atomic<int>> runningWorkers_ = std::make_shared<std::atomic<int>>(0);
+  shell::DetachedWorkers workers_;
 };
 
 }  // namespace vorlane::update

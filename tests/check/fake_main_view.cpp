@@ -36,8 +36,7 @@ std::optional<Text> FakeMainView::ChooseFileToOpen() {
 }
 
 void FakeMainView::PostToUi(std::function<void()> task) {
-  std::lock_guard lock(mutex_);
-  posted_.push_back(std::move(task));
+  posted_.Post(std::move(task));
 }
 
 void FakeMainView::StartWorker(std::function<void()> task) {
@@ -65,16 +64,7 @@ void FakeMainView::At(std::int64_t atMicros, std::function<void()> action) {
 }
 
 void FakeMainView::DrainPosted() {
-  for (;;) {
-    std::function<void()> task;
-    {
-      std::lock_guard lock(mutex_);
-      if (posted_.empty()) return;
-      task = std::move(posted_.front());
-      posted_.pop_front();
-    }
-    task();
-  }
+  posted_.Drain();
 }
 
 void FakeMainView::RunDue(std::int64_t until) {

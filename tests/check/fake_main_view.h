@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "check/main_view.h"
+#include "support/posted_tasks.h"
 
 namespace vorlane::check::test {
 
@@ -91,7 +92,7 @@ class FakeMainView : public MainView {
   void RunDue(std::int64_t until);
 
   std::mutex mutex_;
-  std::deque<std::function<void()>> posted_;
+  vorlane::test::PostedTasks posted_;
   std::vector<std::function<void()>> deferred_;
   std::vector<std::thread> threads_;
   std::multimap<std::int64_t, std::function<void()>> scheduled_;

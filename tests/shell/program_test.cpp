@@ -6,121 +6,37 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "local_server.h"
+#include "program_process.h"
 #include "shell/main_window.h"
 
 namespace vorlane::shell::test {
 namespace {
 
 using namespace std::chrono_literals;
-namespace fs = std::filesystem;
 
-// The built program; a path of the build machine, which Wine sees as drive Z:.
-fs::path BuiltProgram() {
-  std::string path = VORLANE_PROGRAM_PATH;
-  if (!path.empty() && path.front() == '/') path = "Z:" + path;
-  return fs::path(path);
-}
-
-struct FindWindowOf {
-  DWORD process;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchMainWindow(HWND window, LPARAM lParam) {
-  auto* search = reinterpret_cast<FindWindowOf*>(lParam);
-  DWORD owner = 0;
-  ::GetWindowThreadProcessId(window, &owner);
-  wchar_t name[64] = {};
-  ::GetClassNameW(window, name, 64);
-  if (owner == search->process && std::wstring(name) == L"VorlaneMainWindow") {
-    search->found = window;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-struct FindChild {
-  int id;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchChild(HWND window, LPARAM lParam) {
-  auto* search = reinterpret_cast<FindChild*>(lParam);
-  if (::GetDlgCtrlID(window) != search->id) return TRUE;
-  search->found = window;
-  return FALSE;
-}
+using vorlane::test::WaitFor;
 
 HWND ChildOf(HWND window, ControlId id) {
-  FindChild search{static_cast<int>(id)};
-  ::EnumChildWindows(window, MatchChild, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    ::Sleep(20);
-  }
-  return true;
+  return vorlane::test::ChildWithId(window, static_cast<int>(id));
 }
 
 class ProgramTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder = fs::temp_directory_path() / ("vorlane-program-" + std::to_string(::GetCurrentProcessId()));
-    fs::create_directories(folder);
-    fs::copy_file(BuiltProgram(), folder / "vorlane.exe", fs::copy_options::overwrite_existing);
-  }
-
-  void TearDown() override {
-    if (process.hProcess != nullptr) {
-      if (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT)
-        ::TerminateProcess(process.hProcess, 99);
-      ::WaitForSingleObject(process.hProcess, 10000);
-      ::CloseHandle(process.hProcess);
-      ::CloseHandle(process.hThread);
-    }
-    std::error_code ignored;
-    fs::remove_all(folder, ignored);
-  }
-
-  // Starts the copy with `ini` beside it and waits until its panel is unlocked.
+  // Starts the program with `ini` beside it and waits until its panel is unlocked.
   void Start(const std::string& ini) {
-    std::ofstream(folder / "vorlane.ini", std::ios::binary) << ini;
-    std::wstring command = L"\"" + (folder / "vorlane.exe").wstring() + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                 folder.wstring().c_str(), &startup, &process));
-    FindWindowOf search{process.dwProcessId};
-    ASSERT_TRUE(WaitFor(
-        [&] {
-          ::EnumWindows(MatchMainWindow, reinterpret_cast<LPARAM>(&search));
-          return search.found != nullptr;
-        },
-        60s));
-    mainWindow = search.found;
+    ASSERT_TRUE(program.Start(ini));
+    ASSERT_TRUE(
+        WaitFor([&] { return (mainWindow = program.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 60s));
     ASSERT_TRUE(
         WaitFor([&] { return ::IsWindowEnabled(ChildOf(mainWindow, ControlId::选择夹1)) != FALSE; }, 30s));
   }
 
-  DWORD WaitForExit(std::chrono::milliseconds timeout) {
-    if (::WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
-      return 259;
-    DWORD code = 0;
-    ::GetExitCodeProcess(process.hProcess, &code);
-    return code;
-  }
+  DWORD WaitForExit(std::chrono::milliseconds timeout) { return program.WaitForExit(timeout); }
 
-  fs::path folder;
-  PROCESS_INFORMATION process{};
+  vorlane::test::ProgramProcess program{VORLANE_PROGRAM_PATH};
   HWND mainWindow = nullptr;
 };
 

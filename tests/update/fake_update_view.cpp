@@ -42,8 +42,7 @@ void FakeUpdateView::ExtractArchive(const Text& archive, const Text& folder) {
 }
 
 void FakeUpdateView::PostToUi(std::function<void()> task) {
-  std::lock_guard lock(mutex_);
-  posted_.push_back(std::move(task));
+  posted_.Post(std::move(task));
 }
 
 void FakeUpdateView::StartWorker(std::function<void()> task) {
@@ -57,16 +56,7 @@ void FakeUpdateView::RunWorkers() {
 }
 
 void FakeUpdateView::DrainPosted() {
-  for (;;) {
-    std::function<void()> task;
-    {
-      std::lock_guard lock(mutex_);
-      if (posted_.empty()) return;
-      task = std::move(posted_.front());
-      posted_.pop_front();
-    }
-    task();
-  }
+  posted_.Drain();
 }
 
 }  // namespace vorlane::update::test

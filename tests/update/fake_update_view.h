@@ -3,15 +3,14 @@
 // test says so.
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "support/posted_tasks.h"
 #include "update/update_view.h"
 
 namespace vorlane::update::test {
@@ -70,8 +69,7 @@ class FakeUpdateView : public UpdateView {
   std::vector<std::string> events;
 
  private:
-  std::mutex mutex_;
-  std::deque<std::function<void()>> posted_;
+  vorlane::test::PostedTasks posted_;
   std::vector<std::function<void()>> workers_;
 };
 

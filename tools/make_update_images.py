@@ -6,17 +6,9 @@
   green disc with a white tick.
 Edges are supersampled 4 x 4. Usage: make_update_images.py BANNER.bmp ICON.ico"""
 import math
-import struct
 import sys
 
-SUB = 4
-
-
-def segment_distance(px, py, ax, ay, bx, by):
-    dx, dy = bx - ax, by - ay
-    t = max(0.0, min(1.0, ((px - ax) * dx + (py - ay) * dy) / (dx * dx + dy * dy)))
-    return math.hypot(px - (ax + t * dx), py - (ay + t * dy))
-
+from pictures import bmp24_bytes, ico_bytes, segment_distance, supersample_rgb, supersample_rgba
 
 def banner_sample(x, y):
     """(r, g, b) of the banner at (x, y), y growing downwards."""
@@ -59,59 +51,14 @@ def icon_sample(x, y):
     return (40, 170 - shade, 70, 255)
 
 
-def supersample(sample, width, height, channels):
-    rows = []
-    for y in range(height):
-        row = []
-        for x in range(width):
-            acc = [0] * channels
-            for sy in range(SUB):
-                for sx in range(SUB):
-                    c = sample(x + (sx + 0.5) / SUB, y + (sy + 0.5) / SUB)
-                    for i in range(channels):
-                        acc[i] += c[i]
-            row.append(tuple(int(round(v / (SUB * SUB))) for v in acc))
-        rows.append(row)
-    return rows
-
-
 def write_banner(path):
-    width, height = 270, 40
-    rows = supersample(banner_sample, width, height, 3)
-    stride = (width * 3 + 3) & ~3
-    bits = bytearray()
-    for row in reversed(rows):  # bottom-up
-        line = bytearray()
-        for r, g, b in row:
-            line += bytes((b, g, r))
-        line += b"\0" * (stride - len(line))
-        bits += line
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(bits), 2835, 2835, 0, 0)
-    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(bits), 0, 0, 14 + len(info))
     with open(path, "wb") as f:
-        f.write(head + info + bits)
+        f.write(bmp24_bytes(supersample_rgb(banner_sample, 270, 40)))
 
 
 def write_icon(path):
-    size = 32
-    rows = supersample(icon_sample, size, size, 4)
-    xor = bytearray()
-    mask = bytearray()
-    for row in reversed(rows):
-        bitsrow = 0
-        for x, (r, g, b, a) in enumerate(row):
-            if a:
-                r, g, b = (min(255, int(v * 255 / a)) for v in (r, g, b))
-            xor += bytes((b, g, r, a))
-            if a == 0:
-                bitsrow |= 1 << (31 - x)
-        mask += struct.pack(">I", bitsrow)
-    info = struct.pack("<IiiHHIIiiII", 40, size, size * 2, 1, 32, 0, len(xor) + len(mask), 0, 0, 0, 0)
-    image = info + xor + mask
-    header = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", size, size, 0, 0, 1, 32, len(image), 6 + 16)
     with open(path, "wb") as f:
-        f.write(header + entry + image)
+        f.write(ico_bytes(supersample_rgba(icon_sample, 32, 32)))
 
 
 if __name__ == "__main__":

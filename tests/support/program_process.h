@@ -1,0 +1,40 @@
+// The built program started as its own process from a private folder, with a
+// vorlane.ini of the test's beside it; ended and cleaned away when the test ends.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace vorlane::test {
+
+class ProgramProcess {
+ public:
+  // Copies the program at `program` (a path of the build machine) into a new folder.
+  explicit ProgramProcess(const std::string& program);
+  ~ProgramProcess();
+  ProgramProcess(const ProgramProcess&) = delete;
+  ProgramProcess& operator=(const ProgramProcess&) = delete;
+
+  bool Start(const std::string& ini);
+  // The exit code, or STILL_ACTIVE when the process has not ended within the time.
+  DWORD WaitForExit(std::chrono::milliseconds timeout);
+  // The process's top-level window of the class, or null.
+  HWND WindowOf(const wchar_t* className) const;
+
+  const std::filesystem::path& folder() const { return folder_; }
+
+ private:
+  std::filesystem::path folder_;
+  PROCESS_INFORMATION process_{};
+};
+
+// A child of `window` (at any depth) with the control id, or null.
+HWND ChildWithId(HWND window, int id);
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout);
+
+}  // namespace vorlane::test
