@@ -11,17 +11,6 @@ namespace {
 
 constexpr wchar_t kMainWindowClass[] = L"VorlaneMainWindow";
 
-bool RegisterMainWindowClass(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = kMainWindowClass;
-  return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 check::PageFetcher FetcherOf(const MainWindowOptions& options) {
   return options.fetch ? options.fetch : check::PageFetcher(check::FetchResultPage);
 }
@@ -50,7 +39,8 @@ bool MainWindow::Create(HINSTANCE instance) {
   INITCOMMONCONTROLSEX controls{
       sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  if (!RegisterControlClasses(instance) || !RegisterMainWindowClass(instance, WindowProc)) return false;
+  if (!RegisterControlClasses(instance) || !RegisterWindowClass(instance, WindowProc, kMainWindowClass))
+    return false;
   HDC screen = ::GetDC(nullptr);
   scale_ = ::GetDeviceCaps(screen, LOGPIXELSY) / 96.0;
   ::ReleaseDC(nullptr, screen);

@@ -26,6 +26,10 @@ void ReleaseWindowObject(HWND window, Object& self, HWND Object::*handle) {
   self.*handle = nullptr;
 }
 
+// Registers a window class of the program: arrow cursor, dialog-coloured
+// background. True also when the class is registered already.
+bool RegisterWindowClass(HINSTANCE instance, WNDPROC proc, const wchar_t* className);
+
 // The font the system uses in message boxes, or the default GUI font where the
 // system will not say.
 LOGFONTW SystemMessageFont();

@@ -18,17 +18,6 @@ UINT_PTR TimerIdOf(Timer timer) {
   return timer == Timer::时钟1 ? 1 : 2;
 }
 
-bool RegisterUpdateWindowClass(HINSTANCE instance, WNDPROC proc) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = instance;
-  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  wc.lpszClassName = kUpdateWindowClass;
-  return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 struct ClassAndStyle {
   const wchar_t* className;
   DWORD style;
@@ -62,7 +51,7 @@ bool UpdateWindow::Create(HINSTANCE instance, HWND owner) {
   owner_ = owner;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  if (!RegisterUpdateWindowClass(instance, WindowProc)) return false;
+  if (!shell::RegisterWindowClass(instance, WindowProc, kUpdateWindowClass)) return false;
   HDC screen = ::GetDC(nullptr);
   scale_ = ::GetDeviceCaps(screen, LOGPIXELSY) / 96.0;
   ::ReleaseDC(nullptr, screen);
