@@ -57,6 +57,19 @@ TEST_F(CheckAgainstSiteTest, SingleCheckAsksForTheEscapedTitleOnce) {
   EXPECT_EQ(requests[0].target, "/book/search/" + vorlane::test::PercentEncodeAll(vorlane::test::kDressUtf8));
 }
 
+TEST_F(CheckAgainstSiteTest, TitleOfControlBytesTravelsEscapedInOneRequestLine) {
+  std::string title;
+  for (char c = 1; c < 0x20; ++c) title += c;
+  title += "\x7F \x81";  // and a lead byte with nothing after it
+  EXPECT_EQ(SingleCheckReport(title), "正在查询...\r\n真遗憾...这个宝贝木有被收录哦\r\n");
+  auto requests = site.requests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].method, "GET");
+  const std::string& target = requests[0].target;
+  ASSERT_EQ(target.rfind("/book/search/%01%02%03", 0), 0u);
+  EXPECT_EQ(target.find_first_of(std::string("\r\n\t ", 4)), std::string::npos);
+}
+
 TEST_F(CheckAgainstSiteTest, ErrorStatusesAndUnreachableSitesAreFailedChecks) {
   for (SiteMode mode : {SiteMode::kNotFound404, SiteMode::kServerError500}) {
     site.SetMode(mode);
