@@ -2,6 +2,7 @@
 // page reading, so it finds raw byte matches with the C library's scanners and
 // only then checks that a match begins on a character boundary.
 #include <cstring>
+#include <vector>
 
 #include "text/gbk_scan.h"
 
@@ -69,11 +70,47 @@ std::size_t FindFolded(std::string_view text, std::string_view sought, std::size
   return kNone;
 }
 
+// Markers longer than this are searched with a linear-time matcher. The fast
+// scanners compare up to the marker's length at each candidate and start over
+// after a match that is not on a character boundary, which crafted text turns
+// into page-size times marker-size work.
+constexpr std::size_t kLongMarker = 64;
+
+// Knuth-Morris-Pratt over the whole text in one pass, with a cursor that walks
+// the characters alongside, so a match off a character boundary costs nothing
+// more than reading on.
+std::size_t FindLong(std::string_view text, std::string_view sought, std::size_t from, std::size_t known,
+                     bool ignoreCase) {
+  const auto at = [ignoreCase](std::string_view s, std::size_t i) {
+    return ignoreCase ? FoldAscii(Byte(s, i)) : Byte(s, i);
+  };
+  const std::size_t m = sought.size();
+  std::vector<std::size_t> border(m, 0);
+  for (std::size_t i = 1, k = 0; i < m; ++i) {
+    while (k > 0 && at(sought, i) != at(sought, k)) k = border[k - 1];
+    if (at(sought, i) == at(sought, k)) ++k;
+    border[i] = k;
+  }
+  std::size_t character = known;  // the first character start not before the last match looked at
+  for (std::size_t i = from, k = 0; i < text.size(); ++i) {
+    while (k > 0 && at(text, i) != at(sought, k)) k = border[k - 1];
+    if (at(text, i) == at(sought, k)) ++k;
+    if (k < m) continue;
+    const std::size_t start = i + 1 - m;
+    while (character < start) character += CharLength(text, character);
+    if (character == start) return start;
+    k = border[m - 1];
+  }
+  return kNone;
+}
+
 }  // namespace
 
 std::size_t Find(std::string_view text, std::string_view sought, std::size_t from, std::size_t known,
                  bool ignoreCase) {
   const std::size_t m = sought.size();
+  if (from > text.size() || text.size() - from < m) return kNone;
+  if (m > kLongMarker) return FindLong(text, sought, from, known, ignoreCase);
   while (from <= text.size() && text.size() - from >= m) {
     const std::size_t hit = ignoreCase ? FindFolded(text, sought, from) : FindExact(text, sought, from);
     if (hit == kNone) return kNone;

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
+#include <random>
 #include <string>
 
 namespace vorlane {
@@ -86,6 +88,62 @@ TEST(FindText, LoneLeadByteAtEnd) {
   EXPECT_EQ(FindText("a\xB0", "\xB0"), 2);
   EXPECT_EQ(FindText("a\xB0", "b"), -1);
   EXPECT_EQ(FindText("\xB0", "\xB0\x62"), -1);
+}
+
+// FindText done the slow, obvious way: try every character start in turn.
+int FindByCharacters(std::string_view text, std::string_view sought, int start, bool ignoreCase) {
+  const auto same = [ignoreCase](char a, char b) {
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    return ignoreCase ? fold(a) == fold(b) : a == b;
+  };
+  for (std::size_t i = 0; i + sought.size() <= text.size();) {
+    if (static_cast<int>(i) + 1 >= start &&
+        std::equal(sought.begin(), sought.end(), text.begin() + static_cast<std::ptrdiff_t>(i), same))
+      return static_cast<int>(i) + 1;
+    i += static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size() ? 2 : 1;
+  }
+  return -1;
+}
+
+TEST(FindText, LongMarkersFollowTheSameRules) {
+  // Few distinct bytes, so that long markers match often, on and off character
+  // boundaries, in both letter cases.
+  const char alphabet[] = {'a', 'A', 'b', '\xB0', '\xB0', '\x81'};
+  std::mt19937 random(7);
+  for (int round = 0; round < 300; ++round) {
+    Text text;
+    const std::size_t length = 200 + random() % 800;
+    for (std::size_t i = 0; i < length; ++i) text += alphabet[random() % sizeof alphabet];
+    const std::size_t m = 65 + random() % 80;
+    const std::size_t from = random() % (length - m);
+    Text sought = text.substr(from, m);
+    if (round % 3 == 0) sought = ToUpper(sought);
+    const int start = 1 + static_cast<int>(random() % 100);
+    for (bool ignoreCase : {false, true}) {
+      EXPECT_EQ(FindText(text, sought, start, ignoreCase), FindByCharacters(text, sought, start, ignoreCase))
+          << "round " << round << (ignoreCase ? " ignoring case" : "");
+    }
+  }
+}
+
+TEST(FindText, CraftedLongMarkersDoNotMakeTheSearchQuadratic) {
+  // Every match of the marker begins on the second byte of a character: a search
+  // that starts over after each such match does marker-length work a million times.
+  Text text;
+  for (int i = 0; i < 1 << 19; ++i)
+    text +=
+        "\xB0"
+        "A";
+  Text offBoundary;
+  for (int i = 0; i < 1 << 17; ++i) offBoundary += "A\xB0";
+  EXPECT_EQ(FindText(text, offBoundary), -1);
+  EXPECT_EQ(FindText(text, offBoundary, 1, true), -1);
+  EXPECT_EQ(ReplaceAll(text, offBoundary, "x"), text);
+  // A near miss at every byte for the case-folding scan.
+  const Text letters(1 << 20, 'a');
+  const Text nearMiss = Text(1 << 18, 'A') + "b";
+  EXPECT_EQ(FindText(letters, nearMiss, 1, true), -1);
+  EXPECT_EQ(FindText(letters + "b", nearMiss, 1, true), (1 << 20) - (1 << 18) + 1);
 }
 
 TEST(LeftRightMid, Limits) {
