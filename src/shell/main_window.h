@@ -90,7 +90,7 @@ class MainWindow {
 
   // main_window_controls.cpp
   bool CreateControls();
-  HWND CreateControl(const ControlSpec& spec, HWND parent, int offsetY);
+  HWND CreateControl(const ControlPlace& place, HWND parent, int offsetY);
   void CreateFonts();
   void CreateMenus();
   void LoadIcons();

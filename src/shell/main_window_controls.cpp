@@ -98,28 +98,28 @@ void MainWindow::CreateMenus() {
   }
 }
 
-HWND MainWindow::CreateControl(const ControlSpec& spec, HWND parent, int offsetY) {
-  const ClassAndStyle cs = ClassFor(spec.kind);
+HWND MainWindow::CreateControl(const ControlPlace& place, HWND parent, int offsetY) {
+  const ClassAndStyle cs = ClassFor(place.kind);
   DWORD style = WS_CHILD | WS_VISIBLE | cs.style;
   // Each control but the second radio button starts a group, so the two radio
   // buttons form one group of their own.
-  if (spec.kind != ControlKind::kRadio) style |= WS_GROUP;
+  if (place.kind != ControlKind::kRadio) style |= WS_GROUP;
   WebBoxContent content;
   void* param = nullptr;
-  if (spec.kind == ControlKind::kWebBox) {
-    if (spec.id == ControlId::超文本浏览框3) {
+  if (place.kind == ControlKind::kWebBox) {
+    if (place.id == ControlId::超文本浏览框3) {
       content = {Wide(texts::kHelpLines), Wide(settings_.helpUrl)};
     } else {
       content = {{},
-                 Wide(spec.id == ControlId::超文本浏览框1 ? settings_.browser1Url : settings_.browser2Url)};
+                 Wide(place.id == ControlId::超文本浏览框1 ? settings_.browser1Url : settings_.browser2Url)};
     }
     param = &content;
   }
-  const Text caption = spec.caption != nullptr ? Text(spec.caption) : Text();
+  const Text caption = place.caption != nullptr ? Text(place.caption) : Text();
   auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
-  return ::CreateWindowExW(cs.exStyle, cs.className, Wide(caption).c_str(), style, scaled(spec.x),
-                           scaled(spec.y + offsetY), scaled(spec.width), scaled(spec.height), parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, param);
+  return ::CreateWindowExW(cs.exStyle, cs.className, Wide(caption).c_str(), style, scaled(place.x),
+                           scaled(place.y + offsetY), scaled(place.width), scaled(place.height), parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), instance_, param);
 }
 
 bool MainWindow::CreateControls() {
@@ -162,10 +162,10 @@ bool MainWindow::CreateControls() {
     if (slot(pageIds[i]) == nullptr) return false;
   }
 
-  for (const ControlSpec& spec : MainWindowControls()) {
+  for (const ControlPlace& place : MainWindowControls()) {
     HWND parent = hwnd_;
     int offsetY = 0;
-    switch (spec.parent) {
+    switch (place.parent) {
       case ControlParent::kWindow:
         break;
       case ControlParent::kOperationPage:
@@ -180,12 +180,12 @@ bool MainWindow::CreateControls() {
         parent = control(ControlId::图片框2);
         break;
     }
-    HWND made = CreateControl(spec, parent, offsetY);
+    HWND made = CreateControl(place, parent, offsetY);
     if (made == nullptr) return false;
-    slot(spec.id) = made;
-    HFONT font = spec.font == ControlFont::kBold        ? boldFont_.get()
-                 : spec.kind == ControlKind::kHyperlink ? linkFont_.get()
-                                                        : defaultFont_.get();
+    slot(place.id) = made;
+    HFONT font = place.font == ControlFont::kBold        ? boldFont_.get()
+                 : place.kind == ControlKind::kHyperlink ? linkFont_.get()
+                                                         : defaultFont_.get();
     ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   }
   for (HWND window : {status, tab})
@@ -195,7 +195,7 @@ bool MainWindow::CreateControls() {
   ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
   int index = 0;
-  for (const ColumnSpec& column : ProductListColumns()) {
+  for (const ColumnPlace& column : ProductListColumns()) {
     std::wstring title = Wide(column.title);
     LVCOLUMNW lvc{};
     lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;

@@ -71,7 +71,7 @@ enum class ControlKind {
 enum class ControlParent { kWindow, kOperationPage, kHelpPage, kPicture };
 enum class ControlFont { kDefault, kBold };
 
-struct ControlSpec {
+struct ControlPlace {
   ControlId id;
   ControlKind kind;
   ControlParent parent;
@@ -81,13 +81,13 @@ struct ControlSpec {
 };
 
 // In creation order, which is also the Tab order.
-std::span<const ControlSpec> MainWindowControls();
+std::span<const ControlPlace> MainWindowControls();
 
-struct ColumnSpec {
+struct ColumnPlace {
   const char* title;  // GBK
   int width;
 };
-std::span<const ColumnSpec> ProductListColumns();
+std::span<const ColumnPlace> ProductListColumns();
 
 inline constexpr int kWindowWidth = 583;  // outer size
 inline constexpr int kWindowHeight = 572;

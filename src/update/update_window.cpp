@@ -122,14 +122,15 @@ bool UpdateWindow::CreateControls() {
   icon_ = LoadCompletionIcon();
 
   auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
-  for (const UpdateControlSpec& spec : UpdateWindowControls()) {
-    const ClassAndStyle cs = ClassFor(spec.kind);
-    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (spec.visible ? WS_VISIBLE : 0) | cs.style;
-    HWND made = ::CreateWindowExW(0, cs.className, shell::Wide(spec.caption).c_str(), style, scaled(spec.x),
-                                  scaled(spec.y), scaled(spec.width), scaled(spec.height), hwnd_,
-                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance_, nullptr);
+  for (const UpdateControlPlace& place : UpdateWindowControls()) {
+    const ClassAndStyle cs = ClassFor(place.kind);
+    const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (place.visible ? WS_VISIBLE : 0) | cs.style;
+    HWND made =
+        ::CreateWindowExW(0, cs.className, shell::Wide(place.caption).c_str(), style, scaled(place.x),
+                          scaled(place.y), scaled(place.width), scaled(place.height), hwnd_,
+                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), instance_, nullptr);
     if (made == nullptr) return false;
-    controls_[static_cast<size_t>(static_cast<int>(spec.id) - kFirstUpdateControlId)] = made;
+    controls_[static_cast<size_t>(static_cast<int>(place.id) - kFirstUpdateControlId)] = made;
     ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   }
   ::SendMessageW(control(UpdateControlId::进度条1), PBM_SETRANGE32, 0, 100);

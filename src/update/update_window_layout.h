@@ -31,7 +31,7 @@ inline constexpr int kUpdateControlCount = static_cast<int>(UpdateControlId::kEn
 
 enum class UpdateControlKind { kPicture, kLabel, kProgressBar, kButton };
 
-struct UpdateControlSpec {
+struct UpdateControlPlace {
   UpdateControlId id;
   UpdateControlKind kind;
   int x, y, width, height;
@@ -40,6 +40,6 @@ struct UpdateControlSpec {
 };
 
 // In creation order, which is also the order from top to bottom.
-std::span<const UpdateControlSpec> UpdateWindowControls();
+std::span<const UpdateControlPlace> UpdateWindowControls();
 
 }  // namespace vorlane::update

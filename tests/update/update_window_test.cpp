@@ -165,15 +165,15 @@ TEST_F(UpdateWindowTest, LaysOutTheWindowOverItsDisabledOwner) {
   EXPECT_EQ(frame.right - frame.left, scaled(354));
   EXPECT_EQ(frame.bottom - frame.top, scaled(200));
 
-  for (const UpdateControlSpec& spec : UpdateWindowControls()) {
-    SCOPED_TRACE(static_cast<int>(spec.id));
+  for (const UpdateControlPlace& place : UpdateWindowControls()) {
+    SCOPED_TRACE(static_cast<int>(place.id));
     RECT r;
-    ::GetWindowRect(Control(spec.id), &r);
+    ::GetWindowRect(Control(place.id), &r);
     ::MapWindowPoints(HWND_DESKTOP, window, reinterpret_cast<POINT*>(&r), 2);
-    EXPECT_EQ(r.left, scaled(spec.x));
-    EXPECT_EQ(r.top, scaled(spec.y));
-    EXPECT_EQ(r.right - r.left, scaled(spec.width));
-    EXPECT_EQ(r.bottom - r.top, scaled(spec.height));
+    EXPECT_EQ(r.left, scaled(place.x));
+    EXPECT_EQ(r.top, scaled(place.y));
+    EXPECT_EQ(r.right - r.left, scaled(place.width));
+    EXPECT_EQ(r.bottom - r.top, scaled(place.height));
   }
   // Before any tick and before the worker's texts arrive: the captions it starts with.
   EXPECT_EQ(Label(UpdateControlId::标签10), L"文件大小:");
