@@ -6,6 +6,7 @@
 #include <string>
 
 #include "text/codepage.h"
+#include "text/gbk_scan.h"
 
 namespace vorlane::check {
 
@@ -74,12 +75,8 @@ std::vector<Text> SplitTitleLines(std::string_view text) {
     if (cr == nullptr || cr + 1 >= end) break;
     scan = cr + 1;
     if (cr[1] != '\n') continue;
-    // A byte below 0x80 always ends a character, so the run of lead-range bytes just
-    // before the CR tells whether the CR is the second byte of a character: it is
-    // when that run is odd.
-    const char* run = cr;
-    while (run > line && static_cast<unsigned char>(run[-1]) >= 0x80) --run;
-    if ((cr - run) % 2 != 0) continue;
+    // A CR that is the second byte of a character does not end a line.
+    if (!gbk::IsCharStart(text, static_cast<size_t>(line - begin), static_cast<size_t>(cr - begin))) continue;
     lines.emplace_back(line, static_cast<size_t>(cr - line));
     line = cr + 2;
     scan = line;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "text/codepage.h"
+#include "text/gbk_text.h"
 
 extern const unsigned char vorlane_default_ini[];
 extern const std::size_t vorlane_default_ini_size;
@@ -17,14 +18,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
   return s;
-}
-
-std::string Lower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-  }
-  return out;
 }
 
 bool IsUtf8(std::string_view s) {
@@ -78,17 +71,17 @@ void AppConfig::Merge(std::string_view iniText) {
     if (line.empty() || line.front() == ';' || line.front() == '#') continue;
     if (line.front() == '[') {
       size_t close = line.find(']');
-      section = Lower(Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
+      section = ToLower(Trim(line.substr(1, close == std::string_view::npos ? line.npos : close - 1)));
       continue;
     }
     size_t eq = line.find('=');
     if (eq == std::string_view::npos) continue;
-    values_[section + "." + Lower(Trim(line.substr(0, eq)))] = Text(Trim(line.substr(eq + 1)));
+    values_[section + "." + ToLower(Trim(line.substr(0, eq)))] = Text(Trim(line.substr(eq + 1)));
   }
 }
 
 Text AppConfig::Get(const std::string& section, const std::string& key, const Text& fallback) const {
-  auto it = values_.find(Lower(section) + "." + Lower(key));
+  auto it = values_.find(ToLower(section) + "." + ToLower(key));
   return it == values_.end() ? fallback : it->second;
 }
 

@@ -1,4 +1,5 @@
-// Character stepping over GBK bytes, shared by the text primitives. Internal.
+// Character stepping over GBK bytes: the text primitives use it, and so does any
+// code that cuts GBK text at characters itself.
 #pragma once
 
 #include <cstddef>

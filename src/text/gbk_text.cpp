@@ -258,6 +258,10 @@ int CompareText(std::string_view a, std::string_view b, bool caseSensitive) {
   return 0;
 }
 
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && CompareText(text.substr(0, prefix.size()), prefix, false) == 0;
+}
+
 double ToNumber(std::string_view text) {
   const Text half = ToHalfWidth(text);
   const NumberSpan span = ScanNumber(half);

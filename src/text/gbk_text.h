@@ -26,6 +26,8 @@ Text ToLower(std::string_view text);
 
 // 0 when equal; otherwise negative or positive like strcmp.
 int CompareText(std::string_view a, std::string_view b, bool caseSensitive);
+// Whether `text` begins with `prefix`, ASCII letters compared without case.
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 
 // Full-width forms read as their half-width counterparts first.
 double ToNumber(std::string_view text);

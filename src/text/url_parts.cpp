@@ -15,10 +15,6 @@ Text BeforeFirst(std::string_view text, std::string_view separator) {
   return at < 0 ? Text(text) : LeftText(text, at - 1);
 }
 
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() && CompareText(text.substr(0, prefix.size()), prefix, false) == 0;
-}
-
 }  // namespace
 
 Text UrlHost(std::string_view url) {

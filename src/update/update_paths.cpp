@@ -1,5 +1,6 @@
 #include "update/update_paths.h"
 
+#include "text/gbk_scan.h"
 #include "update/update_texts.h"
 
 namespace vorlane::update {
@@ -12,8 +13,7 @@ constexpr size_t kShortenedHead = 20;
 std::string_view CharacterHead(std::string_view text, size_t limit) {
   size_t end = 0;
   while (end < text.size()) {
-    const bool doubleByte = static_cast<unsigned char>(text[end]) >= 0x80 && end + 1 < text.size();
-    const size_t next = end + (doubleByte ? 2 : 1);
+    const size_t next = end + gbk::CharLength(text, end);
     if (next > limit) break;
     end = next;
   }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "text/codepage.h"
+#include "text/gbk_scan.h"
 #include "update/archive_platform.h"
 #include "update/file_platform.h"
 
@@ -72,7 +73,7 @@ SplitName SplitEntryName(std::string_view name) {
       if (i > start) split.parts.push_back(name.substr(start, i - start));
       start = ++i;
     } else {
-      i += b >= 0x80 && i + 1 < name.size() ? 2 : 1;
+      i += gbk::CharLength(name, i);
     }
   }
   if (i > start) split.parts.push_back(name.substr(start));

@@ -48,11 +48,7 @@ std::string HostOf(std::string_view url) {
   size_t scheme = url.find("://");
   if (scheme != std::string_view::npos) url.remove_prefix(scheme + 3);
   url = url.substr(0, url.find_first_of("/:"));
-  std::string host(url);
-  for (char& c : host) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-  }
-  return host;
+  return ToLower(url);
 }
 
 // A cookie as InternetSetCookie stores it: for the address's host only, with the

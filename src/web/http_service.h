@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "text/text.h"
@@ -24,6 +25,8 @@ struct ServiceTimeouts {
 // Replaces the time-outs of the visits that start afterwards, process-wide. Without
 // a call each service keeps its defaults.
 void SetServiceTimeouts(const ServiceTimeouts& timeouts);
+// What SetServiceTimeouts last set, if it was called (read by the services).
+std::optional<ServiceTimeouts> ServiceTimeoutsOverride();
 
 class HttpSession {
  public:

@@ -6,10 +6,10 @@
 // does under WinINet. Cookies live in the process-wide store (curl_cookie_store.cpp).
 #include <algorithm>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 #include <vector>
 
+#include "text/gbk_text.h"
 #include "web/curl_owners.h"
 #include "web/http_service.h"
 
@@ -19,23 +19,6 @@ namespace {
 
 constexpr int kMaxRedirects = 20;
 constexpr long kPollMilliseconds = 1000;
-
-std::mutex timeouts_mutex;
-ServiceTimeouts timeouts;
-
-ServiceTimeouts CurrentTimeouts() {
-  std::lock_guard lock(timeouts_mutex);
-  return timeouts;
-}
-
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; };
-    if (fold(text[i]) != fold(prefix[i])) return false;
-  }
-  return true;
-}
 
 bool IsRedirect(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
@@ -54,11 +37,6 @@ std::vector<std::string> HeaderLines(std::string_view block) {
 }
 
 }  // namespace
-
-void SetServiceTimeouts(const ServiceTimeouts& replacement) {
-  std::lock_guard lock(timeouts_mutex);
-  timeouts = replacement;
-}
 
 struct HttpSession::Impl {
   CurlEasy easy;
@@ -267,7 +245,7 @@ bool HttpSession::OpenRequest(std::string_view verb, std::string_view path, bool
     target = base + target;
   }
 
-  const ServiceTimeouts limits = CurrentTimeouts();
+  const ServiceTimeouts limits = ServiceTimeoutsOverride().value_or(ServiceTimeouts{});
   const long stallSeconds = std::max(1L, static_cast<long>((limits.receive.count() + 999) / 1000));
   bool ok = curl_easy_setopt(easy, CURLOPT_URL, origin.get()) == CURLE_OK &&
             curl_easy_setopt(easy, CURLOPT_REQUEST_TARGET, target.c_str()) == CURLE_OK &&

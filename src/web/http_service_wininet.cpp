@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <wininet.h>
 
-#include <mutex>
 #include <optional>
 #include <string>
 
@@ -34,15 +33,8 @@ class InternetHandle {
   HINTERNET handle_ = nullptr;
 };
 
-std::mutex timeouts_mutex;
-std::optional<ServiceTimeouts> timeouts_override;
-
 void ApplyTimeouts(HINTERNET internet) {
-  std::optional<ServiceTimeouts> timeouts;
-  {
-    std::lock_guard lock(timeouts_mutex);
-    timeouts = timeouts_override;
-  }
+  const std::optional<ServiceTimeouts> timeouts = ServiceTimeoutsOverride();
   if (!timeouts) return;
   DWORD connect = static_cast<DWORD>(timeouts->connect.count());
   DWORD receive = static_cast<DWORD>(timeouts->receive.count());
@@ -52,11 +44,6 @@ void ApplyTimeouts(HINTERNET internet) {
 }
 
 }  // namespace
-
-void SetServiceTimeouts(const ServiceTimeouts& timeouts) {
-  std::lock_guard lock(timeouts_mutex);
-  timeouts_override = timeouts;
-}
 
 struct HttpSession::Impl {
   InternetHandle internet;
