@@ -2,10 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
 #include <string>
 
-#include "text/codepage.h"
+#include "text/gbk_file.h"
 #include "text/gbk_scan.h"
 
 namespace vorlane::check {
@@ -85,27 +84,9 @@ std::vector<Text> SplitTitleLines(std::string_view text) {
   return lines;
 }
 
-namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
-
-UniqueFile OpenForReading(const Text& path) {
-#ifdef _WIN32
-  std::u16string wide = GbkToUtf16String(path);
-  return UniqueFile(::_wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"rb"));
-#else
-  return UniqueFile(std::fopen(path.c_str(), "rb"));
-#endif
-}
-
-}  // namespace
-
 TitlesFile ReadTitlesFile(const Text& path) {
   TitlesFile result;
-  UniqueFile file = OpenForReading(path);
+  UniqueFile file = OpenGbkFile(path, "rb");
   if (!file) {
     result.error = TitlesFileError::kUnreadable;
     return result;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "text/codepage.h"
+#include "text/gbk_file.h"
 #include "text/gbk_text.h"
 
 extern const unsigned char vorlane_default_ini[];
@@ -38,17 +39,8 @@ bool IsUtf8(std::string_view s) {
   return true;
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
 std::string ReadSmallFile(const Text& path) {
-#ifdef _WIN32
-  std::u16string wide = GbkToUtf16String(path);
-  std::unique_ptr<std::FILE, FileCloser> f(::_wfopen(reinterpret_cast<const wchar_t*>(wide.c_str()), L"rb"));
-#else
-  std::unique_ptr<std::FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-#endif
+  UniqueFile f = OpenGbkFile(path, "rb");
   std::string data;
   if (!f) return data;
   char buf[4096];

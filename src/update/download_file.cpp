@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "net/net_globals.h"
+#include "text/gbk_file.h"
 #include "update/download_request.h"
 #include "update/file_platform.h"
 
@@ -16,17 +17,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
 bool WriteAll(std::FILE* file, std::string_view bytes) {
   return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
 }
 
 // Flushes and closes; false when anything written was lost.
-bool Close(FilePtr& file) {
+bool Close(UniqueFile& file) {
   return std::fclose(file.release()) == 0;
 }
 
@@ -137,7 +133,7 @@ std::int32_t DownloadFile(net::TcpSocket& socket, std::string_view url, const st
   const auto total = static_cast<std::int32_t>(start + *length);
   if (firstPart.size() > static_cast<std::uint64_t>(*length)) return Incomplete(tempFile);
 
-  FilePtr file(OpenSoleWriter(tempFile, !append));
+  UniqueFile file(OpenSoleWriter(tempFile, !append));
   if (!file) return Incomplete(tempFile);
   // Writes go out in our own batches, not the C library's.
   std::setvbuf(file.get(), nullptr, _IONBF, 0);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "text/codepage.h"
+#include "text/gbk_file.h"
 #include "text/gbk_scan.h"
 #include "update/archive_platform.h"
 #include "update/file_platform.h"
@@ -25,11 +26,6 @@ struct ArchiveCloser {
   void operator()(unzFile archive) const { ::unzClose(archive); }
 };
 using ArchivePtr = std::unique_ptr<std::remove_pointer_t<unzFile>, ArchiveCloser>;
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 // The archive's current entry, open for reading while this lives. Closing it
 // checks the CRC of what was read.
@@ -99,7 +95,7 @@ bool WriteEntry(unzFile archive, const fs::path& target) {
   if (!entry.open()) return false;
   bool ok = true;
   {
-    FilePtr out(OpenSoleWriter(target, true));
+    UniqueFile out(OpenSoleWriter(target, true));
     if (!out) return false;
     std::vector<char> piece(kReadPiece);
     for (;;) {
