@@ -10,6 +10,7 @@
 #include "check/product_list_controller.h"
 #include "check_test_util.h"
 #include "fake_main_view.h"
+#include "support/temp_folder.h"
 
 namespace vorlane::check {
 namespace {
@@ -72,28 +73,15 @@ TEST(CellColourTable, AddsReplacesAndRemovesEntries) {
 
 class TempDir {
  public:
-  // Test programs run side by side (and without address randomisation under
-  // ThreadSanitizer), so the name comes from the system's random source.
-  TempDir() {
-    std::random_device random;
-    path_ = std::filesystem::temp_directory_path() /
-            ("vorlane-titles-" + std::to_string(random()) + "-" + std::to_string(random()));
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
   // Writes `bytes` to a new file and returns its path as the program holds paths.
   Text Write(const std::string& name, const std::string& bytes) {
-    std::filesystem::path p = path_ / name;
-    std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return p.string();
+    vorlane::test::WriteFileBytes(folder_ / name, bytes);
+    return (folder_ / name).string();
   }
-  Text Missing() const { return (path_ / "missing.txt").string(); }
+  Text Missing() const { return (folder_ / "missing.txt").string(); }
 
  private:
-  std::filesystem::path path_;
+  vorlane::test::TempFolder folder_{"vorlane-titles"};
 };
 
 TEST(ReadTitlesFile, TextEndsAtNulOrCtrlZ) {

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 
+#include "support/temp_folder.h"
 #include "text/codepage.h"
 
 namespace vorlane::shell {
@@ -37,9 +38,8 @@ TEST(AppConfig, Utf8WithBomAndGbkOverridesBothReadAsGbk) {
 }
 
 TEST(AppConfig, LoadMergesTheFileBesideTheProgram) {
-  std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("vorlane-config-" + std::to_string(std::random_device()()));
-  std::filesystem::create_directories(dir);
+  vorlane::test::TempFolder folder("vorlane-config");
+  const std::filesystem::path& dir = folder.path();
   std::ofstream(dir / "vorlane.ini") << "[site]\nhost=example.test\n";
   AppConfig config = AppConfig::Load(dir.string());
   EXPECT_EQ(config.Get("site", "host"), "example.test");

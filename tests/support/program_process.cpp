@@ -1,7 +1,6 @@
 #include "program_process.h"
 
 #include <fstream>
-#include <random>
 
 namespace vorlane::test {
 
@@ -47,9 +46,6 @@ BOOL CALLBACK MatchChild(HWND window, LPARAM lParam) {
 }  // namespace
 
 ProgramProcess::ProgramProcess(const std::string& program) {
-  std::random_device random;
-  folder_ = fs::temp_directory_path() / ("vorlane-program-" + std::to_string(random()));
-  fs::create_directories(folder_);
   fs::copy_file(WindowsPath(program), folder_ / "vorlane.exe", fs::copy_options::overwrite_existing);
 }
 
@@ -61,8 +57,6 @@ ProgramProcess::~ProgramProcess() {
     ::CloseHandle(process_.hProcess);
     ::CloseHandle(process_.hThread);
   }
-  std::error_code ignored;
-  fs::remove_all(folder_, ignored);
 }
 
 bool ProgramProcess::Start(const std::string& ini) {

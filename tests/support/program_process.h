@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+#include "temp_folder.h"
+
 namespace vorlane::test {
 
 class ProgramProcess {
@@ -28,7 +30,8 @@ class ProgramProcess {
   const std::filesystem::path& folder() const { return folder_; }
 
  private:
-  std::filesystem::path folder_;
+  TempFolder temp_{"vorlane-program"};
+  const std::filesystem::path& folder_ = temp_.path();
   PROCESS_INFORMATION process_{};
 };
 

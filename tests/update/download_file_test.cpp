@@ -10,6 +10,7 @@
 
 #include "net/net_globals.h"
 #include "support/fault_server.h"
+#include "support/temp_folder.h"
 
 namespace vorlane::update {
 namespace {
@@ -44,17 +45,6 @@ bool Eventually(Pred done) {
 
 class Download : public testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device random;
-    dir_ = fs::temp_directory_path() / ("vorlane-download-" + std::to_string(random()));
-    ASSERT_TRUE(fs::create_directories(dir_));
-    dirText_ = dir_.string();
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-
   // The program's GBK text for a file in the test folder.
   std::string Save(std::string_view name = "m_update.zip") const {
     return dirText_ + static_cast<char>(fs::path::preferred_separator) + std::string(name);
@@ -62,14 +52,8 @@ class Download : public testing::Test {
   fs::path Native(std::string_view name = "m_update.zip") const { return dir_ / name; }
   fs::path Temp(std::string_view name = "m_update.zip") const { return dir_ / (std::string(name) + ".tmp"); }
 
-  static std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  static void Write(const fs::path& p, std::string_view bytes) {
-    std::ofstream out(p, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
+  static std::string Read(const fs::path& p) { return test::ReadFileBytes(p); }
+  static void Write(const fs::path& p, std::string_view bytes) { test::WriteFileBytes(p, bytes); }
   static std::uint64_t SizeOf(const fs::path& p) {
     std::error_code ec;
     auto n = fs::file_size(p, ec);
@@ -92,8 +76,9 @@ class Download : public testing::Test {
     EXPECT_FALSE(fs::exists(Temp()));
   }
 
-  fs::path dir_;
-  std::string dirText_;
+  test::TempFolder folder_{"vorlane-download"};
+  const fs::path& dir_ = folder_.path();
+  const std::string dirText_ = dir_.string();
   net::TcpSocket socket_;
   ByteCounter total_{0};
   ByteCounter received_{0};

@@ -10,6 +10,7 @@
 #include <windows.h>
 #endif
 
+#include "support/temp_folder.h"
 #include "zip_writer.h"
 
 namespace vorlane::update {
@@ -21,18 +22,7 @@ using test::ZipEntry;
 
 class Unzip : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::random_device random;
-    base_ = fs::temp_directory_path() / ("vorlane-unzip-" + std::to_string(random()));
-    target_ = base_ / "app";
-    ASSERT_TRUE(fs::create_directories(target_));
-  }
-  void TearDown() override {
-    std::error_code ec;
-    for (const auto& entry : fs::recursive_directory_iterator(base_, ec))
-      fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-    fs::remove_all(base_, ec);
-  }
+  void SetUp() override { ASSERT_TRUE(fs::create_directories(target_)); }
 
   // The program's GBK text of a path in the test folder (ASCII here).
   static Text Gbk(const fs::path& p) { return p.string(); }
@@ -43,16 +33,12 @@ class Unzip : public ::testing::Test {
     return ExtractArchive(Gbk(archive), Gbk(target_));
   }
 
-  static std::string Read(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-  static void Write(const fs::path& p, std::string_view bytes) {
-    std::ofstream out(p, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
+  static std::string Read(const fs::path& p) { return vorlane::test::ReadFileBytes(p); }
+  static void Write(const fs::path& p, std::string_view bytes) { vorlane::test::WriteFileBytes(p, bytes); }
 
-  fs::path base_, target_;
+  vorlane::test::TempFolder folder_{"vorlane-unzip"};
+  const fs::path& base_ = folder_.path();
+  const fs::path target_ = base_ / "app";
 };
 
 std::string Pattern(size_t n) {

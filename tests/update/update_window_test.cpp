@@ -17,6 +17,7 @@
 
 #include "shell/message_loop.h"
 #include "support/fault_server.h"
+#include "support/temp_folder.h"
 #include "zip_writer.h"
 
 namespace vorlane::update {
@@ -49,10 +50,7 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-std::string Read(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using vorlane::test::ReadFileBytes;
 
 // An update package of exactly kPackageSize bytes: the installer, a file in a
 // folder, and filler that no deflate can shrink.
@@ -74,9 +72,6 @@ std::string Package() {
 class UpdateWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    std::random_device random;
-    folder_ = fs::temp_directory_path() / ("vorlane-update-" + std::to_string(random()));
-    ASSERT_TRUE(fs::create_directories(folder_));
     previous_ = fs::current_path();
     fs::current_path(folder_);  // the update works in the current directory
     owner_ = ::CreateWindowExW(0, L"STATIC", L"main window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 400,
@@ -90,7 +85,7 @@ class UpdateWindowTest : public ::testing::Test {
     options_.sinks.address = [this](const Text& address) { addresses_.push_back(address); };
     options_.sinks.startProgram = [this](const Text& path, bool wait) {
       started_.push_back({path, wait});
-      startedContent_ = Read(fs::path(path));
+      startedContent_ = ReadFileBytes(fs::path(path));
       return true;
     };
     options_.sinks.endProgram = [this] { ++ends_; };
@@ -105,7 +100,6 @@ class UpdateWindowTest : public ::testing::Test {
     ::DestroyWindow(owner_);
     std::error_code ec;
     fs::current_path(previous_, ec);
-    fs::remove_all(folder_, ec);
   }
 
   void Serve(vorlane::test::FaultPlan plan) {
@@ -126,7 +120,9 @@ class UpdateWindowTest : public ::testing::Test {
   }
   Text FolderText() const { return folder_.string(); }
 
-  fs::path folder_, previous_;
+  vorlane::test::TempFolder temp_{"vorlane-update"};
+  const fs::path& folder_ = temp_.path();
+  fs::path previous_;
   HWND owner_ = nullptr;
   UpdateWindowOptions options_;
   std::unique_ptr<vorlane::test::FaultServer> server_;
@@ -260,7 +256,7 @@ TEST_F(UpdateWindowTest, ShowsTheProgressThenUnpacksAndHandsOverToTheInstaller) 
   EXPECT_TRUE(doneShownAtMessage);
   EXPECT_EQ(pictureAtMessage, Picture::kCompletionIcon);
   EXPECT_TRUE(zipGoneAtMessage);
-  EXPECT_EQ(Read(folder_ / "data" / "readme.txt"), "new version\r\n");
+  EXPECT_EQ(ReadFileBytes(folder_ / "data" / "readme.txt"), "new version\r\n");
   EXPECT_FALSE(fs::exists(folder_ / "m_update.zip.tmp"));
   EXPECT_TRUE(::IsWindowEnabled(owner_));
 }
