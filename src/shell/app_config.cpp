@@ -16,9 +16,7 @@ namespace {
 constexpr size_t kMaxIniBytes = 1 << 20;
 
 std::string_view Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return s;
+  return TrimBytes(s, " \t\r");
 }
 
 bool IsUtf8(std::string_view s) {

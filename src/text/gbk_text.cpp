@@ -186,6 +186,12 @@ Text ReplaceAll(std::string_view text, std::string_view sought, std::string_view
   return out;
 }
 
+std::string_view TrimBytes(std::string_view text, std::string_view set) {
+  const std::size_t first = text.find_first_not_of(set);
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(set) - first + 1);
+}
+
 Text TrimBoth(std::string_view text) {
   std::size_t begin = 0;
   while (begin < text.size()) {

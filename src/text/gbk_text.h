@@ -20,6 +20,9 @@ Text ReplaceAll(std::string_view text, std::string_view sought, std::string_view
                 int count = -1, bool caseSensitive = false);
 
 Text TrimBoth(std::string_view text);
+// `text` without the bytes of `set` at either end. The bytes must be below 0x40,
+// which no double-byte character ends with.
+std::string_view TrimBytes(std::string_view text, std::string_view set);
 Text RemoveSpaces(std::string_view text);
 Text ToUpper(std::string_view text);
 Text ToLower(std::string_view text);

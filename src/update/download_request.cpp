@@ -11,9 +11,7 @@ bool IsDigit(char c) {
 }
 
 std::string_view TrimBlanks(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
+  return TrimBytes(s, " \t");
 }
 
 // Port text to number: digits only, 1 to 65535.

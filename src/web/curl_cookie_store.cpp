@@ -30,9 +30,7 @@ void UnlockStore(CURL*, curl_lock_data data, void*) {
 }
 
 std::string_view Trim(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
+  return TrimBytes(text, " ");
 }
 
 // The store's line format separates fields with tabs and ends at a line break, so

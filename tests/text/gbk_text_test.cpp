@@ -234,6 +234,14 @@ TEST(TrimBoth, SpacesAndFullWidthSpaces) {
   EXPECT_EQ(TrimBoth("\xA1x\xA1"), "\xA1x\xA1");
 }
 
+TEST(TrimBytes, RemovesOnlyTheGivenBytesAtTheEnds) {
+  EXPECT_EQ(TrimBytes(" \tkey = v \r", " \t\r"), "key = v");
+  EXPECT_EQ(TrimBytes("\tkey ", " "), "\tkey");
+  EXPECT_EQ(TrimBytes("  ", " "), "");
+  EXPECT_EQ(TrimBytes("", " "), "");
+  EXPECT_EQ(TrimBytes(Cat({" ", kBaobei, " "}), " "), kBaobei);
+}
+
 TEST(RemoveSpaces, RemovesEverySpaceCharacter) {
   EXPECT_EQ(RemoveSpaces(" a b  c "), "abc");
   EXPECT_EQ(RemoveSpaces(Cat({kBaobei, kWideSpace, "x", kWideSpace})), Cat({kBaobei, "x"}));
