@@ -59,13 +59,8 @@ void Monitor::RunCheckPass() {
     list.UnindexedCount = 0;
     list.FailedCount = 0;
     const int n = list.count();
-    bool stopped = false;
     for (int i = 1; i <= n; ++i) {
-      if (restartPass_) break;
-      if (state_ != MonitorState::Monitoring) {
-        stopped = true;
-        break;
-      }
+      if (restartPass_ || state_ != MonitorState::Monitoring) break;
       // The list may have been re-imported while this pass handled messages.
       if (i > list.count()) break;
       SetStatus(texts::kPassRunning);
@@ -84,7 +79,7 @@ void Monitor::RunCheckPass() {
       again = true;
       continue;
     }
-    if (stopped || state_ != MonitorState::Monitoring) {
+    if (state_ != MonitorState::Monitoring) {
       SetStatus(texts::kStopped);
       break;
     }
