@@ -268,6 +268,11 @@ std::string Encode(unsigned codePage, std::u16string_view units, std::optional<c
   return Converter(codePage, codePage, defaultChar).Encode(AsBytes(units));
 }
 
+std::string EncodeExact(unsigned codePage, std::u16string_view units) {
+  // iconv has no look-alikes: what it cannot write is the default character.
+  return Encode(codePage, units, '?');
+}
+
 std::string Transcode(unsigned from, unsigned to, std::string_view bytes, std::optional<char> defaultChar) {
   if (bytes.empty()) return {};
   return Converter(from, to, defaultChar).Transcode(bytes);

@@ -18,6 +18,11 @@ std::u16string Decode(unsigned codePage, std::string_view bytes);
 // code page's own default ('?') when none is given; it is ignored for UTF-8.
 std::string Encode(unsigned codePage, std::u16string_view units, std::optional<char> defaultChar);
 
+// `units` written in `codePage`, each character it lacks as one '?' and never as a
+// look-alike: with flags 0 Windows writes some of them as similar characters ("best
+// fit", such as U+00A5 as a full-width yen sign), which iconv never does.
+std::string EncodeExact(unsigned codePage, std::u16string_view units);
+
 // Encode(to, Decode(from, bytes), defaultChar), in one pass where the platform can.
 std::string Transcode(unsigned from, unsigned to, std::string_view bytes, std::optional<char> defaultChar);
 

@@ -25,6 +25,21 @@ bool HasSimplifiedMapping() {
   return has;
 }
 
+// `defaultChar` is a string: for a double-byte code page the system reads a second
+// byte after the first unless that one is the terminating NUL.
+std::string EncodeWith(unsigned codePage, std::u16string_view units, DWORD flags, const char* defaultChar) {
+  if (units.empty() || units.size() > INT_MAX) return {};
+  const int length = static_cast<int>(units.size());
+  const wchar_t* source = reinterpret_cast<const wchar_t*>(units.data());
+  const int needed = ::WideCharToMultiByte(codePage, flags, source, length, nullptr, 0, defaultChar, nullptr);
+  if (needed <= 0) return {};
+  std::string out(static_cast<std::size_t>(needed), '\0');
+  const int written =
+      ::WideCharToMultiByte(codePage, flags, source, length, out.data(), needed, defaultChar, nullptr);
+  out.resize(static_cast<std::size_t>(written > 0 ? written : 0));
+  return out;
+}
+
 }  // namespace
 
 std::u16string Decode(unsigned codePage, std::string_view bytes) {
@@ -40,18 +55,14 @@ std::u16string Decode(unsigned codePage, std::string_view bytes) {
 }
 
 std::string Encode(unsigned codePage, std::u16string_view units, std::optional<char> defaultChar) {
-  if (units.empty() || units.size() > INT_MAX) return {};
-  const int length = static_cast<int>(units.size());
-  const wchar_t* source = reinterpret_cast<const wchar_t*>(units.data());
-  const char fallback = defaultChar.value_or('?');
-  const char* useDefault = defaultChar && TakesDefaultChar(codePage) ? &fallback : nullptr;
-  const int needed = ::WideCharToMultiByte(codePage, 0, source, length, nullptr, 0, useDefault, nullptr);
-  if (needed <= 0) return {};
-  std::string out(static_cast<std::size_t>(needed), '\0');
-  const int written =
-      ::WideCharToMultiByte(codePage, 0, source, length, out.data(), needed, useDefault, nullptr);
-  out.resize(static_cast<std::size_t>(written > 0 ? written : 0));
-  return out;
+  const char fallback[] = {defaultChar.value_or('?'), '\0'};
+  const char* useDefault = defaultChar && TakesDefaultChar(codePage) ? fallback : nullptr;
+  return EncodeWith(codePage, units, 0, useDefault);
+}
+
+std::string EncodeExact(unsigned codePage, std::u16string_view units) {
+  if (!TakesDefaultChar(codePage)) return EncodeWith(codePage, units, 0, nullptr);
+  return EncodeWith(codePage, units, WC_NO_BEST_FIT_CHARS, "?");
 }
 
 std::string Transcode(unsigned from, unsigned to, std::string_view bytes, std::optional<char> defaultChar) {

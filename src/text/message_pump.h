@@ -1,10 +1,17 @@
+// Long loops on a window's thread must let its messages through, or the window
+// freezes. The text layer knows no windows: the program that has them installs its
+// own message loop's "handle what is waiting" here, and loops call it.
 #pragma once
 
 namespace vorlane {
 
-// Lets the calling thread handle the window messages waiting in its queue, so long
-// loops on the window's thread keep the window alive. Does nothing where there is
-// no window system.
+using MessagePump = void (*)();
+
+// Installs the pump for every thread; null removes it.
+void SetMessagePump(MessagePump pump);
+
+// Lets the calling thread handle the messages waiting in its queue through the
+// installed pump. Does nothing when none is installed.
 void PumpPendingMessages();
 
 }  // namespace vorlane

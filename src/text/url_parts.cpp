@@ -9,6 +9,9 @@
 namespace vorlane {
 namespace {
 
+constexpr std::string_view kHttp = "http://";
+constexpr std::string_view kHttps = "https://";
+
 // The text before the first `separator`, or all of it.
 Text BeforeFirst(std::string_view text, std::string_view separator) {
   const int at = FindText(text, separator);
@@ -17,47 +20,72 @@ Text BeforeFirst(std::string_view text, std::string_view separator) {
 
 }  // namespace
 
+UrlSplit SplitUrl(std::string_view url) {
+  UrlSplit split;
+  int defaultPort = 80;
+  if (StartsWithIgnoringCase(url, kHttp)) {
+    split.scheme = url.substr(0, kHttp.size());
+  } else if (StartsWithIgnoringCase(url, kHttps)) {
+    split.scheme = url.substr(0, kHttps.size());
+    defaultPort = 443;
+  }
+
+  Text rest = ReplaceAll(url, kHttps, "", 1, -1, true);
+  rest = ReplaceAll(rest, kHttp, "", 1, -1, true);
+  split.host = ToLower(BeforeFirst(BeforeFirst(rest, "/"), ":"));
+
+  // The host is looked for after a scheme in lower case: a short host such as "t"
+  // would otherwise be found inside "http://" and the path would begin at its "//".
+  const bool exactScheme = split.scheme == kHttp || split.scheme == kHttps;
+  const int from = exactScheme ? static_cast<int>(split.scheme.size()) + 1 : 1;
+  const int hostAt = FindText(url, split.host, from, true);
+  const int pathAt = FindText(url, "/", hostAt < 0 ? from : hostAt);
+  split.path = pathAt < 0 ? Text("/") : Text(url.substr(static_cast<std::size_t>(pathAt) - 1));
+
+  // The port is read from what lies between the scheme and the next "/".
+  const std::size_t authorityAt = split.scheme.size();
+  const int authorityEnd = FindText(url, "/", static_cast<int>(authorityAt) + 1);
+  const std::string_view authority =
+      authorityEnd < 0 ? url.substr(authorityAt)
+                       : url.substr(authorityAt, static_cast<std::size_t>(authorityEnd) - 1 - authorityAt);
+  const int colon = FindText(authority, ":");
+  if (colon < 0) {
+    split.port = defaultPort;
+  } else {
+    const double port = std::trunc(ToNumber(authority.substr(static_cast<std::size_t>(colon))));
+    // Out-of-range numbers saturate instead of overflowing; the connection then fails.
+    split.port = static_cast<int>(std::clamp(port, double{INT_MIN}, double{INT_MAX}));
+  }
+  return split;
+}
+
 Text UrlHost(std::string_view url) {
-  Text rest = ReplaceAll(url, "https://", "", 1, -1, true);
-  rest = ReplaceAll(rest, "http://", "", 1, -1, true);
-  return ToLower(BeforeFirst(ToLower(BeforeFirst(rest, "/")), ":"));
+  return SplitUrl(url).host;
 }
 
 Text UrlPath(std::string_view url) {
-  // The host is looked for after the scheme: a short host such as "t" would
-  // otherwise be found inside "http://" and the path would begin at its "//".
-  int from = 1;
-  if (url.starts_with("https://")) {
-    from = 9;
-  } else if (url.starts_with("http://")) {
-    from = 8;
-  }
-  const int hostAt = FindText(url, UrlHost(url), from, true);
-  const int slash = FindText(url, "/", hostAt < 0 ? from : hostAt);
-  if (slash < 0) return "/";
-  return Text(url.substr(static_cast<std::size_t>(slash) - 1));
+  return SplitUrl(url).path;
 }
 
 int UrlPort(std::string_view url) {
-  Text authority;
-  bool secure = false;
-  if (StartsWithIgnoringCase(url, "http://")) {
-    const int slash = FindText(url, "/", 8);
-    authority = slash < 0 ? Text(url.substr(7)) : MidText(url, 8, slash - 8);
-  } else if (StartsWithIgnoringCase(url, "https://")) {
-    // Read like an http address, but without a port it is the https one.
-    secure = true;
-    const int slash = FindText(url, "/", 9);
-    authority = slash < 0 ? Text(url.substr(8)) : MidText(url, 9, slash - 9);
-  } else {
-    authority = BeforeFirst(url, "/");
+  return SplitUrl(url).port;
+}
+
+Text RequestPath(std::string_view path) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  Text escaped;
+  escaped.reserve(path.size());
+  for (char c : path) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte == 0x7F) {
+      escaped += '%';
+      escaped += kHex[byte >> 4];
+      escaped += kHex[byte & 0x0F];
+    } else {
+      escaped += c;
+    }
   }
-  const int colon = FindText(authority, ":");
-  if (colon < 0) return secure ? 443 : 80;
-  const double port =
-      std::trunc(ToNumber(std::string_view(authority).substr(static_cast<std::size_t>(colon))));
-  // Out-of-range numbers saturate instead of overflowing; the connection then fails.
-  return static_cast<int>(std::clamp(port, double{INT_MIN}, double{INT_MAX}));
+  return escaped;
 }
 
 }  // namespace vorlane

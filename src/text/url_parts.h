@@ -1,4 +1,4 @@
-// Cut an address into what the web visit connects to. They never fail: a malformed
+// Cut an address into what the web visit connects to. It never fails: a malformed
 // address gives some host, path and port, and the visit fails when it uses them.
 #pragma once
 
@@ -6,8 +6,29 @@
 
 namespace vorlane {
 
-Text UrlHost(std::string_view url);  // lower case, without port
-Text UrlPath(std::string_view url);  // from the first "/" after the host, query included; "/" if none
-int UrlPort(std::string_view url);   // 80 when the address names none
+// An address cut once into its parts. Each part keeps the reading it has always had,
+// and on odd addresses they do not agree on where the host is: the scheme and the
+// port go by how the address begins (in any case), the host leaves out the texts
+// "https://" and "http://" wherever they stand (exact case), and the path begins at
+// the first "/" after that host as it is found again in the address.
+struct UrlSplit {
+  Text scheme;    // "http://" or "https://" as the address begins with it, in any case; else empty
+  Text host;      // lower case, without port
+  Text path;      // from the first "/" after the host, query included; "/" if none
+  int port = 80;  // the number after the host's ":"; 80, or 443 after "https://", if none
+};
+
+UrlSplit SplitUrl(std::string_view url);
+
+// One part of SplitUrl each.
+Text UrlHost(std::string_view url);
+Text UrlPath(std::string_view url);
+int UrlPort(std::string_view url);
+
+// A path as a request line carries it: spaces, control bytes and DEL written as %XX,
+// so that no address can break the line or start a header of its own with a CR LF.
+// Everything else (GBK bytes, "%" itself) stays as it is. The web visit and the
+// update's downloader both write their request lines with it.
+Text RequestPath(std::string_view path);
 
 }  // namespace vorlane

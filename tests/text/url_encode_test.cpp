@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "text/message_pump.h"
+
 namespace vorlane {
 namespace {
 
@@ -29,6 +31,20 @@ TEST(UrlEncode, KeepSafeLeavesLettersDigitsAndPunctuationOfUrls) {
 
 TEST(UrlEncode, InvalidGbkStillEncodes) {
   EXPECT_EQ(UrlEncode("a\xB0"), "%61%3F");
+}
+
+int pumped = 0;
+
+TEST(UrlEncode, LetsTheInstalledPumpRunOncePerByteWritten) {
+  SetMessagePump([] { ++pumped; });
+  pumped = 0;
+  EXPECT_EQ(UrlEncode("\xB1\xA6"
+                      "a"),
+            "%E5%AE%9D%61");
+  EXPECT_EQ(pumped, 4);
+  SetMessagePump(nullptr);
+  EXPECT_EQ(UrlEncode("ab"), "%61%62");
+  EXPECT_EQ(pumped, 4);
 }
 
 }  // namespace

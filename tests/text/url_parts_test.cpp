@@ -87,5 +87,18 @@ TEST(UrlParts, DegenerateAddresses) {
   ExpectParts({"\xB0", "\xB0", "/", 80});
 }
 
+TEST(RequestPath, EscapesSpacesControlBytesAndDelOnly) {
+  const struct {
+    std::string_view path, escaped;
+  } cases[] = {
+      {"/book/search/%E5%AE%9D?q=1", "/book/search/%E5%AE%9D?q=1"},
+      {"/a b\tc", "/a%20b%09c"},
+      {"/x\r\nX-Injected: 1", "/x%0D%0AX-Injected:%201"},
+      {std::string_view("/\x00\x7F", 3), "/%00%7F"},
+      {"/\xB1\xA6", "/\xB1\xA6"},  // GBK bytes pass as they are
+  };
+  for (const auto& c : cases) EXPECT_EQ(RequestPath(c.path), c.escaped) << c.path;
+}
+
 }  // namespace
 }  // namespace vorlane
