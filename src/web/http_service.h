@@ -15,11 +15,12 @@
 
 namespace vorlane::web {
 
-// How long the service waits for a connection and for the next bytes of a response.
-// The defaults are WinINet's own.
+// How long the service waits for a connection, for a request to go out and for the
+// next bytes of a response. The defaults are WinINet's own.
 struct ServiceTimeouts {
   std::chrono::milliseconds connect{60000};
   std::chrono::milliseconds receive{30000};
+  std::chrono::milliseconds send{30000};
 };
 
 // Replaces the time-outs of the visits that start afterwards, process-wide. Without
@@ -48,6 +49,9 @@ class HttpSession {
   void Send(std::string_view headers, std::string_view body);
   // Up to `size` bytes of the final response's body; 0 at its end or on failure.
   size_t Read(char* buffer, size_t size);
+  // The service reported an error while the response was under way (a reset, a
+  // time-out, a transfer cut short), so what was read is not the whole answer.
+  bool TransferFailed() const;
   // The raw header block of the final response, lines ending in "\r\n"; empty when
   // no response came back.
   Text RawHeaders();

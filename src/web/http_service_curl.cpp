@@ -52,6 +52,7 @@ struct HttpSession::Impl {
   std::vector<std::string> lines;  // the visit's header block, one line each
 
   bool finished = true;
+  bool failed = false;  // the transfer ended with an error
   int redirects = 0;
 
   // The response being received; a redirect's body is dropped.
@@ -117,12 +118,14 @@ void HttpSession::Impl::Pump() {
   int running = 0;
   if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
     finished = true;
+    failed = true;
     return;
   }
   int queued = 0;
   while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
     if (message->msg != CURLMSG_DONE) continue;
     const bool completed = message->data.result == CURLE_OK;
+    if (!completed) failed = true;
     if (!(completed && dropBody && FollowRedirect())) finished = true;
     return;
   }
@@ -246,6 +249,8 @@ bool HttpSession::OpenRequest(std::string_view verb, std::string_view path, bool
   }
 
   const ServiceTimeouts limits = ServiceTimeoutsOverride().value_or(ServiceTimeouts{});
+  // libcurl has one stall limit for both directions: the receive time-out, which
+  // also ends a request that cannot be sent.
   const long stallSeconds = std::max(1L, static_cast<long>((limits.receive.count() + 999) / 1000));
   bool ok = curl_easy_setopt(easy, CURLOPT_URL, origin.get()) == CURLE_OK &&
             curl_easy_setopt(easy, CURLOPT_REQUEST_TARGET, target.c_str()) == CURLE_OK &&
@@ -295,6 +300,10 @@ size_t HttpSession::Read(char* buffer, size_t size) {
   impl.pending.copy(buffer, got, impl.pendingAt);
   impl.pendingAt += got;
   return got;
+}
+
+bool HttpSession::TransferFailed() const {
+  return impl_->failed;
 }
 
 Text HttpSession::RawHeaders() {

@@ -38,9 +38,12 @@ void ApplyTimeouts(HINTERNET internet) {
   if (!timeouts) return;
   DWORD connect = static_cast<DWORD>(timeouts->connect.count());
   DWORD receive = static_cast<DWORD>(timeouts->receive.count());
+  DWORD send = static_cast<DWORD>(timeouts->send.count());
   ::InternetSetOptionA(internet, INTERNET_OPTION_CONNECT_TIMEOUT, &connect, sizeof connect);
   ::InternetSetOptionA(internet, INTERNET_OPTION_RECEIVE_TIMEOUT, &receive, sizeof receive);
-  ::InternetSetOptionA(internet, INTERNET_OPTION_SEND_TIMEOUT, &receive, sizeof receive);
+  ::InternetSetOptionA(internet, INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, &receive, sizeof receive);
+  ::InternetSetOptionA(internet, INTERNET_OPTION_SEND_TIMEOUT, &send, sizeof send);
+  ::InternetSetOptionA(internet, INTERNET_OPTION_DATA_SEND_TIMEOUT, &send, sizeof send);
 }
 
 }  // namespace
@@ -49,6 +52,7 @@ struct HttpSession::Impl {
   InternetHandle internet;
   InternetHandle connection;
   InternetHandle request;
+  bool transferFailed = false;
 };
 
 HttpSession::HttpSession() : impl_(std::make_unique<Impl>()) {}
@@ -91,14 +95,23 @@ bool HttpSession::OpenRequest(std::string_view verb, std::string_view path, bool
 void HttpSession::Send(std::string_view headers, std::string_view body) {
   // The service reads the optional data only; it takes a non-const pointer anyway.
   void* data = body.empty() ? nullptr : const_cast<char*>(body.data());
-  ::HttpSendRequestA(impl_->request.get(), headers.empty() ? nullptr : headers.data(),
-                     static_cast<DWORD>(headers.size()), data, static_cast<DWORD>(body.size()));
+  if (!::HttpSendRequestA(impl_->request.get(), headers.empty() ? nullptr : headers.data(),
+                          static_cast<DWORD>(headers.size()), data, static_cast<DWORD>(body.size()))) {
+    impl_->transferFailed = true;
+  }
 }
 
 size_t HttpSession::Read(char* buffer, size_t size) {
   DWORD got = 0;
-  if (!::InternetReadFile(impl_->request.get(), buffer, static_cast<DWORD>(size), &got)) return 0;
+  if (!::InternetReadFile(impl_->request.get(), buffer, static_cast<DWORD>(size), &got)) {
+    impl_->transferFailed = true;
+    return 0;
+  }
   return got;
+}
+
+bool HttpSession::TransferFailed() const {
+  return impl_->transferFailed;
 }
 
 Text HttpSession::RawHeaders() {

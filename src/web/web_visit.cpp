@@ -1,5 +1,6 @@
 #include "web/web_visit.h"
 
+#include <optional>
 #include <utility>
 
 #include "text/codepage.h"
@@ -10,6 +11,7 @@
 #include "web/http_service.h"
 #include "web/notice_box.h"
 #include "web/request_headers.h"
+#include "web/response_head.h"
 #include "web/service_address.h"
 
 namespace vorlane {
@@ -36,6 +38,13 @@ Bytes ConvertBody(Bytes body, int resultEncoding) {
   }
 }
 
+// The length the final response promised for its body. Answers that never carry
+// a body (1xx, 204, 304) promise none, whatever their head says.
+std::optional<std::uint64_t> AnnouncedBodyLength(std::string_view headers, int status) {
+  if ((status >= 100 && status < 200) || status == 204 || status == 304) return std::nullopt;
+  return web::AnnouncedLength(headers);
+}
+
 }  // namespace
 
 VisitResult VisitPage(Text& url, int 访问方式, std::string_view proxy, Text* extraHeaders,
@@ -55,16 +64,14 @@ VisitResult VisitPage(Text& url, int 访问方式, std::string_view proxy, Text*
   const bool post = 访问方式 == kVisitPost;
 
   url = web::CompleteScheme(url);
-  const Text host = UrlHost(url);
-  const Text path = web::RequestPath(UrlPath(url));
-  const int port = web::ServicePort(url);
-  const bool secure = web::IsSecureAddress(url);
+  const UrlSplit address = SplitUrl(url);
+  const Text path = web::RequestPath(address.path);
 
   web::HttpSession session;
   if (!session.Open(web::kUserAgent, RemoveSpaces(proxy).empty() ? std::string_view() : proxy)) return {};
   // A port the service cannot even represent must not wrap round to another one.
-  if (port < 0 || port > 65535 || !session.Connect(host, port)) return {};
-  if (!session.OpenRequest(verb, path, secure)) return {};
+  if (address.port < 0 || address.port > 65535 || !session.Connect(address.host, address.port)) return {};
+  if (!session.OpenRequest(verb, path, web::IsSecureAddress(address))) return {};
 
   Text block = extraHeaders ? *extraHeaders : Text();
   web::AddStandardHeaders(block, url);
@@ -83,16 +90,18 @@ VisitResult VisitPage(Text& url, int 访问方式, std::string_view proxy, Text*
 
   const int status = session.StatusCode();
   const Text headers = status != 0 ? BytesToText(session.RawHeaders()) : Text();
+  const std::optional<std::uint64_t> announced = AnnouncedBodyLength(headers, status);
+  const bool complete = status != 0 && !session.TransferFailed() && (!announced || *announced == body.size());
   session.Close();
   if (responseHeaders) *responseHeaders = headers;
 
   Text cookieUrl(web::kHttpScheme);
-  cookieUrl += host;
+  cookieUrl += address.host;
   for (const web::CapturedCookie& cookie : web::CaptureCookies(headers)) {
     web::StoreCookie(cookieUrl, cookie.name, cookie.data);
   }
 
-  return {ConvertBody(std::move(body), resultEncoding), status};
+  return {ConvertBody(std::move(body), resultEncoding), status, complete};
 }
 
 Bytes 网页_访问(Text& url, int 访问方式, std::string_view proxy, Text* extraHeaders,

@@ -18,6 +18,9 @@ inline constexpr int kBodyFromBig5 = 2;  // Big5 body converted to GBK, then to 
 struct VisitResult {
   Bytes body;      // what 网页_访问 returns: empty on every failure
   int status = 0;  // status code of the final response after redirects; 0 when none came back
+  // The body arrived whole: the service reported no error on the way, and a body
+  // that announced its length came with all of it.
+  bool complete = false;
 
   // The server answered with a page rather than an error: a 2xx status.
   bool Answered() const { return status >= 200 && status <= 299; }

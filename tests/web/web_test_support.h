@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "net/socket_platform.h"
+#include "support/under_wine.h"
 #include "web/http_service.h"
 #include "web/notice_box.h"
 
@@ -17,17 +18,6 @@
 #endif
 
 namespace vorlane::test {
-
-// Wine's WinINet ignores the time-out options and keeps cookies and headers its own
-// way in places; the few tests that rest on those skip there.
-inline bool RunningUnderWine() {
-#ifdef _WIN32
-  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
-  return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
-#else
-  return false;
-#endif
-}
 
 // Records notices instead of showing them, for as long as it lives.
 class NoticeRecorder {
