@@ -124,16 +124,28 @@ std::int32_t DownloadFile(net::TcpSocket& socket, std::string_view url, const st
 
   const std::string_view headBlock = std::string_view(head).substr(0, headSize);
   const std::string_view firstPart = std::string_view(head).substr(headSize);
+  // Chunk framing would be saved as if it were the file. A partial file stays: it
+  // is not what was wrong.
+  if (HasTransferCoding(headBlock)) return kDownloadBadStatus;
+  const bool partial = IsPartialContent(headBlock);
+  // Part of a file that was asked for whole is not the file.
+  if (partial && !resumeFrom) return kDownloadBadStatus;
   // A full answer to a resume request replaces the partial file instead of being
   // appended to it.
-  const bool append = resumeFrom && IsPartialContent(headBlock);
-  const std::int64_t start = append ? static_cast<std::int64_t>(*resumeFrom) : 0;
+  const std::int64_t start = partial ? static_cast<std::int64_t>(*resumeFrom) : 0;
   const std::optional<std::int32_t> length = ContentLength(headBlock);
   if (!length || start + *length > std::numeric_limits<std::int32_t>::max()) return Incomplete(tempFile);
+  if (partial && !ContinuesPartialFile(headBlock, *resumeFrom, *length)) {
+    // The server's part does not continue the partial file (or does not say it
+    // does): appending would make a file that is neither. The partial file goes,
+    // so the next attempt asks for the whole file.
+    RemoveFile(tempFile);
+    return kDownloadBadStatus;
+  }
   const auto total = static_cast<std::int32_t>(start + *length);
   if (firstPart.size() > static_cast<std::uint64_t>(*length)) return Incomplete(tempFile);
 
-  UniqueFile file(OpenSoleWriter(tempFile, !append));
+  UniqueFile file(OpenSoleWriter(tempFile, !partial));
   if (!file) return Incomplete(tempFile);
   // Writes go out in our own batches, not the C library's.
   std::setvbuf(file.get(), nullptr, _IONBF, 0);

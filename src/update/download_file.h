@@ -21,7 +21,10 @@ inline constexpr std::int32_t kDownloadConnectFailed = 3;
 inline constexpr std::int32_t kDownloadSendFailed = 4;
 // The transfer ended without a complete file; the temporary file has been deleted.
 inline constexpr std::int32_t kDownloadIncomplete = 5;
-// No HTTP/1.1 2xx answer, or a response head beyond kMaxResponseHead.
+// No usable HTTP/1.1 2xx answer: another status, a response head beyond
+// kMaxResponseHead, a body in a transfer coding (chunked), a 206 to a request for
+// the whole file, or a 206 whose Content-Range does not continue the partial file
+// (which is then deleted). A file already at the save path is never touched.
 inline constexpr std::int32_t kDownloadBadStatus = 6;
 
 inline constexpr std::size_t kMaxResponseHead = 64 * 1024;

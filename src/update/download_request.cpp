@@ -1,7 +1,10 @@
 #include "update/download_request.h"
 
+#include <algorithm>
 #include <limits>
+
 #include "text/gbk_text.h"
+#include "text/url_parts.h"
 
 namespace vorlane::update {
 namespace {
@@ -14,16 +17,54 @@ std::string_view TrimBlanks(std::string_view s) {
   return TrimBytes(s, " \t");
 }
 
-// Port text to number: digits only, 1 to 65535.
-std::optional<std::uint16_t> ParsePort(std::string_view text) {
-  if (text.empty() || text.size() > 5) return std::nullopt;
-  std::uint32_t value = 0;
+// Digits only, at most `maxDigits` of them (19 keep any value inside 64 bits).
+std::optional<std::uint64_t> ParseDigits(std::string_view text, size_t maxDigits = 19) {
+  if (text.empty() || text.size() > maxDigits) return std::nullopt;
+  std::uint64_t n = 0;
   for (char c : text) {
     if (!IsDigit(c)) return std::nullopt;
-    value = value * 10 + static_cast<std::uint32_t>(c - '0');
+    n = n * 10 + static_cast<std::uint64_t>(c - '0');
   }
-  if (value == 0 || value > 65535) return std::nullopt;
-  return static_cast<std::uint16_t>(value);
+  return n;
+}
+
+// Port text to number: digits only, 1 to 65535.
+std::optional<std::uint16_t> ParsePort(std::string_view text) {
+  const std::optional<std::uint64_t> value = ParseDigits(text, 5);
+  if (!value || *value == 0 || *value > 65535) return std::nullopt;
+  return static_cast<std::uint16_t>(*value);
+}
+
+// A space or a control byte: what must never reach a request's lines unescaped.
+bool IsLineBreaking(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte <= 0x20 || byte == 0x7F;
+}
+
+// Calls `visit(name, value)` for each header line of a head, the value without its
+// surrounding blanks, until it returns false. The status line is not a header.
+template <class Visit>
+void ForEachHeader(std::string_view head, Visit&& visit) {
+  size_t line_start = head.find("\r\n");
+  while (line_start != std::string_view::npos) {
+    line_start += 2;
+    size_t line_end = head.find("\r\n", line_start);
+    if (line_end == std::string_view::npos || line_end == line_start) return;
+    std::string_view line = head.substr(line_start, line_end - line_start);
+    line_start = line_end;
+    size_t colon = line.find(':');
+    if (colon != std::string_view::npos && !visit(line.substr(0, colon), TrimBlanks(line.substr(colon + 1))))
+      return;
+  }
+}
+
+bool IsHeader(std::string_view name, std::string_view wanted) {
+  return CompareText(name, wanted, false) == 0;
+}
+
+// "GET /path HTTP/1.1" with the path escaped, so that the address cannot add lines.
+std::string RequestLine(const DownloadTarget& target) {
+  return "GET /" + RequestPath(target.path) + " HTTP/1.1\r\n";
 }
 
 constexpr std::string_view kAcceptedStatus = "HTTP/1.1 20";
@@ -32,6 +73,12 @@ constexpr std::string_view kRangeStatus = "HTTP/1.1 416";
 }  // namespace
 
 DownloadTarget SplitDownloadUrl(std::string_view url) {
+  // The update reads its address by its own rules, not by SplitUrl's: the two differ
+  // in every part, and each difference would change a target. Here the authority is
+  // the third piece cut at "/" bytes whatever the scheme (SplitUrl needs "http://" and
+  // reads a double-byte character ending in "/" as one), the host keeps its case for
+  // the Host line and for finding it in the path (SplitUrl's is lower case), and a
+  // port is digits only (SplitUrl reads "+80", "80.5" and full-width digits as 80).
   DownloadTarget target;
   // The authority is the third "/"-separated piece: "http:", "", authority, path...
   std::string_view rest = url;
@@ -40,18 +87,19 @@ DownloadTarget SplitDownloadUrl(std::string_view url) {
     rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
   }
   std::string_view authority = rest.substr(0, rest.find('/'));
+  const bool clean = std::find_if(authority.begin(), authority.end(), IsLineBreaking) == authority.end();
 
   size_t colon = authority.find(':');
   if (colon == std::string_view::npos) {
     target.host = std::string(authority);
     target.hostValue = target.host;
-    target.valid = !target.host.empty();
+    target.valid = clean && !target.host.empty();
   } else {
     target.host = std::string(authority.substr(0, colon));
     std::optional<std::uint16_t> port = ParsePort(authority.substr(colon + 1));
     target.port = port.value_or(0);
     target.hostValue = target.host + ":" + std::to_string(target.port);
-    target.valid = port.has_value() && !target.host.empty();
+    target.valid = clean && port.has_value() && !target.host.empty();
   }
 
   target.path = std::string(url);
@@ -63,7 +111,7 @@ DownloadTarget SplitDownloadUrl(std::string_view url) {
 
 std::string PlainRequest(const DownloadTarget& target) {
   std::string r;
-  r += "GET /" + target.path + " HTTP/1.1\r\n";
+  r += RequestLine(target);
   r += "Accept: */*\r\n";
   r += "Accept-Language: zh-cn\r\n";
   r += "Host: " + target.hostValue + "\r\n";
@@ -74,7 +122,7 @@ std::string PlainRequest(const DownloadTarget& target) {
 
 std::string ResumeRequest(const DownloadTarget& target, std::uint64_t offset) {
   std::string r;
-  r += "GET /" + target.path + " HTTP/1.1\r\n";
+  r += RequestLine(target);
   r += "Host: " + target.hostValue + "\r\n";
   r += "Accept: */*\r\n";
   r += "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n";
@@ -96,41 +144,55 @@ StatusCheck CheckStatus(std::string_view received) {
 
 std::optional<std::int32_t> ContentLength(std::string_view head) {
   std::optional<std::int32_t> length;
-  bool seen = false;
-  size_t line_start = head.find("\r\n");  // the status line is not a header
-  while (line_start != std::string_view::npos) {
-    line_start += 2;
-    size_t line_end = head.find("\r\n", line_start);
-    if (line_end == std::string_view::npos || line_end == line_start) break;
-    std::string_view line = head.substr(line_start, line_end - line_start);
-    line_start = line_end;
-
-    size_t colon = line.find(':');
-    if (colon == std::string_view::npos || CompareText(line.substr(0, colon), "Content-Length", false) != 0)
-      continue;
-    std::string_view value = TrimBlanks(line.substr(colon + 1));
-    std::optional<std::int32_t> parsed;
-    if (!value.empty() && value.size() <= 10) {
-      std::int64_t n = 0;
-      bool digits = true;
-      for (char c : value) {
-        if (!IsDigit(c)) {
-          digits = false;
-          break;
-        }
-        n = n * 10 + (c - '0');
-      }
-      if (digits && n <= std::numeric_limits<std::int32_t>::max()) parsed = static_cast<std::int32_t>(n);
-    }
-    if (!parsed || (seen && parsed != length)) return std::nullopt;
-    length = parsed;
-    seen = true;
-  }
-  return length;
+  bool readable = true;
+  ForEachHeader(head, [&](std::string_view name, std::string_view value) {
+    if (!IsHeader(name, "Content-Length")) return true;
+    const std::optional<std::uint64_t> parsed = ParseDigits(value, 10);
+    readable = parsed && *parsed <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) &&
+               (!length || *length == static_cast<std::int32_t>(*parsed));
+    if (readable) length = static_cast<std::int32_t>(*parsed);
+    return readable;
+  });
+  return readable ? length : std::nullopt;
 }
 
 bool IsPartialContent(std::string_view head) {
   return head.starts_with("HTTP/1.1 206");
+}
+
+bool ContinuesPartialFile(std::string_view head, std::uint64_t offset, std::int32_t length) {
+  std::optional<std::string_view> range;
+  bool agreed = true;
+  ForEachHeader(head, [&](std::string_view name, std::string_view value) {
+    if (!IsHeader(name, "Content-Range")) return true;
+    agreed = !range || *range == value;
+    range = value;
+    return agreed;
+  });
+  if (!range || !agreed || length <= 0) return false;
+
+  constexpr std::string_view kUnit = "bytes ";
+  std::string_view spec = *range;
+  if (spec.size() < kUnit.size() || CompareText(spec.substr(0, kUnit.size()), kUnit, false) != 0)
+    return false;
+  spec = TrimBlanks(spec.substr(kUnit.size()));
+  const size_t dash = spec.find('-');
+  const size_t slash = spec.find('/');
+  if (dash == std::string_view::npos || slash == std::string_view::npos || slash < dash) return false;
+  const std::optional<std::uint64_t> first = ParseDigits(spec.substr(0, dash));
+  const std::optional<std::uint64_t> last = ParseDigits(spec.substr(dash + 1, slash - dash - 1));
+  const std::optional<std::uint64_t> complete = ParseDigits(spec.substr(slash + 1));
+  const std::uint64_t end = offset + static_cast<std::uint64_t>(length);
+  return first == offset && last == end - 1 && complete == end;
+}
+
+bool HasTransferCoding(std::string_view head) {
+  bool coded = false;
+  ForEachHeader(head, [&](std::string_view name, std::string_view value) {
+    coded = IsHeader(name, "Transfer-Encoding") && CompareText(value, "identity", false) != 0;
+    return !coded;
+  });
+  return coded;
 }
 
 }  // namespace vorlane::update

@@ -1,5 +1,6 @@
 // The HTTP text the downloader writes and the parts of a response head it reads.
-// Byte-level ASCII throughout; paths and host names pass through as they are.
+// Byte-level ASCII throughout. The path goes into the request line with spaces and
+// control bytes escaped; a host with such bytes makes no target at all.
 #pragma once
 
 #include <cstdint>
@@ -14,7 +15,9 @@ struct DownloadTarget {
   std::uint16_t port = 80;  // 80 unless the address names one
   std::string hostValue;    // the Host header: host, or host + ":" + port
   std::string path;         // the address without "http://" + hostValue + "/"
-  bool valid = false;       // false without a host, or with a port that is not 1 to 65535
+  // False without a host, with a port that is not 1 to 65535, or with a space or a
+  // control byte anywhere in host or port (it would end up in the Host line).
+  bool valid = false;
 };
 
 // Splits "http://" + host + optional ":" + port + "/" + path.
@@ -40,5 +43,14 @@ std::optional<std::int32_t> ContentLength(std::string_view head);
 
 // True for a 206 answer, the one that carries the rest of a partial file.
 bool IsPartialContent(std::string_view head);
+
+// Whether a 206 head's Content-Range is "bytes offset-(offset + length - 1)/(offset +
+// length)": the answer carries exactly the rest of the file of which `offset` bytes
+// are here, to its end. False when the line is missing, malformed or says otherwise.
+bool ContinuesPartialFile(std::string_view head, std::uint64_t offset, std::int32_t length);
+
+// Whether the body comes in a transfer coding other than "identity" (chunked, say):
+// its framing would be saved as if it were the file.
+bool HasTransferCoding(std::string_view head);
 
 }  // namespace vorlane::update

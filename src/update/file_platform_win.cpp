@@ -1,4 +1,7 @@
+#include <fcntl.h>
+#include <io.h>
 #include <share.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <string>
@@ -7,21 +10,52 @@
 
 namespace vorlane::update {
 
-std::filesystem::path PathFromGbk(std::string_view gbk) {
+std::optional<std::u16string> Utf16FromGbk(std::string_view gbk) {
   constexpr UINT kGbk = 936;
-  if (gbk.empty() || gbk.size() > 32767) return {};
+  if (gbk.empty() || gbk.size() > 32767 || gbk.find('\0') != std::string_view::npos) return std::nullopt;
   const int size = static_cast<int>(gbk.size());
-  int units = ::MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, gbk.data(), size, nullptr, 0);
-  if (units <= 0) return {};
+  const int units = ::MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, gbk.data(), size, nullptr, 0);
+  if (units <= 0) return std::nullopt;
   std::wstring wide(static_cast<size_t>(units), L'\0');
   if (::MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, gbk.data(), size, wide.data(), units) != units)
-    return {};
-  return std::filesystem::path(wide);
+    return std::nullopt;
+  return std::u16string(wide.begin(), wide.end());
+}
+
+std::filesystem::path PathFromUtf16(std::u16string_view name) {
+  return std::filesystem::path(std::wstring(name.begin(), name.end()));
+}
+
+std::filesystem::path PathFromGbk(std::string_view gbk) {
+  const std::optional<std::u16string> wide = Utf16FromGbk(gbk);
+  return wide ? PathFromUtf16(*wide) : std::filesystem::path();
 }
 
 std::FILE* OpenSoleWriter(const std::filesystem::path& path, bool truncate) {
   if (path.empty()) return nullptr;
   return ::_wfsopen(path.c_str(), truncate ? L"wb" : L"ab", _SH_DENYWR);
+}
+
+std::FILE* CreateNewFile(const std::filesystem::path& path) {
+  if (path.empty()) return nullptr;
+  const int fd =
+      ::_wsopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYWR, _S_IREAD | _S_IWRITE);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::_fdopen(fd, "wb");
+  if (file == nullptr) ::_close(fd);
+  return file;
+}
+
+bool ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to) {
+  if (from.empty() || to.empty()) return false;
+  constexpr DWORD kInTheWay = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const DWORD before = ::GetFileAttributesW(to.c_str());
+  const bool reset = before != INVALID_FILE_ATTRIBUTES && (before & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                     (before & kInTheWay) != 0 && ResetAttributes(to);
+  if (::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return true;
+  if (reset) ::SetFileAttributesW(to.c_str(), before);
+  return false;
 }
 
 bool ResetAttributes(const std::filesystem::path& path) {

@@ -73,6 +73,7 @@ void UpdateFlow::OnWindowCreated(const UpdateValues& values) {
     return;
   }
   packageAddress_ = values.packageAddress;
+  unzipLimits_ = values.unzipLimits;
   StartUpdate();
 }
 
@@ -148,7 +149,7 @@ void UpdateFlow::Complete(std::int32_t received) {
   if (!view_.FileExists(savePath_)) return;
 
   // Whatever the unpacking and the installer do, the user is sent to the page.
-  view_.ExtractArchive(savePath_, folder_);
+  view_.ExtractArchive(savePath_, folder_, unzipLimits_);
   view_.RemoveFile(savePath_);
   view_.StartProgram(JoinPath(folder_, kInstallerName), true);
   if (!pageAddress_.empty()) view_.OpenAddress(pageAddress_);

@@ -73,7 +73,8 @@ class UpdateFlow {
   State state_ = State::kWaiting;
   Text pageAddress_;     // UpdatePageAddress
   Text packageAddress_;  // PackageAddress
-  Text folder_;          // the current directory when the download began
+  UnzipLimits unzipLimits_;
+  Text folder_;  // the current directory when the download began
   Text savePath_;
   SecondCounters counters_;
   std::optional<std::int32_t> downloadResult_;  // what the worker reported

@@ -1,11 +1,16 @@
 // Unpacks the update package: every entry of a ZIP archive into one folder, with
-// its sub-folders, replacing files that are already there. An entry whose name
-// would lead out of that folder is refused.
+// its sub-folders, replacing files that are already there. Each file is written
+// beside its target first and moves over it only once it is exactly what the
+// archive declares, so a bad entry never costs the file it would have replaced.
+// Names that would lead out of the folder or name a device are refused, and the
+// caps bound what the unpacking writes.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 #include "text/text.h"
+#include "update/unzip_limits.h"
 
 namespace vorlane::update {
 
@@ -13,17 +18,24 @@ struct UnzipReport {
   bool opened = false;  // the archive could be read as a ZIP archive
   int written = 0;      // files written whole
   int folders = 0;      // folder entries made
-  int refused = 0;      // entries whose names lead outside the folder
-  int failed = 0;       // entries that could not be read or written; no partial file is left
+  int refused = 0;      // entries whose names are unsafe or cannot be read (see IsSafeEntryName)
+  int oversized = 0;    // entries whose declared size is over what the caps still allow
+  int failed = 0;       // entries that could not be read or written, or were not what they declared
+  // Bytes inflated and written, kept or not: never more than the total cap.
+  std::uint64_t bytesWritten = 0;
 };
 
 // `archive` and `folder` are GBK paths. Entry names are GBK unless the archive
-// marks them as UTF-8.
-UnzipReport ExtractArchive(const Text& archive, const Text& folder);
+// marks them as UTF-8; a UTF-8 name must convert to GBK exactly. Nothing a failed
+// or refused entry would have replaced is touched, and no temporary file stays.
+UnzipReport ExtractArchive(const Text& archive, const Text& folder, const UnzipLimits& limits);
 
-// Whether an entry name (GBK; "/" or "\" between its parts) stays inside the
-// folder it is unpacked into: not absolute, no drive or stream (":"), and no part
-// that Windows would read as "." or ".." (only dots and spaces).
+// Whether an entry name (GBK) is safe to unpack. It is judged as Windows reads it:
+// converted to UTF-16 first (a name that does not convert is unsafe), then cut at
+// "/" and "\". Unsafe: absolute; a control character or one of < > : " | ? * (":"
+// would name a drive or a stream); a part made of dots and spaces only (Windows
+// reads it as "." or ".."); a part that names a device (CON, PRN, AUX, NUL, COM1-9,
+// LPT1-9, in any case, with any extension, trailing dots and spaces ignored).
 bool IsSafeEntryName(std::string_view name);
 
 }  // namespace vorlane::update

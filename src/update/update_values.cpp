@@ -1,8 +1,33 @@
 #include "update/update_values.h"
 
+#include <optional>
+#include <string_view>
+
 #include "shell/shell_settings.h"
+#include "text/gbk_text.h"
 
 namespace vorlane::update {
+namespace {
+
+// Decimal digits only, above 0, within 64 bits.
+std::optional<std::uint64_t> ByteCount(std::string_view text) {
+  text = TrimBytes(text, " \t");
+  if (text.empty() || text.size() > 19) return std::nullopt;
+  std::uint64_t n = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    n = n * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  if (n == 0) return std::nullopt;
+  return n;
+}
+
+std::uint64_t ReadCap(const shell::AppConfig& config, const char* key) {
+  if (const std::optional<std::uint64_t> n = ByteCount(config.Get("update", key))) return *n;
+  return ByteCount(shell::AppConfig::Defaults().Get("update", key)).value_or(0);
+}
+
+}  // namespace
 
 UpdateValues ReadUpdateValues(const shell::AppConfig& config) {
   UpdateValues values;
@@ -13,6 +38,8 @@ UpdateValues ReadUpdateValues(const shell::AppConfig& config) {
   // "http://host/dl" means the folder dl, as "http://host/dl/" does.
   if (!base.empty() && base.back() != '/') base += '/';
   values.packageAddress = base + kPackagePath;
+  values.unzipLimits.maxEntryBytes = ReadCap(config, "max_entry_bytes");
+  values.unzipLimits.maxTotalBytes = ReadCap(config, "max_total_bytes");
   return values;
 }
 

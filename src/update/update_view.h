@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "text/text.h"
+#include "update/unzip_limits.h"
 
 namespace vorlane::update {
 
@@ -55,8 +56,8 @@ class UpdateView {
   virtual Text CurrentDirectory() = 0;
   virtual bool FileExists(const Text& path) = 0;
   virtual void RemoveFile(const Text& path) = 0;
-  // Unpacks every entry of the archive into `folder`.
-  virtual void ExtractArchive(const Text& archive, const Text& folder) = 0;
+  // Unpacks every entry of the archive into `folder`, within `limits`.
+  virtual void ExtractArchive(const Text& archive, const Text& folder, const UnzipLimits& limits) = 0;
 
   // Runs `task` later on the window's thread; callable from any thread.
   virtual void PostToUi(std::function<void()> task) = 0;

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "shell/failure_guard.h"
 #include "shell/wide_text.h"
 #include "shell/window_support.h"
 #include "update/update_images.h"
@@ -85,7 +86,8 @@ LRESULT CALLBACK UpdateWindow::WindowProc(HWND window, UINT message, WPARAM wPar
     shell::ReleaseWindowObject(window, *self, &UpdateWindow::hwnd_);
     return ::DefWindowProcW(window, message, wParam, lParam);
   }
-  return self->HandleMessage(message, wParam, lParam);
+  return shell::GuardedMessage(window, message, wParam, lParam,
+                               [&] { return self->HandleMessage(message, wParam, lParam); });
 }
 
 LRESULT UpdateWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -139,8 +139,8 @@ void Win32UpdateView::RemoveFile(const Text& path) {
   std::filesystem::remove(file, ec);
 }
 
-void Win32UpdateView::ExtractArchive(const Text& archive, const Text& folder) {
-  update::ExtractArchive(archive, folder);
+void Win32UpdateView::ExtractArchive(const Text& archive, const Text& folder, const UnzipLimits& limits) {
+  update::ExtractArchive(archive, folder, limits);
 }
 
 void Win32UpdateView::PostToUi(std::function<void()> task) {

@@ -43,7 +43,7 @@ class Win32UpdateView final : public UpdateView {
   Text CurrentDirectory() override;
   bool FileExists(const Text& path) override;
   void RemoveFile(const Text& path) override;
-  void ExtractArchive(const Text& archive, const Text& folder) override;
+  void ExtractArchive(const Text& archive, const Text& folder, const UnzipLimits& limits) override;
 
   void PostToUi(std::function<void()> task) override;
   void StartWorker(std::function<void()> task) override;

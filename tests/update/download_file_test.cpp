@@ -224,6 +224,19 @@ TEST_F(Download, UnusableAddressGivesThreeWithoutConnecting) {
   EXPECT_EQ(server.connections(), 0);
 }
 
+TEST_F(Download, HostWithControlBytesGivesThreeWithoutLookingItUp) {
+  std::vector<std::string> asked;
+  net::TcpSocket socket([&](const std::string& host) -> std::optional<std::uint32_t> {
+    asked.push_back(host);
+    return std::nullopt;
+  });
+  EXPECT_EQ(
+      DownloadFile(socket, "http://files.example\r\nX-Injected/m_update.zip", Save(), total_, received_, 2s),
+      kDownloadConnectFailed);
+  EXPECT_TRUE(asked.empty());
+  ExpectNoFiles();
+}
+
 TEST_F(Download, RefusedResumeKeepsThePartialFile) {
   Write(Temp(), Pattern(1000));
   FaultPlan plan = Serving(Pattern(1500));
@@ -469,6 +482,49 @@ TEST_F(Download, KeepAliveServerEndsTheTransferAtTheAnnouncedLength) {
   EXPECT_EQ(Fetch(server.Url("m_update.zip"), 10s), kDownloadOk);
   EXPECT_TRUE(Read(Native()) == content);
   EXPECT_TRUE(Eventually([&] { return server.closed_by_client() == 1; }));
+}
+
+// --- Answers that are not the file ------------------------------------------------
+
+struct WrongAnswer {
+  const char* fault;
+  bool resume;  // the first 1000 bytes of the file are in m_update.zip.tmp already
+  FaultPlan plan;
+};
+
+FaultPlan PartialAnswer(std::string body, const std::string& range) {
+  FaultPlan plan = Serving(std::move(body));
+  plan.honour_range = false;
+  plan.status_line = "HTTP/1.1 206 Partial Content";
+  if (!range.empty()) plan.extra_headers = "Content-Range: " + range + "\r\n";
+  return plan;
+}
+
+TEST_F(Download, AnswersThatAreNotTheFileGiveSixAndLeaveThePreviousFile) {
+  const std::string file = Pattern(1500);
+  const std::string rest = file.substr(1000);
+  // A server that counts the chunk framing into the length.
+  FaultPlan chunked = Serving("5\r\nhello\r\n0\r\n\r\n");
+  chunked.extra_headers = "transfer-encoding: Chunked\r\n";
+  const WrongAnswer answers[] = {
+      {"a 206 to a request for the whole file", false,
+       PartialAnswer(file.substr(500), "bytes 500-1499/1500")},
+      {"a 206 from the start of the file to a resume", true, PartialAnswer(file, "bytes 0-1499/1500")},
+      {"a 206 without Content-Range", true, PartialAnswer(rest, "")},
+      {"a 206 with a malformed Content-Range", true, PartialAnswer(rest, "bytes 1000-1499")},
+      {"a 206 whose total is not offset + length", true, PartialAnswer(rest, "bytes 1000-1499/4000")},
+      {"a chunked answer", false, chunked},
+  };
+  for (const WrongAnswer& a : answers) {
+    SCOPED_TRACE(a.fault);
+    Write(Native(), "previous package");
+    if (a.resume) Write(Temp(), file.substr(0, 1000));
+    FaultServer server(a.plan);
+    EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
+    EXPECT_EQ(Read(Native()), "previous package");
+    // A partial file the answer did not continue is gone: the next attempt starts afresh.
+    EXPECT_FALSE(fs::exists(Temp()));
+  }
 }
 
 class DownloadBadLength : public Download, public testing::WithParamInterface<const char*> {};

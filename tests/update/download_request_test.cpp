@@ -48,6 +48,36 @@ TEST(SplitDownloadUrl, AddressWithoutHostMakesNoTarget) {
   EXPECT_FALSE(SplitDownloadUrl("http://:8080/a").valid);
 }
 
+TEST(SplitDownloadUrl, KeepsItsOwnRulesWhereTheWebVisitReadsAnAddressOtherwise) {
+  // The authority is the third piece cut at "/" bytes, whatever the scheme, and the
+  // host keeps its case in the Host line and where the path is cut.
+  const struct {
+    const char* url;
+    const char* host;
+    const char* path;
+  } cases[] = {
+      {"http://Files.Example/a.zip", "Files.Example", "a.zip"},
+      {"HTTP://h/a.zip", "h", "HTTP://h/a.zip"},
+      {"ftp://h/a.zip", "h", "ftp://h/a.zip"},
+      {"http://h\xB0/a.zip", "h\xB0", "a.zip"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.url);
+    const DownloadTarget t = SplitDownloadUrl(c.url);
+    EXPECT_TRUE(t.valid);
+    EXPECT_EQ(t.host, c.host);
+    EXPECT_EQ(t.hostValue, c.host);
+    EXPECT_EQ(t.port, 80);
+    EXPECT_EQ(t.path, c.path);
+  }
+  // Only plain digits name a port: no sign, fraction, exponent or full-width digits.
+  for (const char* url :
+       {"http://h:+80/a", "http://h:80.5/a", "http://h:8e1/a", "http://h:\xA3\xB8\xA3\xB0/a"}) {
+    SCOPED_TRACE(url);
+    EXPECT_FALSE(SplitDownloadUrl(url).valid);
+  }
+}
+
 TEST(DownloadRequests, PlainRequestByteForByte) {
   EXPECT_EQ(PlainRequest(SplitDownloadUrl("http://h:8080/a/b.zip")),
             "GET /a/b.zip HTTP/1.1\r\n"
@@ -69,6 +99,34 @@ TEST(DownloadRequests, ResumeRequestByteForByte) {
             "Cache-Control: no-cache\r\n"
             "Connection: close\r\n"
             "\r\n");
+}
+
+TEST(DownloadRequests, AddressBytesCannotBreakTheRequest) {
+  // In the path, spaces and control bytes are escaped; GBK bytes stay.
+  const struct {
+    const char* url;
+    const char* requestLine;
+  } paths[] = {
+      {"http://h/zujian/m update.zip", "GET /zujian/m%20update.zip HTTP/1.1\r\n"},
+      {"http://h/a\r\nHost: evil\r\n\r\nGET /b", "GET /a%0D%0AHost:%20evil%0D%0A%0D%0AGET%20/b HTTP/1.1\r\n"},
+      {"http://h/a\tb\x7F.zip", "GET /a%09b%7F.zip HTTP/1.1\r\n"},
+      {"http://h/\xB8\xFC\xD0\xC2.zip", "GET /\xB8\xFC\xD0\xC2.zip HTTP/1.1\r\n"},  // 更新.zip
+  };
+  for (const auto& c : paths) {
+    SCOPED_TRACE(c.url);
+    const DownloadTarget t = SplitDownloadUrl(c.url);
+    ASSERT_TRUE(t.valid);
+    EXPECT_EQ(PlainRequest(t), std::string(c.requestLine) +
+                                   "Accept: */*\r\nAccept-Language: zh-cn\r\nHost: h\r\n"
+                                   "Connection: Keep-Alive\r\n\r\n");
+    EXPECT_EQ(ResumeRequest(t, 5).rfind(std::string(c.requestLine) + "Host: h\r\n", 0), 0u);
+  }
+  // In host and port they make no target: the Host line would carry them.
+  for (const char* url : {"http://h\r\nX-Injected/a.zip", "http://files example/a.zip",
+                          "http://h\x7F:8080/a.zip", "http://h\t/a.zip"}) {
+    SCOPED_TRACE(url);
+    EXPECT_FALSE(SplitDownloadUrl(url).valid);
+  }
 }
 
 TEST(CheckStatus, OnlyHttp11SuccessIsAccepted) {

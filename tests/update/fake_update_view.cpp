@@ -36,8 +36,9 @@ void FakeUpdateView::RemoveFile(const Text& path) {
   events.push_back("remove");
 }
 
-void FakeUpdateView::ExtractArchive(const Text& archive, const Text& folder) {
+void FakeUpdateView::ExtractArchive(const Text& archive, const Text& folder, const UnzipLimits& limits) {
   extracted.emplace_back(archive, folder);
+  extractLimits.push_back(limits);
   events.push_back("extract");
 }
 

@@ -31,7 +31,7 @@ class FakeUpdateView : public UpdateView {
   Text CurrentDirectory() override { return currentDirectory; }
   bool FileExists(const Text& path) override { return files.count(path) != 0; }
   void RemoveFile(const Text& path) override;
-  void ExtractArchive(const Text& archive, const Text& folder) override;
+  void ExtractArchive(const Text& archive, const Text& folder, const UnzipLimits& limits) override;
   void PostToUi(std::function<void()> task) override;
   void StartWorker(std::function<void()> task) override;
 
@@ -64,6 +64,7 @@ class FakeUpdateView : public UpdateView {
   std::set<Text> files;  // the files that exist
   std::vector<Text> removed;
   std::vector<std::pair<Text, Text>> extracted;  // archive, folder
+  std::vector<UnzipLimits> extractLimits;
   // What the flow did to the user and the system, in order: "extract", "remove",
   // "start", "open", "message", "end", "close".
   std::vector<std::string> events;

@@ -36,8 +36,10 @@ constexpr char kPackage[] = "http://files.example:8080/vorlane/zujian/m_update.z
 constexpr char kZip[] = "C:\\Vorlane\\m_update.zip";
 constexpr char kInstaller[] = "C:\\Vorlane\\m_update.exe";
 
+constexpr UnzipLimits kLimits{5000000, 9000000};
+
 UpdateValues Offer(int version) {
-  return UpdateValues{version, kPage, kPackage};
+  return UpdateValues{version, kPage, kPackage, kLimits};
 }
 
 class UpdateFlowTest : public ::testing::Test {
@@ -173,6 +175,9 @@ TEST_F(UpdateFlowTest, OneHundredPercentWaitsForTheDownloadersResult) {
   ASSERT_EQ(view.extracted.size(), 1u);
   EXPECT_EQ(view.extracted[0].first, kZip);
   EXPECT_EQ(view.extracted[0].second, "C:\\Vorlane");
+  // The configured caps reach the unpacking.
+  EXPECT_EQ(view.extractLimits[0].maxEntryBytes, kLimits.maxEntryBytes);
+  EXPECT_EQ(view.extractLimits[0].maxTotalBytes, kLimits.maxTotalBytes);
   EXPECT_THAT(view.removed, ElementsAre(kZip));
   ASSERT_EQ(view.started.size(), 1u);
   EXPECT_EQ(view.started[0].path, kInstaller);

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 
 #ifdef _WIN32
@@ -20,6 +21,9 @@ namespace fs = std::filesystem;
 using test::MakeZip;
 using test::ZipEntry;
 
+// Caps that no test archive comes near, unless a test means it to.
+constexpr UnzipLimits kRoomy{64 << 20, 64 << 20};
+
 class Unzip : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_TRUE(fs::create_directories(target_)); }
@@ -27,10 +31,10 @@ class Unzip : public ::testing::Test {
   // The program's GBK text of a path in the test folder (ASCII here).
   static Text Gbk(const fs::path& p) { return p.string(); }
 
-  UnzipReport Extract(const std::vector<ZipEntry>& entries) {
+  UnzipReport Extract(const std::vector<ZipEntry>& entries, const UnzipLimits& limits = kRoomy) {
     const fs::path archive = base_ / "m_update.zip";
     Write(archive, MakeZip(entries));
-    return ExtractArchive(Gbk(archive), Gbk(target_));
+    return ExtractArchive(Gbk(archive), Gbk(target_), limits);
   }
 
   static std::string Read(const fs::path& p) { return vorlane::test::ReadFileBytes(p); }
@@ -152,10 +156,144 @@ TEST_F(Unzip, AnEntryThatFailsItsCrcLeavesNoFileAndTheRestGoOn) {
 TEST_F(Unzip, SomethingElseThanAnArchiveIsNotOpened) {
   const fs::path notZip = base_ / "m_update.zip";
   Write(notZip, "<html>404</html>");
-  const UnzipReport r = ExtractArchive(Gbk(notZip), Gbk(target_));
+  const UnzipReport r = ExtractArchive(Gbk(notZip), Gbk(target_), kRoomy);
   EXPECT_FALSE(r.opened);
-  EXPECT_FALSE(ExtractArchive(Gbk(base_ / "missing.zip"), Gbk(target_)).opened);
+  EXPECT_FALSE(ExtractArchive(Gbk(base_ / "missing.zip"), Gbk(target_), kRoomy).opened);
   EXPECT_TRUE(fs::is_empty(target_));
+}
+
+// --- Damaged and hostile packages ---------------------------------------------------
+
+void MakeReadOnly(const fs::path& p) {
+#ifdef _WIN32
+  ASSERT_TRUE(::SetFileAttributesW(p.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN));
+#else
+  fs::permissions(p, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                  fs::perm_options::remove);
+#endif
+}
+
+bool IsReadOnly(const fs::path& p) {
+#ifdef _WIN32
+  const DWORD attributes = ::GetFileAttributesW(p.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+#else
+  return (fs::status(p).permissions() & fs::perms::owner_write) == fs::perms::none;
+#endif
+}
+
+// Every file under `folder` (names relative, with "/"), with its bytes.
+std::map<std::string, std::string> FilesUnder(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (!entry.is_regular_file()) continue;
+    const std::u8string name = entry.path().lexically_relative(folder).generic_u8string();
+    files[std::string(name.begin(), name.end())] = vorlane::test::ReadFileBytes(entry.path());
+  }
+  return files;
+}
+
+struct UnpackFault {
+  const char* fault;
+  std::vector<ZipEntry> entries;
+  UnzipLimits limits = kRoomy;
+  std::map<std::string, std::string> before = {};  // files there beforehand, read-only
+  int written = 0, refused = 0, oversized = 0, failed = 0;
+  std::map<std::string, std::string> after = {};  // every file there afterwards
+};
+
+ZipEntry Utf8Named(std::string name, std::string data) {
+  return {std::move(name), std::move(data), false, /*utf8Name=*/true};
+}
+
+ZipEntry Declaring(std::uint32_t size, std::string name, std::string data) {
+  ZipEntry e{std::move(name), std::move(data), /*deflate=*/true};
+  e.declaredSize = size;
+  return e;
+}
+
+TEST(UnpackFaults, NothingIsLostAndNothingUnsafeOrOverTheCapsIsWritten) {
+  const std::string installer = "MZ the installer already here";
+  const UnpackFault faults[] = {
+      {.fault = "a corrupt entry for a file already there",
+       .entries = {{"m_update.exe", Pattern(5000), true, false, /*wrongCrc=*/true}},
+       .before = {{"m_update.exe", installer}},
+       .failed = 1,
+       .after = {{"m_update.exe", installer}}},
+      {.fault = "an entry that inflates to fewer bytes than declared",
+       .entries = {Declaring(100, "short.bin", "twelve bytes")},
+       .failed = 1},
+      {.fault = "an entry over the per-entry cap",
+       .entries = {{"big.bin", Pattern(1001), true}, {"small.bin", "fits"}},
+       .limits = {1000, 1 << 20},
+       .written = 1,
+       .oversized = 1,
+       .after = {{"small.bin", "fits"}}},
+      {.fault = "entries over the total cap",
+       .entries = {{"a.bin", std::string(800, 'a')}, {"b.bin", std::string(800, 'b')}},
+       .limits = {1000, 1500},
+       .written = 1,
+       .oversized = 1,
+       .after = {{"a.bin", std::string(800, 'a')}}},
+      // 8 MiB of zeros that claim to be 1000 bytes, with the CRC of those 1000.
+      {.fault = "a bomb whose declared size lies",
+       .entries = {Declaring(1000, "bomb.bin", std::string(8 << 20, '\0'))},
+       .limits = {64 << 10, 64 << 10},
+       .failed = 1},
+      {.fault = "device names",
+       .entries = {{"CON", "x"},
+                   {"nul.txt", "x"},
+                   {"Com1.zip", "x"},
+                   {"lpt9.log", "x"},
+                   {"aux. ", "x"},
+                   {"PRN .txt", "x"},
+                   {"data/con/readme.txt", "x"},
+                   {"com10.txt", "not a device"},
+                   {"console.txt", "nor this"}},
+       .written = 2,
+       .refused = 7,
+       .after = {{"com10.txt", "not a device"}, {"console.txt", "nor this"}}},
+      // In code page 936 byte 0x80 is a character of its own (the euro sign), so the
+      // "/" after it is a separator and ".." a part.
+      {.fault = "0x80 before a separator", .entries = {{"\x80/../escaped.txt", "x"}}, .refused = 1},
+      {.fault = "UTF-8 names that do not convert to GBK",
+       .entries = {Utf8Named("\xC0\xAE\xC0\xAE/x.txt", "overlong dots"),  // not UTF-8 at all
+                   Utf8Named("\xE0\xB8\x81.txt", "Thai"),                 // a character GBK lacks
+                   Utf8Named("ok.txt", "fine")},
+       .written = 1,
+       .refused = 2,
+       .after = {{"ok.txt", "fine"}}},
+  };
+
+  for (const UnpackFault& c : faults) {
+    SCOPED_TRACE(c.fault);
+    vorlane::test::TempFolder folder("vorlane-unpack-fault");
+    const fs::path target = folder / "app";
+    ASSERT_TRUE(fs::create_directories(target));
+    for (const auto& [name, bytes] : c.before) {
+      vorlane::test::WriteFileBytes(target / name, bytes);
+      MakeReadOnly(target / name);
+    }
+    const fs::path archive = folder / "m_update.zip";
+    vorlane::test::WriteFileBytes(archive, MakeZip(c.entries));
+
+    const UnzipReport r = ExtractArchive(archive.string(), target.string(), c.limits);
+
+    EXPECT_TRUE(r.opened);
+    EXPECT_EQ(r.written, c.written);
+    EXPECT_EQ(r.refused, c.refused);
+    EXPECT_EQ(r.oversized, c.oversized);
+    EXPECT_EQ(r.failed, c.failed);
+    EXPECT_LE(r.bytesWritten, c.limits.maxTotalBytes);
+    // No temporary file stays, and nothing else arrived or went.
+    EXPECT_EQ(FilesUnder(target), c.after);
+    // A file left as it was keeps its attributes as well.
+    for (const auto& [name, bytes] : c.before) {
+      if (c.after.contains(name) && c.after.at(name) == bytes) {
+        EXPECT_TRUE(IsReadOnly(target / name)) << name;
+      }
+    }
+  }
 }
 
 }  // namespace

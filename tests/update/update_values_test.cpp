@@ -37,5 +37,23 @@ TEST(UpdateValues, ThePackageLiesUnderTheConfiguredBase) {
   EXPECT_EQ(v.packageAddress, "http://files.example/vorlane/zujian/m_update.zip");
 }
 
+TEST(UpdateValues, UnpackingCapsComeFromTheConfiguration) {
+  const UnzipLimits shipped = Read("").unzipLimits;
+  EXPECT_EQ(shipped.maxEntryBytes, 256u << 20);
+  EXPECT_EQ(shipped.maxTotalBytes, 1u << 30);
+
+  const UnzipLimits set = Read("[update]\nmax_entry_bytes = 1000\nmax_total_bytes=5000\n").unzipLimits;
+  EXPECT_EQ(set.maxEntryBytes, 1000u);
+  EXPECT_EQ(set.maxTotalBytes, 5000u);
+
+  // A value that is no count of bytes leaves the shipped cap.
+  for (const char* bad : {"0", "-1", "1e6", "lots", "99999999999999999999"}) {
+    const UnzipLimits l =
+        Read(std::string("[update]\nmax_entry_bytes=") + bad + "\nmax_total_bytes=" + bad).unzipLimits;
+    EXPECT_EQ(l.maxEntryBytes, shipped.maxEntryBytes) << bad;
+    EXPECT_EQ(l.maxTotalBytes, shipped.maxTotalBytes) << bad;
+  }
+}
+
 }  // namespace
 }  // namespace vorlane::update

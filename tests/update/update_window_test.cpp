@@ -106,7 +106,8 @@ class UpdateWindowTest : public ::testing::Test {
     server_ = std::make_unique<vorlane::test::FaultServer>(std::move(plan));
   }
   UpdateValues Offer(int version) const {
-    return {version, kPage, server_ ? server_->Url("zujian/m_update.zip") : "http://127.0.0.1:1/"};
+    return {version, kPage, server_ ? server_->Url("zujian/m_update.zip") : "http://127.0.0.1:1/",
+            UnzipLimits{1 << 20, 1 << 20}};
   }
   void Open(int version) {
     options_.readValues = [values = Offer(version)] { return values; };

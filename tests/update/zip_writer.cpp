@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 
@@ -42,8 +43,10 @@ std::string MakeZip(const std::vector<ZipEntry>& entries, const std::string& com
   constexpr unsigned kDosDate = ((2013 - 1980) << 9) | (11 << 5) | 9;  // 2013-11-09
   std::string archive, directory;
   for (const ZipEntry& e : entries) {
+    const auto size = static_cast<std::uint32_t>(e.declaredSize.value_or(e.data.size()));
+    const size_t described = std::min<size_t>(size, e.data.size());
     std::uint32_t crc = static_cast<std::uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(e.data.size())));
+        crc32(0, reinterpret_cast<const Bytef*>(e.data.data()), static_cast<uInt>(described)));
     if (e.wrongCrc) crc ^= 0xFFFFFFFFu;
     const std::string stored = e.deflate ? Deflate(e.data) : e.data;
     const unsigned flags = e.utf8Name ? 1u << 11 : 0;
@@ -59,7 +62,7 @@ std::string MakeZip(const std::vector<ZipEntry>& entries, const std::string& com
     Put16(archive, kDosDate);
     Put32(archive, crc);
     Put32(archive, static_cast<std::uint32_t>(stored.size()));
-    Put32(archive, static_cast<std::uint32_t>(e.data.size()));
+    Put32(archive, size);
     Put16(archive, static_cast<unsigned>(e.name.size()));
     Put16(archive, 0);
     archive += e.name;
@@ -74,7 +77,7 @@ std::string MakeZip(const std::vector<ZipEntry>& entries, const std::string& com
     Put16(directory, kDosDate);
     Put32(directory, crc);
     Put32(directory, static_cast<std::uint32_t>(stored.size()));
-    Put32(directory, static_cast<std::uint32_t>(e.data.size()));
+    Put32(directory, size);
     Put16(directory, static_cast<unsigned>(e.name.size()));
     Put16(directory, 0);                  // extra
     Put16(directory, 0);                  // comment
