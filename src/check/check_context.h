@@ -1,15 +1,22 @@
 // What the checks share: the window, the site they ask, and how they fetch a page.
 #pragma once
 
+#include <cstdint>
+
 #include "check/main_view.h"
 #include "check/search_query.h"
 
 namespace vorlane::check {
 
+// A check without an answer this long after it started is given up as failed, even
+// when the HTTP service's own time-outs did not end it.
+inline constexpr std::int64_t kDefaultCheckDeadlineMicros = 60'000'000;
+
 struct CheckContext {
   MainView& view;
   Text siteHost;  // host[:port] of the site's search
   PageFetcher fetch = FetchResultPage;
+  std::int64_t deadlineMicros = kDefaultCheckDeadlineMicros;
 };
 
 }  // namespace vorlane::check

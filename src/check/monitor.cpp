@@ -8,10 +8,22 @@
 
 namespace vorlane::check {
 
-Text BuildMonitorSummary(int total, int unindexed, int remaining, int failed) {
+Text BuildMonitorSummary(int total, int unindexed, int remaining) {
   return texts::kSummaryTotal + std::to_string(total) + texts::kSummaryIndexed +
-         std::to_string(total - unindexed - failed) + texts::kSummaryNotIndexed + std::to_string(unindexed) +
+         std::to_string(total - unindexed) + texts::kSummaryNotIndexed + std::to_string(unindexed) +
          texts::kSummaryNext + std::to_string(remaining) + texts::kSummaryMinutes;
+}
+
+Text BuildMonitorSummary(const PassTally& tally, int remaining) {
+  const int total = tally.indexed + tally.notIndexed + tally.failed + tally.pending;
+  Text summary = texts::kSummaryTotal + std::to_string(total) + texts::kSummaryIndexed +
+                 std::to_string(tally.indexed) + texts::kSummaryNotIndexed +
+                 std::to_string(tally.notIndexed) + texts::kSummaryNext + std::to_string(remaining) +
+                 texts::kSummaryMinutes;
+  if (tally.pending > 0)
+    summary += texts::kSummaryPending + std::to_string(tally.pending) + texts::kSummaryUnit;
+  if (tally.failed > 0) summary += texts::kSummaryFailed + std::to_string(tally.failed) + texts::kSummaryUnit;
+  return summary;
 }
 
 void Monitor::SetStatus(const Text& text) {
@@ -19,8 +31,7 @@ void Monitor::SetStatus(const Text& text) {
 }
 
 Text Monitor::Summary(int remaining) {
-  ProductList& list = rows_.list();
-  return BuildMonitorSummary(list.count(), list.UnindexedCount.load(), remaining, list.FailedCount.load());
+  return BuildMonitorSummary(rows_.list().Tally(pass_), remaining);
 }
 
 void Monitor::CountPass() {
@@ -56,8 +67,9 @@ void Monitor::RunCheckPass() {
   while (again) {
     again = false;
     restartPass_ = false;
-    list.UnindexedCount = 0;
-    list.FailedCount = 0;
+    // A new pass counts every row afresh; verdicts still on their way from an earlier
+    // pass are not counted in it twice.
+    const std::uint32_t pass = ++pass_;
     const int n = list.count();
     for (int i = 1; i <= n; ++i) {
       if (restartPass_ || state_ != MonitorState::Monitoring) break;
@@ -67,11 +79,12 @@ void Monitor::RunCheckPass() {
       view.EnsureListRowVisible(i - 1);
       if (!view.IsChecked(Control::单选框_查询全部) &&
           list.cell(i - 1, kColumnStatus) == texts::kStatusIndexed) {
+        rows_.CountAsIndexed(i, pass);
         continue;
       }
-      list.SetCell(i - 1, kColumnStatus, texts::kStatusQuerying);
-      view.RedrawListRows(i - 1, i - 1);
-      rows_.CheckRow(i);
+      // A row whose previous check is still under way keeps it, and nothing is
+      // waited for: only a started check paces the pass.
+      if (rows_.CheckRow(i, pass) != ProductListController::RowStart::kStarted) continue;
       view.DelayWithEvents(1000000);
       view.ProcessPendingMessages();
     }

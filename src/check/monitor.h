@@ -14,9 +14,13 @@ inline constexpr int kMaxIntervalMinutes = 600;
 inline constexpr unsigned kMonitorTickMs = 60000;
 inline constexpr int kMonitorStatusSection = 1;
 
-// " 共5个宝贝->已收录: 3 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min". Failed
-// checks count as neither indexed nor not indexed.
-Text BuildMonitorSummary(int total, int unindexed, int remaining, int failed = 0);
+// " 共5个宝贝->已收录: 3 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min".
+Text BuildMonitorSummary(int total, int unindexed, int remaining);
+// The same for a pass whose rows are not all known: only rows known to be indexed
+// count as indexed, and the rows still being checked and those whose check failed
+// follow as " 查询中: N 个" and " 查询失败: N 个" when there are any, so that the
+// figures always add up to the total.
+Text BuildMonitorSummary(const PassTally& tally, int remaining);
 
 class Monitor {
  public:
@@ -28,6 +32,8 @@ class Monitor {
   void OnIntervalChanged();  // 编辑框_检索间隔 changed
 
   MonitorState state() const { return state_; }
+  // The pass running now, or the last one; 0 before the first.
+  std::uint32_t currentPass() const { return pass_; }
   int IntervalMinutes() const { return intervalMinutes_; }
   int ElapsedMinutes() const { return elapsedMinutes_; }
   int QueryCount() const { return queryCount_; }
@@ -45,6 +51,7 @@ class Monitor {
   int intervalMinutes_ = 10;
   int elapsedMinutes_ = 0;
   int queryCount_ = 0;
+  std::uint32_t pass_ = 0;
   // A pass walks the rows on the window's thread while messages are handled, so a
   // stop and a new start can arrive in the middle of it. The walking pass then
   // starts over instead of a second pass running inside it.

@@ -6,6 +6,7 @@
 
 #include "text/gbk_file.h"
 #include "text/gbk_scan.h"
+#include "text/text_file_encoding.h"
 
 namespace vorlane::check {
 
@@ -57,17 +58,45 @@ void ProductList::Replace(std::vector<Text> lines) {
   Append(std::move(lines));
 }
 
+PassTally ProductList::Tally(std::uint32_t pass) const {
+  PassTally tally;
+  for (const ProductRecord& record : records_) {
+    if (record.check.pass != pass) continue;
+    switch (record.check.outcome) {
+      case RowOutcome::kIndexed:
+        ++tally.indexed;
+        break;
+      case RowOutcome::kNotIndexed:
+        ++tally.notIndexed;
+        break;
+      case RowOutcome::kFailed:
+        ++tally.failed;
+        break;
+      case RowOutcome::kUnknown:
+      case RowOutcome::kPending:
+        break;
+    }
+  }
+  tally.pending = count() - tally.indexed - tally.notIndexed - tally.failed;
+  return tally;
+}
+
 Text FormatCheckTime(const LocalDateTime& t) {
   char buf[64];
   std::snprintf(buf, sizeof buf, "%d-%d-%d %d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
   return buf;
 }
 
-std::vector<Text> SplitTitleLines(std::string_view text) {
-  std::vector<Text> lines;
+namespace {
+
+// Calls `line(begin, size)` for each line of a titles file's text, in order, and
+// gives their number; counting and splitting share it so that they cannot disagree.
+template <class OnLine>
+size_t ForEachTitleLine(std::string_view text, OnLine&& line) {
+  size_t count = 0;
   const char* const begin = text.data();
   const char* const end = begin + text.size();
-  const char* line = begin;
+  const char* start = begin;
   const char* scan = begin;
   while (scan < end) {
     const auto* cr = static_cast<const char*>(std::memchr(scan, '\r', static_cast<size_t>(end - scan)));
@@ -75,16 +104,38 @@ std::vector<Text> SplitTitleLines(std::string_view text) {
     scan = cr + 1;
     if (cr[1] != '\n') continue;
     // A CR that is the second byte of a character does not end a line.
-    if (!gbk::IsCharStart(text, static_cast<size_t>(line - begin), static_cast<size_t>(cr - begin))) continue;
-    lines.emplace_back(line, static_cast<size_t>(cr - line));
-    line = cr + 2;
-    scan = line;
+    if (!gbk::IsCharStart(text, static_cast<size_t>(start - begin), static_cast<size_t>(cr - begin)))
+      continue;
+    line(start, static_cast<size_t>(cr - start));
+    ++count;
+    start = cr + 2;
+    scan = start;
   }
-  if (line < end) lines.emplace_back(line, static_cast<size_t>(end - line));
+  if (start < end) {
+    line(start, static_cast<size_t>(end - start));
+    ++count;
+  }
+  return count;
+}
+
+size_t CountTitleLines(std::string_view text) {
+  return ForEachTitleLine(text, [](const char*, size_t) {});
+}
+
+std::vector<Text> SplitCountedLines(std::string_view text, size_t count) {
+  std::vector<Text> lines;
+  lines.reserve(count);
+  ForEachTitleLine(text, [&lines](const char* line, size_t size) { lines.emplace_back(line, size); });
   return lines;
 }
 
-TitlesFile ReadTitlesFile(const Text& path) {
+}  // namespace
+
+std::vector<Text> SplitTitleLines(std::string_view text) {
+  return SplitCountedLines(text, CountTitleLines(text));
+}
+
+TitlesFile ReadTitlesFile(const Text& path, std::size_t maxLines) {
   TitlesFile result;
   UniqueFile file = OpenGbkFile(path, "rb");
   if (!file) {
@@ -93,7 +144,7 @@ TitlesFile ReadTitlesFile(const Text& path) {
   }
   // Read in pieces rather than trusting a size taken beforehand: the file may
   // change under us, and the cap must hold whatever happens.
-  Text data;
+  Bytes data;
   if (std::fseek(file.get(), 0, SEEK_END) == 0) {
     const long size = std::ftell(file.get());
     if (size > kMaxTitlesFileBytes) {
@@ -116,9 +167,17 @@ TitlesFile ReadTitlesFile(const Text& path) {
     result.error = TitlesFileError::kUnreadable;
     return result;
   }
-  size_t end = data.find_first_of(std::string_view("\0\x1A", 2));
-  if (end != Text::npos) data.resize(end);
-  result.lines = SplitTitleLines(data);
+  file.reset();
+  // No converted text is longer than its file, so the cap holds for the text too.
+  const Text text = TextFileToGbk(std::move(data), std::string_view("\0\x1A", 2));
+  // A file of short lines costs far more as rows than as bytes: count before
+  // making any.
+  const size_t count = CountTitleLines(text);
+  if (count > maxLines) {
+    result.error = TitlesFileError::kTooManyLines;
+    return result;
+  }
+  result.lines = SplitCountedLines(text, count);
   return result;
 }
 

@@ -4,13 +4,13 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "check/main_view.h"
+#include "check/search_query.h"
 #include "text/text.h"
 
 namespace vorlane::check {
@@ -24,8 +24,33 @@ enum Column : int {
 };
 inline constexpr int kColumns = 5;
 
+// What a row's checks came to, as the pass that counts the row sees it.
+enum class RowOutcome : std::uint8_t { kUnknown, kPending, kIndexed, kNotIndexed, kFailed };
+
+// The bookkeeping behind a row's cells: which check they belong to, and which pass
+// counts them.
+struct RowCheck {
+  std::uint32_t serial = 0;  // the latest check started for the row; 0 before any
+  std::uint32_t pass = 0;    // the pass that counts the row; 0 for none
+  RowOutcome outcome = RowOutcome::kUnknown;
+  CheckFailure failure = CheckFailure::kNone;  // why the latest check failed
+  std::uint16_t httpStatus = 0;
+  bool running = false;  // the latest check's worker has not reported yet
+  bool expired = false;  // its deadline passed first: what it reports is dropped
+};
+
 struct ProductRecord {
   std::array<Text, kColumns> cells;
+  RowCheck check;
+};
+
+// How the rows stand in one pass. Every row is in exactly one figure: a row the
+// pass has not counted (yet) is pending.
+struct PassTally {
+  int indexed = 0;
+  int notIndexed = 0;
+  int failed = 0;
+  int pending = 0;
 };
 
 // Colour overrides of single cells, kept in the order they were made. Drawing looks
@@ -79,11 +104,15 @@ class ProductList {
   CellColourTable& colours() { return colours_; }
   const CellColourTable& colours() const { return colours_; }
 
+  RowCheck& check(int row) { return records_[static_cast<size_t>(row)].check; }
+  const RowCheck& check(int row) const { return records_[static_cast<size_t>(row)].check; }
+  // The rows as pass `pass` counts them.
+  PassTally Tally(std::uint32_t pass) const;
+  // Rows found not indexed in pass `pass`.
+  int UnindexedCount(std::uint32_t pass) const { return Tally(pass).notIndexed; }
+
   // Title of the row selected at the last right click; empty when none was.
   Text ContextTitle;
-  // Rows found not indexed / whose check failed, during the current pass.
-  std::atomic<int> UnindexedCount{0};
-  std::atomic<int> FailedCount{0};
 
  private:
   std::vector<ProductRecord> records_;
@@ -100,14 +129,21 @@ std::vector<Text> SplitTitleLines(std::string_view text);
 // Titles files larger than this are refused whole.
 inline constexpr std::int64_t kMaxTitlesFileBytes = 32 * 1024 * 1024;
 
-enum class TitlesFileError { kNone, kUnreadable, kTooLarge };
+// Nor may the list grow past this many rows: an import that would take it there is
+// refused whole.
+inline constexpr int kMaxProductRows = 500000;
+
+enum class TitlesFileError { kNone, kUnreadable, kTooLarge, kTooManyLines };
 
 struct TitlesFile {
   TitlesFileError error = TitlesFileError::kNone;
   std::vector<Text> lines;
 };
 
-// Reads a GBK titles file whole: the text ends at the first NUL or Ctrl+Z byte.
-TitlesFile ReadTitlesFile(const Text& path);
+// Reads a titles file whole and gives its lines in GBK. GBK files are taken byte for
+// byte; UTF-8 and UTF-16 ones are converted first (text/text_file_encoding.h). The
+// text ends at the first NUL or Ctrl+Z character. A file of more than `maxLines`
+// lines is refused before any line is made.
+TitlesFile ReadTitlesFile(const Text& path, std::size_t maxLines = kMaxProductRows);
 
 }  // namespace vorlane::check

@@ -5,16 +5,19 @@
 
 namespace vorlane::check {
 
-bool ProductListController::ReadChosenFile(std::vector<Text>& lines) {
+bool ProductListController::ReadChosenFile(std::size_t room, std::vector<Text>& lines) {
   std::optional<Text> path = context_.view.ChooseFileToOpen();
   if (!path) return false;
-  TitlesFile file = ReadTitlesFile(*path);
+  TitlesFile file = ReadTitlesFile(*path, room);
   switch (file.error) {
     case TitlesFileError::kNone:
       lines = std::move(file.lines);
       return true;
     case TitlesFileError::kTooLarge:
       ShowNotice(context_.view, texts::kFileTooLarge + *path + texts::kFileLimitNote);
+      return false;
+    case TitlesFileError::kTooManyLines:
+      ShowNotice(context_.view, texts::kTooManyTitles + *path + texts::kRowLimitNote);
       return false;
     case TitlesFileError::kUnreadable:
       ShowNotice(context_.view, texts::kFileUnreadable + *path + texts::kListUnchanged);
@@ -24,17 +27,17 @@ bool ProductListController::ReadChosenFile(std::vector<Text>& lines) {
 }
 
 void ProductListController::ShowRows(int first) {
+  // The new count repaints the list, which draws only the rows in sight, on demand:
+  // asking for the new rows one by one would cost a round trip per row.
   MainView& view = context_.view;
   view.SetListRowCount(list_.count());
-  if (list_.count() > first) {
-    view.RedrawListRows(first, list_.count() - 1);
-    view.EnsureListRowVisible(list_.count() - 1);
-  }
+  if (list_.count() > first) view.EnsureListRowVisible(list_.count() - 1);
 }
 
 void ProductListController::AppendTitlesFromFile() {
   std::vector<Text> lines;
-  if (!ReadChosenFile(lines)) return;
+  const int room = list_.count() < kMaxProductRows ? kMaxProductRows - list_.count() : 0;
+  if (!ReadChosenFile(static_cast<std::size_t>(room), lines)) return;
   const int first = list_.count();
   list_.Append(std::move(lines));
   ShowRows(first);
@@ -42,7 +45,7 @@ void ProductListController::AppendTitlesFromFile() {
 
 void ProductListController::ReplaceTitlesFromFile() {
   std::vector<Text> lines;
-  if (!ReadChosenFile(lines)) return;
+  if (!ReadChosenFile(kMaxProductRows, lines)) return;
   ++generation_;
   list_.Replace(std::move(lines));
   ShowRows(0);
@@ -69,39 +72,91 @@ void ProductListController::OnClearTitleClicked() {
   view.Focus(Control::编辑框_标题);
 }
 
-void ProductListController::CheckRow(int row) {
-  if (row < 1 || row > list_.count()) return;
+ProductListController::RowStart ProductListController::CheckRow(int row, std::uint32_t pass) {
+  if (row < 1 || row > list_.count()) return RowStart::kNoSuchRow;
+  const int index = row - 1;
+  RowCheck& check = list_.check(index);
+  if (check.running) {
+    // One worker per row at most, however long the site keeps it waiting.
+    check.pass = pass;
+    if (!check.expired) check.outcome = RowOutcome::kPending;
+    return RowStart::kStillRunning;
+  }
+  // Everything the worker needs is taken now, the generation first: the list may be
+  // replaced while this handler lets messages through.
+  const std::uint64_t generation = generation_;
+  const std::uint32_t serial = ++lastSerial_;
+  check = RowCheck{serial, pass, RowOutcome::kPending, CheckFailure::kNone, 0, true, false};
+  list_.SetCell(index, kColumnStatus, texts::kStatusQuerying);
   MainView& view = context_.view;
-  Text url = BuildSearchUrl(context_.siteHost, list_.title(row));
-  view.StartWorker(
-      [this, &view, row, generation = generation_, fetch = context_.fetch, url = std::move(url)] {
-        PageVerdict verdict = CheckTitleAt(fetch, url);
-        view.PostToUi([this, row, generation, verdict = std::move(verdict)] {
-          ApplyRowVerdict(row, generation, verdict);
-        });
-      });
+  view.RedrawListRows(index, index);
+  view.StartWorker([this, &view, row, generation, serial, fetch = context_.fetch, host = context_.siteHost,
+                    title = list_.title(row)] {
+    PageVerdict verdict = CheckTitleAt(fetch, BuildSearchUrl(host, title));
+    view.PostToUi([this, row, generation, serial, verdict = std::move(verdict)] {
+      OnRowChecked(row, generation, serial, verdict);
+    });
+  });
+  view.RunLater(context_.deadlineMicros,
+                [this, row, generation, serial] { OnRowDeadline(row, generation, serial); });
+  return RowStart::kStarted;
 }
 
-void ProductListController::ApplyRowVerdict(int row, std::uint64_t generation, const PageVerdict& verdict) {
+void ProductListController::CountAsIndexed(int row, std::uint32_t pass) {
+  if (row < 1 || row > list_.count()) return;
+  RowCheck& check = list_.check(row - 1);
+  check.pass = pass;
+  check.outcome = RowOutcome::kIndexed;
+}
+
+void ProductListController::OnRowChecked(int row, std::uint64_t generation, std::uint32_t serial,
+                                         const PageVerdict& verdict) {
   if (generation != generation_ || row < 1 || row > list_.count()) return;
-  const int index = row - 1;
-  if (verdict.failed) {
+  RowCheck& check = list_.check(row - 1);
+  if (check.serial != serial) return;
+  check.running = false;
+  if (check.expired) return;  // already reported failed at its deadline
+  ApplyRowVerdict(row - 1, verdict);
+}
+
+void ProductListController::OnRowDeadline(int row, std::uint64_t generation, std::uint32_t serial) {
+  if (generation != generation_ || row < 1 || row > list_.count()) return;
+  RowCheck& check = list_.check(row - 1);
+  if (check.serial != serial || !check.running || check.expired) return;
+  check.expired = true;
+  ApplyRowVerdict(row - 1, PageVerdict::Failed(CheckFailure::kTimedOut));
+}
+
+void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdict) {
+  RowCheck& check = list_.check(index);
+  check.failure = verdict.failure;
+  check.httpStatus = static_cast<std::uint16_t>(verdict.httpStatus);
+  if (verdict.failed()) {
     // Neither verdict: the count and the time keep what an earlier check found.
-    ++list_.FailedCount;
+    check.outcome = RowOutcome::kFailed;
     list_.SetCell(index, kColumnStatus, texts::kStatusFailed);
     SetCellColour(index, kColumnStatus, kColourBlack, kColourAmber, true);
   } else if (verdict.indexed) {
+    check.outcome = RowOutcome::kIndexed;
     list_.SetCell(index, kColumnStatus, texts::kStatusIndexed);
     list_.SetCell(index, kColumnCount, verdict.countText);
     SetCellColour(index, kColumnStatus, kColourBlack, kColourGreen, true);
     list_.SetCell(index, kColumnTime, FormatCheckTime(context_.view.LocalNow()));
   } else {
-    ++list_.UnindexedCount;
+    check.outcome = RowOutcome::kNotIndexed;
     list_.SetCell(index, kColumnStatus, texts::kStatusNotIndexed);
     list_.SetCell(index, kColumnCount, "0");
     SetCellColour(index, kColumnStatus, kColourBlack, kColourRed, true);
   }
   context_.view.RedrawListRows(index, index);
+}
+
+Text ProductListController::RowTip(int row) const {
+  if (row < 0 || row >= list_.count()) return {};
+  const RowCheck& check = list_.check(row);
+  if (check.outcome != RowOutcome::kFailed) return {};
+  PageVerdict verdict = PageVerdict::Failed(check.failure, check.httpStatus);
+  return FailureText(verdict);
 }
 
 void ProductListController::SetCellColour(int row, int column, Colour text, Colour background,

@@ -28,9 +28,17 @@ class ProductListController {
   // 按钮_清空宝贝全称.
   void OnClearTitleClicked();
 
-  // Checks title `row` (from 1) on a worker thread; its verdict lands in list row
-  // row-1 on the window's thread.
-  void CheckRow(int row);
+  enum class RowStart { kStarted, kStillRunning, kNoSuchRow };
+  // Checks title `row` (from 1) on a worker thread for pass `pass`; the row shows
+  // "正在查询" until the verdict lands in list row row-1 on the window's thread. A
+  // check without a verdict by the deadline is marked failed, and its late verdict
+  // is dropped. A row whose previous check is still running is not checked again:
+  // that check now counts for `pass`.
+  RowStart CheckRow(int row, std::uint32_t pass);
+  // A row that pass `pass` leaves out because it stands indexed counts as indexed.
+  void CountAsIndexed(int row, std::uint32_t pass);
+  // Why the row's latest check failed, for its tooltip; empty when it did not.
+  Text RowTip(int row) const;
 
   void SetCellColour(int row, int column, Colour text, Colour background, bool backgroundGiven);
   // The colours a cell is drawn in.
@@ -39,8 +47,12 @@ class ProductListController {
   ProductList& list() { return list_; }
 
  private:
-  void ApplyRowVerdict(int row, std::uint64_t generation, const PageVerdict& verdict);
-  bool ReadChosenFile(std::vector<Text>& lines);
+  void OnRowChecked(int row, std::uint64_t generation, std::uint32_t serial, const PageVerdict& verdict);
+  void OnRowDeadline(int row, std::uint64_t generation, std::uint32_t serial);
+  // Writes a verdict into row `index` (from 0).
+  void ApplyRowVerdict(int index, const PageVerdict& verdict);
+  // Reads the file the user chooses; `room` is how many rows the list may still take.
+  bool ReadChosenFile(std::size_t room, std::vector<Text>& lines);
   void ShowRows(int first);
 
   CheckContext& context_;
@@ -48,6 +60,7 @@ class ProductListController {
   // Changes when the rows are replaced, so verdicts of checks started before
   // an import are not written into rows that now hold other titles.
   std::uint64_t generation_ = 0;
+  std::uint32_t lastSerial_ = 0;  // of the latest row check started
 };
 
 }  // namespace vorlane::check

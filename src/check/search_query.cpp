@@ -1,5 +1,7 @@
 #include "check/search_query.h"
 
+#include <string>
+
 #include "check/check_texts.h"
 #include "text/gbk_text.h"
 #include "text/text_between.h"
@@ -16,10 +18,8 @@ PageVerdict JudgeResultPage(const Text& page) {
   if (FindText(page, texts::kNotFoundMarker, 1, false) != -1) return verdict;
   // Without either marker the page is not a result page at all (an error page, a
   // login wall, an empty body): that is a failed check, not a product found.
-  if (FindText(page, texts::kCountStartMarker, 1, true) == -1) {
-    verdict.failed = true;
-    return verdict;
-  }
+  if (FindText(page, texts::kCountStartMarker, 1, true) == -1)
+    return PageVerdict::Failed(CheckFailure::kNotResultPage);
   verdict.indexed = true;
   verdict.countText = TextBetween(page, texts::kCountStartMarker, texts::kCountEndMarker);
   return verdict;
@@ -28,11 +28,28 @@ PageVerdict JudgeResultPage(const Text& page) {
 PageVerdict CheckTitleAt(const PageFetcher& fetch, const Text& url) {
   FetchedPage fetched = fetch(url);
   if (fetched.visitFailed) {
-    PageVerdict failed;
-    failed.failed = true;
-    return failed;
+    // A status other than 2xx is the site's own answer; anything else means
+    // nothing whole came back.
+    const bool siteSaidNo = fetched.status != 0 && (fetched.status < 200 || fetched.status > 299);
+    return siteSaidNo ? PageVerdict::Failed(CheckFailure::kHttpStatus, fetched.status)
+                      : PageVerdict::Failed(CheckFailure::kNoAnswer);
   }
   return JudgeResultPage(fetched.page);
+}
+
+Text FailureText(const PageVerdict& verdict) {
+  switch (verdict.failure) {
+    case CheckFailure::kNone:
+      return {};
+    case CheckFailure::kHttpStatus:
+      return texts::kFailedHttpStatus + std::to_string(verdict.httpStatus) + texts::kFailedHttpStatusEnd;
+    case CheckFailure::kNotResultPage:
+      return texts::kFailedNotResultPage;
+    case CheckFailure::kNoAnswer:
+    case CheckFailure::kTimedOut:
+      break;
+  }
+  return texts::kFailedNoAnswer;
 }
 
 int CountOf(const PageVerdict& verdict) {

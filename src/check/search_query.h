@@ -2,25 +2,43 @@
 // fetch of the result page, and the judgement of that page.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 
 #include "text/text.h"
 
 namespace vorlane::check {
 
+// Why a check says nothing about the product. Such a check is neither indexed nor
+// not indexed.
+enum class CheckFailure : std::uint8_t {
+  kNone,
+  kNoAnswer,       // no connection, a reset, a body cut short, a time-out of the service
+  kTimedOut,       // no answer by the check's deadline
+  kHttpStatus,     // the site answered with an error status
+  kNotResultPage,  // a page with neither the not-found marker nor the count marker
+};
+
 struct PageVerdict {
   bool indexed = false;
   // Between the count markers when indexed (may be empty or hold spaces); empty otherwise.
   Text countText;
-  // The visit brought back no usable page: nothing, an HTTP error, or a page with
-  // neither the not-found marker nor the count marker. Such a check says nothing
-  // about the product, so it is neither indexed nor not indexed.
-  bool failed = false;
+  CheckFailure failure = CheckFailure::kNone;
+  int httpStatus = 0;  // the error status, for kHttpStatus
+
+  bool failed() const { return failure != CheckFailure::kNone; }
+  static PageVerdict Failed(CheckFailure why, int httpStatus = 0) {
+    PageVerdict verdict;
+    verdict.failure = why;
+    verdict.httpStatus = httpStatus;
+    return verdict;
+  }
 };
 
 struct FetchedPage {
   Text page;                 // GBK, cut at the first NUL
-  bool visitFailed = false;  // nothing came back, or the final status was not 2xx
+  bool visitFailed = false;  // nothing whole came back, or the final status was not 2xx
+  int status = 0;            // the final status; 0 when no answer came back
 };
 
 // Fetches a result page; the checks take one so that tests can stand in for the site.
@@ -36,6 +54,9 @@ PageVerdict JudgeResultPage(const Text& page);
 
 // Fetch and judge: a failed visit gives a failed verdict whatever the page says.
 PageVerdict CheckTitleAt(const PageFetcher& fetch, const Text& url);
+
+// What the user is told of a failed check, in one line without a line break.
+Text FailureText(const PageVerdict& verdict);
 
 // The count text as a number: full-width digits allowed, no digits gives 0.
 int CountOf(const PageVerdict& verdict);

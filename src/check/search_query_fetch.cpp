@@ -10,7 +10,8 @@ FetchedPage FetchResultPage(const Text& url) {
   VisitResult visit = VisitPage(address, kVisitGet, {}, &headers, {}, {}, kBodyFromUtf8, &responseHeaders);
   FetchedPage fetched;
   fetched.page = BytesToText(visit.body);
-  fetched.visitFailed = !visit.Answered() || visit.body.empty();
+  fetched.status = visit.status;
+  fetched.visitFailed = !visit.Answered() || !visit.complete;
   return fetched;
 }
 

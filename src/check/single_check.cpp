@@ -21,7 +21,7 @@ void ShowNotice(MainView& view, const Text& text) {
 }
 
 Text SingleCheckReport(const PageVerdict& verdict) {
-  if (verdict.failed) return texts::kCheckFailedReport;
+  if (verdict.failed()) return FailureText(verdict) + "\r\n";
   if (!verdict.indexed) return texts::kNotIndexedReport;
   const int count = CountOf(verdict);
   Text report = texts::kIndexedReport + std::to_string(count);
@@ -32,6 +32,9 @@ Text SingleCheckReport(const PageVerdict& verdict) {
 void SingleCheck::OnQueryClicked() {
   MainView& view = context_.view;
   view.SetText(Control::编辑框_显示, {});
+  // Whatever an earlier click's check still has to say now belongs to no title.
+  const std::uint64_t ticket = ++latest_;
+  answered_ = true;
   // The title is read here, on the window's thread; the worker only fetches and
   // hands its lines back in order.
   Text title = TrimBoth(view.GetText(Control::编辑框_标题));
@@ -39,15 +42,28 @@ void SingleCheck::OnQueryClicked() {
     ShowNotice(view, texts::kTitleEmpty);
     return;
   }
-  view.StartWorker([&view, fetch = context_.fetch, url = BuildSearchUrl(context_.siteHost, title)] {
-    CheckSingleTitle(view, fetch, url);
+  answered_ = false;
+  view.StartWorker(
+      [this, &view, ticket, fetch = context_.fetch, host = context_.siteHost, title = std::move(title)] {
+        CheckSingleTitle(fetch, host, title, [this, &view, ticket](const Text& line, bool verdict) {
+          view.PostToUi([this, ticket, line, verdict] { Report(ticket, line, verdict); });
+        });
+      });
+  view.RunLater(context_.deadlineMicros, [this, ticket] {
+    Report(ticket, SingleCheckReport(PageVerdict::Failed(CheckFailure::kTimedOut)), true);
   });
 }
 
-void CheckSingleTitle(MainView& view, const PageFetcher& fetch, const Text& url) {
-  view.PostToUi([&view] { view.AppendText(Control::编辑框_显示, texts::kQuerying); });
-  Text report = SingleCheckReport(CheckTitleAt(fetch, url));
-  view.PostToUi([&view, report = std::move(report)] { view.AppendText(Control::编辑框_显示, report); });
+void SingleCheck::Report(std::uint64_t ticket, const Text& line, bool verdict) {
+  if (ticket != latest_ || answered_) return;
+  answered_ = verdict;
+  context_.view.AppendText(Control::编辑框_显示, line);
+}
+
+void CheckSingleTitle(const PageFetcher& fetch, const Text& host, const Text& title,
+                      const std::function<void(const Text& line, bool verdict)>& report) {
+  report(texts::kQuerying, false);
+  report(SingleCheckReport(CheckTitleAt(fetch, BuildSearchUrl(host, title))), true);
 }
 
 void SingleCheck::OnPreciseClicked() {

@@ -1,6 +1,8 @@
 // The single check of one typed title and the precise check in the browser.
 #pragma once
 
+#include <cstdint>
+
 #include "check/check_context.h"
 
 namespace vorlane::check {
@@ -16,7 +18,9 @@ class SingleCheck {
  public:
   explicit SingleCheck(CheckContext& context) : context_(context) {}
 
-  // 按钮_查询: empties the report and checks the title on a worker thread.
+  // 按钮_查询: empties the report and checks the title on a worker thread. Only the
+  // latest click's check writes to the report: a slower earlier one is dropped, and
+  // a check still without an answer at its deadline is reported failed.
   void OnQueryClicked();
   // 按钮_精准查询: opens the title's search page in the browser.
   void OnPreciseClicked();
@@ -26,12 +30,19 @@ class SingleCheck {
   void OpenPreciseCheck(const Text& title);
 
  private:
+  // Appends `line` when check `ticket` is still the one the report belongs to and
+  // has not given its verdict; `verdict` marks the line that ends the check.
+  void Report(std::uint64_t ticket, const Text& line, bool verdict);
+
   CheckContext& context_;
+  std::uint64_t latest_ = 0;  // the ticket of the latest click's check
+  bool answered_ = true;      // that check has written its verdict
 };
 
-// The single check's worker: visits the search address of the title and hands its
-// report lines to the window's thread, in order.
-void CheckSingleTitle(MainView& view, const PageFetcher& fetch, const Text& url);
+// The single check's worker: builds the search address of the title, visits it and
+// hands its report lines to `report` (querying line, then the verdict), in order.
+void CheckSingleTitle(const PageFetcher& fetch, const Text& host, const Text& title,
+                      const std::function<void(const Text& line, bool verdict)>& report);
 
 // The report line of one verdict, as the single check appends it.
 Text SingleCheckReport(const PageVerdict& verdict);

@@ -2,11 +2,18 @@
 // against the local search site.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <regex>
+#include <thread>
+
+#include "check/monitor.h"
 #include "check/product_list_controller.h"
 #include "check/single_check.h"
 #include "check_test_util.h"
 #include "fake_main_view.h"
 #include "support/search_site.h"
+#include "support/under_wine.h"
+#include "web/http_service.h"
 
 namespace vorlane::check {
 namespace {
@@ -17,9 +24,12 @@ using vorlane::test::SearchCatalogue;
 using vorlane::test::SearchSite;
 using vorlane::test::SiteMode;
 
+constexpr std::string_view kNoAnswer = "正在查询...\r\n查询失败，请检查网络后重试\r\n";
+constexpr std::string_view kNotAResultPage =
+    "正在查询...\r\n查询失败，网站返回的不是搜索结果页（可能需要登录或网站已改版），请稍后重试\r\n";
+
 std::string ExpectedReport(const vorlane::test::CatalogueEntry& entry) {
-  if (entry.kind == vorlane::test::PageKind::kFoundWithoutCount)
-    return "正在查询...\r\n查询失败，请检查网络后重试\r\n";
+  if (entry.kind == vorlane::test::PageKind::kFoundWithoutCount) return std::string(kNotAResultPage);
   if (!entry.indexed) return "正在查询...\r\n真遗憾...这个宝贝木有被收录哦\r\n";
   std::string report =
       "正在查询...\r\n恭喜您！这个宝贝已经被收录了\r\n宝贝个数：" + std::to_string(entry.count);
@@ -31,7 +41,7 @@ class CheckAgainstSiteTest : public ::testing::Test {
  protected:
   std::string SingleCheckReport(std::string_view titleGbk) {
     view.texts[Control::编辑框_标题] = Text(titleGbk);
-    SingleCheck(context).OnQueryClicked();
+    single.OnQueryClicked();
     view.DrainPosted();
     return Utf8(view.texts[Control::编辑框_显示]);
   }
@@ -39,6 +49,7 @@ class CheckAgainstSiteTest : public ::testing::Test {
   SearchSite site;
   FakeMainView view;
   CheckContext context{view, site.host()};
+  SingleCheck single{context};
 };
 
 TEST_F(CheckAgainstSiteTest, SingleCheckReportsEveryCatalogueTitleAsItsPageSays) {
@@ -70,18 +81,24 @@ TEST_F(CheckAgainstSiteTest, TitleOfControlBytesTravelsEscapedInOneRequestLine) 
   EXPECT_EQ(target.find_first_of(std::string("\r\n\t ", 4)), std::string::npos);
 }
 
-TEST_F(CheckAgainstSiteTest, ErrorStatusesAndUnreachableSitesAreFailedChecks) {
-  for (SiteMode mode : {SiteMode::kNotFound404, SiteMode::kServerError500}) {
-    site.SetMode(mode);
-    EXPECT_EQ(SingleCheckReport(vorlane::test::kDressGbk), "正在查询...\r\n查询失败，请检查网络后重试\r\n");
+// Each way a check can fail says what went wrong: the site's error status, a page
+// that is not a result page, or nothing whole at all.
+TEST_F(CheckAgainstSiteTest, FailedChecksSayWhyInTheProgramsWords) {
+  const struct {
+    SiteMode mode;
+    std::string_view report;
+  } cases[] = {
+      {SiteMode::kNotFound404, "正在查询...\r\n查询失败，网站返回错误代码 404，请稍后重试\r\n"},
+      {SiteMode::kServerError500, "正在查询...\r\n查询失败，网站返回错误代码 500，请稍后重试\r\n"},
+      {SiteMode::kNulByte, kNotAResultPage},  // cut at the NUL, before the markers
+      {SiteMode::kDropMidBody, kNoAnswer},
+  };
+  for (const auto& c : cases) {
+    site.SetMode(c.mode);
+    EXPECT_EQ(SingleCheckReport(vorlane::test::kDressGbk), c.report) << static_cast<int>(c.mode);
   }
   site.server().Stop();
-  EXPECT_EQ(SingleCheckReport(vorlane::test::kDressGbk), "正在查询...\r\n查询失败，请检查网络后重试\r\n");
-}
-
-TEST_F(CheckAgainstSiteTest, PageWithANulByteBeforeTheMarkersIsCutThereAndFails) {
-  site.SetMode(SiteMode::kNulByte);
-  EXPECT_EQ(SingleCheckReport(vorlane::test::kDressGbk), "正在查询...\r\n查询失败，请检查网络后重试\r\n");
+  EXPECT_EQ(SingleCheckReport(vorlane::test::kDressGbk), kNoAnswer);
 }
 
 TEST_F(CheckAgainstSiteTest, RedirectedSearchIsJudgedOnTheFinalPage) {
@@ -102,7 +119,7 @@ TEST_F(CheckAgainstSiteTest, ConcurrentRowChecksLandInTheirOwnRows) {
   for (int i = 0; i < kRows; ++i)
     titles.emplace_back(catalogue[static_cast<size_t>(i) % catalogue.size()].gbk);
   list.Replace(titles);
-  for (int row = 1; row <= kRows; ++row) rows.CheckRow(row);
+  for (int row = 1; row <= kRows; ++row) rows.CheckRow(row, 1);
   view.JoinWorkers();
   int unindexed = 0, failed = 0;
   for (int i = 0; i < kRows; ++i) {
@@ -119,9 +136,86 @@ TEST_F(CheckAgainstSiteTest, ConcurrentRowChecksLandInTheirOwnRows) {
       ++unindexed;
     }
   }
-  EXPECT_EQ(list.UnindexedCount, unindexed);
-  EXPECT_EQ(list.FailedCount, failed);
+  EXPECT_EQ(list.Tally(1).notIndexed, unindexed);
+  EXPECT_EQ(list.Tally(1).failed, failed);
   EXPECT_EQ(site.requests().size(), static_cast<size_t>(kRows));
+}
+
+// The figures of a summary in the status bar add up to its total.
+void ExpectSummaryAddsUp(const std::string& summary) {
+  std::smatch m;
+  ASSERT_TRUE(
+      std::regex_search(summary, m, std::regex(" 共(\\d+)个宝贝->已收录: (\\d+) 个->未收录: (\\d+) 个")))
+      << summary;
+  int sum = std::stoi(m[2]) + std::stoi(m[3]);
+  for (const char* extra : {" 查询中: (\\d+) 个", " 查询失败: (\\d+) 个"}) {
+    std::smatch e;
+    if (std::regex_search(summary, e, std::regex(extra))) sum += std::stoi(e[1]);
+  }
+  EXPECT_EQ(sum, std::stoi(m[1])) << summary;
+}
+
+// The monitor over a site that misbehaves in every way at once, with real workers:
+// every row ends in a defined status, no failure reads as indexed, every summary
+// adds up, and once monitoring stops no worker is left behind.
+TEST_F(CheckAgainstSiteTest, MonitorOverAHostileSiteEndsEveryRowInADefinedStatus) {
+  using namespace std::chrono_literals;
+  // Slow answers come well within the receive time-out, even on a loaded machine;
+  // silent ones never come.
+  SearchSite hostile({.mode = SiteMode::kMixedFaults, .slowPause = 200ms});
+  web::SetServiceTimeouts({.connect = 3000ms, .receive = 3000ms, .send = 3000ms});
+  view.workers = FakeMainView::Workers::kThreads;
+  view.texts[Control::编辑框_检索间隔] = "10";
+  view.checked[Control::单选框_查询全部] = true;
+  // The fake clock runs far ahead of the real visits; only the service time-outs end
+  // them here (the deadline has its own tests).
+  CheckContext hostileContext{view, hostile.host(), FetchResultPage, std::int64_t{1} << 50};
+  ProductList list;
+  ProductListController rows(hostileContext, list);
+  Monitor monitor(hostileContext, rows);
+
+  // Wine's WinINet ignores the receive time-out, so a silent site is left to the
+  // window's deadline there.
+  std::vector<std::string> kinds(std::begin(vorlane::test::kFaultWords),
+                                 std::end(vorlane::test::kFaultWords));
+  if (vorlane::test::RunningUnderWine()) std::erase(kinds, "silent");
+  kinds.push_back("found");
+  kinds.push_back("unknown");
+  std::vector<Text> titles;
+  for (int i = 0; i < 200; ++i) {
+    const std::string& kind = kinds[static_cast<size_t>(i) % kinds.size()];
+    titles.push_back(kind == "found" ? Text(vorlane::test::kSweaterGbk) : kind + "-" + std::to_string(i));
+  }
+  list.Replace(titles);
+
+  monitor.StartMonitoring();
+  ExpectSummaryAddsUp(Utf8(view.status[1]));
+  view.JoinWorkers();
+  for (int pass = 1; pass <= 2; ++pass) {
+    for (int i = 0; i < list.count(); ++i) {
+      const std::string& kind = kinds[static_cast<size_t>(i) % kinds.size()];
+      const std::string expected = kind == "found"                       ? "已收录"
+                                   : kind == "unknown" || kind == "slow" ? "未收录"
+                                                                         : "查询失败";
+      EXPECT_EQ(Utf8(list.cell(i, kColumnStatus)), expected) << kind << " in pass " << pass;
+    }
+    monitor.OnMonitorTick();
+    ExpectSummaryAddsUp(Utf8(view.status[1]));
+    const PassTally tally = list.Tally(monitor.currentPass());
+    EXPECT_EQ(tally.pending, 0);
+    EXPECT_EQ(tally.indexed, std::count(titles.begin(), titles.end(), Text(vorlane::test::kSweaterGbk)));
+    if (pass == 2) break;
+    for (int minute = 2; minute <= 10; ++minute) monitor.OnMonitorTick();  // the next pass starts
+    ExpectSummaryAddsUp(Utf8(view.status[1]));
+    view.JoinWorkers();
+  }
+
+  monitor.StopMonitoring();
+  const auto stopped = std::chrono::steady_clock::now();
+  while (view.runningWorkers() > 0 && std::chrono::steady_clock::now() - stopped < 10s)
+    std::this_thread::sleep_for(10ms);
+  EXPECT_EQ(view.runningWorkers(), 0);
+  web::SetServiceTimeouts(web::ServiceTimeouts{});
 }
 
 }  // namespace

@@ -49,7 +49,11 @@ void FakeMainView::StartWorker(std::function<void()> task) {
       break;
     case Workers::kThreads: {
       std::lock_guard lock(mutex_);
-      threads_.emplace_back(std::move(task));
+      ++running_;
+      threads_.emplace_back([this, task = std::move(task)] {
+        task();
+        --running_;
+      });
       break;
     }
   }

@@ -3,6 +3,7 @@
 // tips cost nothing. Tests schedule their own clicks on that clock.
 #pragma once
 
+#include <atomic>
 #include <deque>
 #include <functional>
 #include <map>
@@ -59,6 +60,8 @@ class FakeMainView : public MainView {
   void RunDeferredWorkers();
   // Threads mode: waits for every worker thread, then drains what they posted.
   void JoinWorkers();
+  // Threads mode: workers whose task has not returned yet.
+  int runningWorkers() const { return running_.load(); }
 
   std::int64_t clockMicros() const { return clock_; }
 
@@ -95,6 +98,7 @@ class FakeMainView : public MainView {
   vorlane::test::PostedTasks posted_;
   std::vector<std::function<void()>> deferred_;
   std::vector<std::thread> threads_;
+  std::atomic<int> running_{0};
   std::multimap<std::int64_t, std::function<void()>> scheduled_;
   std::int64_t clock_ = 0;
 };

@@ -67,9 +67,14 @@ class MonitorTest : public ::testing::Test {
 TEST(BuildMonitorSummary, ReadsAsTheStatusBarShowsIt) {
   EXPECT_EQ(Utf8(BuildMonitorSummary(5, 2, 10)),
             " 共5个宝贝->已收录: 3 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min");
-  // A failed check is in neither number.
-  EXPECT_EQ(Utf8(BuildMonitorSummary(5, 2, 10, 1)),
-            " 共5个宝贝->已收录: 2 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min");
+  // Rows not known to be either follow at the end, so that the figures add up.
+  EXPECT_EQ(Utf8(BuildMonitorSummary(PassTally{3, 2, 0, 0}, 10)),
+            " 共5个宝贝->已收录: 3 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min");
+  EXPECT_EQ(Utf8(BuildMonitorSummary(PassTally{2, 2, 1, 0}, 10)),
+            " 共5个宝贝->已收录: 2 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min 查询失败: 1 个");
+  EXPECT_EQ(
+      Utf8(BuildMonitorSummary(PassTally{0, 1, 1, 3}, 9)),
+      " 共5个宝贝->已收录: 0 个->未收录: 1 个  正在监测->距下次查询还有: 9 Min 查询中: 3 个 查询失败: 1 个");
 }
 
 TEST_F(MonitorTest, StartWithEmptyListAsksForTitles) {
@@ -241,7 +246,64 @@ TEST_F(MonitorTest, FailedRowsAreLeftOutOfTheIndexedNumber) {
   Titles(3, {1});
   table.Set(BuildSearchUrl("site.test", "t3"), {Text(), true});
   monitor.StartMonitoring();
-  EXPECT_EQ(Status(), " 共3个宝贝->已收录: 1 个->未收录: 1 个  正在监测->距下次查询还有: 10 Min");
+  EXPECT_EQ(Status(),
+            " 共3个宝贝->已收录: 1 个->未收录: 1 个  正在监测->距下次查询还有: 10 Min 查询失败: 1 个");
+}
+
+// The summary counts only what the pass knows: a row still being checked is not
+// indexed, and a verdict of an earlier pass is not counted a second time.
+TEST_F(MonitorTest, RowsStillBeingCheckedAreCountedAsSuchNotAsIndexed) {
+  view.workers = FakeMainView::Workers::kDeferred;
+  Titles(5, {1, 2, 3, 4, 5});
+  monitor.StartMonitoring();
+  EXPECT_EQ(Status(),
+            " 共5个宝贝->已收录: 0 个->未收录: 0 个  正在监测->距下次查询还有: 10 Min 查询中: 5 个");
+  view.RunDeferredWorkers();
+  view.DrainPosted();
+  Tick();
+  EXPECT_EQ(Status(), Summary(5, 5, 9));
+}
+
+TEST_F(MonitorTest, StopThenStartDoesNotCheckARowTwiceOrCountItTwice) {
+  view.workers = FakeMainView::Workers::kDeferred;
+  Titles(5, {1, 2, 3, 4, 5});
+  view.At(2 * kSecond + 10, [this] { monitor.StopMonitoring(); });
+  monitor.StartMonitoring();
+  EXPECT_EQ(Status(), " 已停止监测！");
+  monitor.StartMonitoring();  // rows 1 to 3 are still waiting for the site
+  EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "正在查询");
+  EXPECT_EQ(Status(),
+            " 共5个宝贝->已收录: 0 个->未收录: 0 个  正在监测->距下次查询还有: 10 Min 查询中: 5 个");
+  view.RunDeferredWorkers();
+  view.DrainPosted();
+  for (int i = 1; i <= 5; ++i) EXPECT_EQ(Visits(i), 1) << i;
+  Tick();
+  EXPECT_EQ(Status(), Summary(5, 5, 9));
+}
+
+TEST_F(MonitorTest, ACheckWithoutAnswerByItsDeadlineFailsAndIsNotStartedAgainWhileItHangs) {
+  view.workers = FakeMainView::Workers::kDeferred;
+  Titles(2);
+  monitor.StartMonitoring();
+  view.AdvanceTime(context.deadlineMicros);
+  EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "查询失败");
+  EXPECT_EQ(Utf8(rows.RowTip(0)), "查询失败，请检查网络后重试");
+  EXPECT_EQ(rows.CellColours(0, kColumnStatus).background, kColourAmber);
+  for (int i = 0; i < 10; ++i) Tick();  // the next pass, while both workers still hang
+  EXPECT_EQ(monitor.QueryCount(), 2);
+  EXPECT_EQ(Status(),
+            " 共2个宝贝->已收录: 0 个->未收录: 0 个  正在监测->距下次查询还有: 10 Min 查询失败: 2 个");
+  // Their late answers are dropped, and no second worker was started meanwhile.
+  view.RunDeferredWorkers();
+  view.DrainPosted();
+  EXPECT_EQ(Visits(1), 1);
+  EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "查询失败");
+  // Once they are back, the next pass asks again.
+  for (int i = 0; i < 10; ++i) Tick();
+  view.RunDeferredWorkers();
+  view.DrainPosted();
+  EXPECT_EQ(Visits(1), 2);
+  EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "已收录");
 }
 
 TEST_F(MonitorTest, ListShrunkDuringAPassEndsThePassAtItsEnd) {

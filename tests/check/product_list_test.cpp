@@ -11,6 +11,7 @@
 #include "check_test_util.h"
 #include "fake_main_view.h"
 #include "support/temp_folder.h"
+#include "text/message_pump.h"
 
 namespace vorlane::check {
 namespace {
@@ -97,6 +98,87 @@ TEST(ReadTitlesFile, TextEndsAtNulOrCtrlZ) {
   EXPECT_TRUE(empty.lines.empty());
 }
 
+// `head`, then `piece` `times` over.
+template <class String>
+String Repeat(String head, const String& piece, int times) {
+  for (int i = 0; i < times; ++i) head += piece;
+  return head;
+}
+
+// A UTF-16 file of `text` with its byte-order mark, as Notepad saves "Unicode".
+std::string Utf16File(std::u16string_view text, bool bigEndian) {
+  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (const char16_t unit : text) {
+    const char high = static_cast<char>(unit >> 8);
+    const char low = static_cast<char>(unit & 0xFF);
+    bytes += bigEndian ? high : low;
+    bytes += bigEndian ? low : high;
+  }
+  return bytes;
+}
+
+TEST(ReadTitlesFile, ReadsGbkUtf8AndUtf16FilesAsGbkLines) {
+  const Text dress = Gbk("夏季连衣裙");
+  const Text lamp = Gbk("复古台灯");
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::vector<Text> lines;
+  };
+  const Case cases[] = {
+      {"GBK, byte for byte", Gbk("夏季连衣裙\r\n复古台灯￥9.9\r\n"), {dress, lamp + Gbk("￥9.9")}},
+      {"GBK junk that is no UTF-8", "\x01\x81\xFF\xC0\xAF\r\n\xFE", {"\x01\x81\xFF\xC0\xAF", "\xFE"}},
+      {"UTF-8 with BOM", "\xEF\xBB\xBF夏季连衣裙\r\n复古台灯", {dress, lamp}},
+      {"UTF-8 BOM before ASCII",
+       "\xEF\xBB\xBF"
+       "abc\r\nd",
+       {"abc", "d"}},
+      {"UTF-8",
+       "夏季连衣裙 €9.9\r\n\r\n复古台灯\r\n",
+       {dress + " \x80"
+                "9.9",
+        "", lamp}},
+      {"UTF-8, lone CR and LF", "a\rb\nc\r\n夏季连衣裙", {"a\rb\nc", dress}},
+      {"UTF-8 ends at NUL", "复古台灯\r\nb" + std::string(1, '\0') + "\xFF", {lamp, "b"}},
+      {"UTF-8 ends at Ctrl+Z", "复古台灯\x1A\xFF", {lamp}},
+      {"UTF-8 after a BOM, bad bytes",
+       "\xEF\xBB\xBF"
+       "a\xFF"
+       "b",
+       {"a?b"}},
+      {"UTF-8, characters GBK lacks", "a😀b\r\n한¥\xEE\x80\x80", {"a?b", "???"}},
+      {"UTF-16 LE", Utf16File(u"夏季连衣裙\r\n复古台灯\r\n", false), {dress, lamp}},
+      {"UTF-16 BE", Utf16File(u"夏季连衣裙\r\n\r\n复古台灯", true), {dress, "", lamp}},
+      // 一 and 氚 hold a zero byte and a Ctrl+Z byte; the units end the text.
+      {"UTF-16 LE ends at U+001A",
+       Utf16File(u"一氚\r\nb\x1A"
+                 u"c",
+                 false),
+       {Gbk("一氚"), "b"}},
+      {"UTF-16 BE ends at U+0000",
+       Utf16File(std::u16string_view(u"一氚\r\nb\0c", 7), true),
+       {Gbk("一氚"), "b"}},
+      {"UTF-16, characters GBK lacks",
+       Utf16File(std::u16string{u'a', 0xD83D, 0xDE00, u'b', 0xDC00, u'\r', u'\n', 0xD55C, 0xE000}, false),
+       {"a?b?", "??"}},
+      {"UTF-16, odd trailing byte", Utf16File(u"ab", false) + "c", {"ab"}},
+      {"UTF-16, empty", "\xFF\xFE", {}},
+      // Long enough to be converted in pieces, with characters of every length
+      // lying across wherever the pieces end.
+      {"UTF-8, long", Repeat<std::string>("a", "é夏😀", 80000), {Repeat<Text>("a", Gbk("é夏") + "?", 80000)}},
+      {"UTF-16, long",
+       Utf16File(Repeat<std::u16string>(u"a", u"é夏😀", 80000), false),
+       {Repeat<Text>("a", Gbk("é夏") + "?", 80000)}},
+  };
+  TempDir dir;
+  int n = 0;
+  for (const Case& c : cases) {
+    const TitlesFile file = ReadTitlesFile(dir.Write(Text("e") + std::to_string(++n) + ".txt", c.bytes));
+    EXPECT_EQ(file.error, TitlesFileError::kNone) << c.what;
+    EXPECT_EQ(file.lines, c.lines) << c.what;
+  }
+}
+
 TEST(ReadTitlesFile, MissingOrOversizedFilesAreErrorsNotEmptyLists) {
   TempDir dir;
   EXPECT_EQ(ReadTitlesFile(dir.Missing()).error, TitlesFileError::kUnreadable);
@@ -127,6 +209,9 @@ TEST(ReadTitlesFile, BinaryJunkAndHugeLinesGiveWholeLines) {
   EXPECT_EQ(file.lines[1].size(), longLine.size());
 }
 
+// The pass the row checks of these tests count in.
+constexpr std::uint32_t kPass = 1;
+
 class ProductListTest : public ::testing::Test {
  protected:
   void Import(const std::string& bytes) {
@@ -138,7 +223,7 @@ class ProductListTest : public ::testing::Test {
     rows.AppendTitlesFromFile();
   }
   void CheckAndDeliver(int row) {
-    rows.CheckRow(row);
+    rows.CheckRow(row, kPass);
     view.DrainPosted();
   }
   std::string Cell(int row, int column) {
@@ -210,6 +295,64 @@ TEST_F(ProductListTest, UnreadableFileKeepsTheListAndSaysSo) {
   EXPECT_EQ(view.messages.size(), 2u);
 }
 
+// The most rows the list holds, and a file of `lines` empty lines.
+constexpr int kRowLimit = 500000;
+std::string EmptyLines(int lines) {
+  std::string bytes;
+  bytes.reserve(static_cast<size_t>(lines) * 2);
+  for (int i = 0; i < lines; ++i) bytes += "\r\n";
+  return bytes;
+}
+std::string TooManyNotice(const Text& path) {
+  return "宝贝太多：" + path + "\r\n宝贝列表不能超过500000行，宝贝列表保持不变。";
+}
+
+TEST_F(ProductListTest, ImportOfMoreRowsThanTheListHoldsIsRefusedWhole) {
+  Import("a\r\nb");
+  const Text path = dir.Write("many.txt", EmptyLines(kRowLimit + 1));
+  view.fileChoices.push_back(path);
+  rows.ReplaceTitlesFromFile();
+  EXPECT_EQ(list.count(), 2);
+  EXPECT_EQ(view.listRows, 2);
+  EXPECT_EQ(Cell(1, kColumnTitle), "b");
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(Utf8(view.messages[0].text), TooManyNotice(path));
+  EXPECT_EQ(Utf8(view.messages[0].caption), "提示");
+  EXPECT_EQ(view.messages[0].style, kMbOk | kMbIconExclamation | kMbTaskModal);
+
+  Import(EmptyLines(kRowLimit));
+  EXPECT_EQ(list.count(), kRowLimit);
+  EXPECT_EQ(view.messages.size(), 1u);
+}
+
+TEST_F(ProductListTest, AddingRowsPastTheLimitIsRefusedWhole) {
+  Import("a\r\nb\r\nc");
+  const Text path = dir.Write("more.txt", EmptyLines(kRowLimit - 2));
+  view.fileChoices.push_back(path);
+  rows.AppendTitlesFromFile();
+  EXPECT_EQ(list.count(), 3);
+  EXPECT_EQ(view.listRows, 3);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(Utf8(view.messages[0].text), TooManyNotice(path));
+
+  Add(EmptyLines(kRowLimit - 3));  // up to the limit exactly
+  ASSERT_EQ(list.count(), kRowLimit);
+  EXPECT_EQ(Cell(kRowLimit - 1, kColumnNumber), "500000");
+  Add("x");
+  EXPECT_EQ(list.count(), kRowLimit);
+  EXPECT_EQ(view.messages.size(), 2u);
+}
+
+TEST_F(ProductListTest, ImportLeavesDrawingTheNewRowsToTheList) {
+  Import(EmptyLines(1000));
+  Add("x\r\ny");
+  // The new row count repaints what is in sight; asking for every row again would
+  // cost the window a round trip per row.
+  EXPECT_TRUE(view.redrawn.empty());
+  EXPECT_EQ(view.listRows, 1002);
+  EXPECT_EQ(view.visibleRows, (std::vector<int>{999, 1001}));
+}
+
 TEST_F(ProductListTest, IndexedRowGetsStatusCountTimeAndGreen) {
   Import("a\r\nb");
   table.Set(BuildSearchUrl("site.test", "a"), {FoundPage("12"), false});
@@ -221,7 +364,7 @@ TEST_F(ProductListTest, IndexedRowGetsStatusCountTimeAndGreen) {
   EXPECT_EQ(c.text, 0x000000u);
   EXPECT_EQ(c.background, 65280u);
   EXPECT_EQ(rows.CellColours(0, kColumnTitle).background, view.ownColours.background);
-  EXPECT_EQ(list.UnindexedCount, 0);
+  EXPECT_EQ(list.Tally(kPass).notIndexed, 0);
 }
 
 TEST_F(ProductListTest, CountTextIsKeptAsThePageWroteIt) {
@@ -243,7 +386,7 @@ TEST_F(ProductListTest, NotIndexedRowIsRedAndKeepsItsEarlierTime) {
   EXPECT_EQ(Cell(0, kColumnCount), "0");
   EXPECT_EQ(Cell(0, kColumnTime), "2013-11-9 8:05:07");
   EXPECT_EQ(rows.CellColours(0, kColumnStatus).background, 255u);
-  EXPECT_EQ(list.UnindexedCount, 1);
+  EXPECT_EQ(list.Tally(kPass).notIndexed, 1);
   ASSERT_EQ(list.colours().entries().size(), 1u);
 }
 
@@ -258,8 +401,8 @@ TEST_F(ProductListTest, FailedCheckIsNeitherIndexedNorNotIndexed) {
   EXPECT_EQ(Cell(0, kColumnCount), "4");
   EXPECT_EQ(Cell(0, kColumnTime), "2013-11-9 8:05:07");
   EXPECT_EQ(rows.CellColours(0, kColumnStatus).background, kColourAmber);
-  EXPECT_EQ(list.UnindexedCount, 0);
-  EXPECT_EQ(list.FailedCount, 1);
+  EXPECT_EQ(list.Tally(kPass).notIndexed, 0);
+  EXPECT_EQ(list.Tally(kPass).failed, 1);
 }
 
 TEST_F(ProductListTest, EmptyTitleIsCheckedAtTheBareSearchAddress) {
@@ -275,13 +418,46 @@ TEST_F(ProductListTest, VerdictOfACheckStartedBeforeAnImportIsDropped) {
   view.workers = FakeMainView::Workers::kDeferred;
   Import("old");
   table.Set(BuildSearchUrl("site.test", "old"), {FoundPage("9"), false});
-  rows.CheckRow(1);
+  rows.CheckRow(1, kPass);
   Import("new");
   view.RunDeferredWorkers();
   view.DrainPosted();
   EXPECT_EQ(Cell(0, kColumnTitle), "new");
   EXPECT_EQ(Cell(0, kColumnStatus), "");
   EXPECT_TRUE(list.colours().entries().empty());
+}
+
+std::function<void()> onPump;
+
+TEST_F(ProductListTest, AnImportWhileARowCheckIsUnderWayNeverLandsItsVerdictInTheNewRows) {
+  view.workers = FakeMainView::Workers::kDeferred;
+  Import("old");
+  table.Set(BuildSearchUrl("site.test", "old"), {FoundPage("9"), false});
+  // The window's messages get through while the title is escaped; an import is
+  // among them.
+  onPump = [this] { Import("new"); };
+  SetMessagePump([] {
+    if (auto import = std::exchange(onPump, nullptr)) import();
+  });
+  rows.CheckRow(1, kPass);
+  view.RunDeferredWorkers();
+  SetMessagePump(nullptr);
+  view.DrainPosted();
+  EXPECT_EQ(Cell(0, kColumnTitle), "new");
+  EXPECT_EQ(Cell(0, kColumnStatus), "");
+}
+
+TEST_F(ProductListTest, AFailedRowSaysWhyInItsTip) {
+  Import("a\r\nb\r\nc");
+  table.Set(BuildSearchUrl("site.test", "a"), {Text(), true, 502});
+  table.Set(BuildSearchUrl("site.test", "b"), {Gbk("<html>请先登录</html>"), false});
+  table.Set(BuildSearchUrl("site.test", "c"), {NotFoundPage(), false});
+  for (int row = 1; row <= 3; ++row) CheckAndDeliver(row);
+  EXPECT_EQ(Utf8(rows.RowTip(0)), "查询失败，网站返回错误代码 502，请稍后重试");
+  EXPECT_EQ(Utf8(rows.RowTip(1)),
+            "查询失败，网站返回的不是搜索结果页（可能需要登录或网站已改版），请稍后重试");
+  EXPECT_EQ(rows.RowTip(2), "");
+  EXPECT_EQ(list.Tally(kPass).failed, 2);
 }
 
 TEST_F(ProductListTest, RightClickStoresTheSelectedTitleOrNothing) {

@@ -22,14 +22,14 @@ TEST(BuildSearchUrl, EscapesEveryUtf8ByteOfTheTitle) {
 TEST(JudgeResultPage, NotFoundMarkerMeansNotIndexedEvenWithCountMarkers) {
   PageVerdict v = JudgeResultPage(NotFoundPage() + FoundPage("3"));
   EXPECT_FALSE(v.indexed);
-  EXPECT_FALSE(v.failed);
+  EXPECT_FALSE(v.failed());
   EXPECT_EQ(v.countText, "");
 }
 
 TEST(JudgeResultPage, CountTextIsWhatStandsBetweenTheMarkers) {
   PageVerdict v = JudgeResultPage(FoundPage(" 12 "));
   EXPECT_TRUE(v.indexed);
-  EXPECT_FALSE(v.failed);
+  EXPECT_FALSE(v.failed());
   EXPECT_EQ(v.countText, " 12 ");
   EXPECT_EQ(CountOf(v), 12);
 }
@@ -45,7 +45,7 @@ TEST(JudgeResultPage, NotFoundMarkerMustMatchExactly) {
   // count marker it is no result page either.
   PageVerdict v = JudgeResultPage(Gbk("没有找到您要搜索的"));
   EXPECT_FALSE(v.indexed);
-  EXPECT_TRUE(v.failed);
+  EXPECT_TRUE(v.failed());
 }
 
 TEST(JudgeResultPage, NotFoundMarkerIsNotMatchedAcrossCharacterBoundaries) {
@@ -60,7 +60,7 @@ TEST(JudgeResultPage, NotFoundMarkerIsNotMatchedAcrossCharacterBoundaries) {
 TEST(JudgeResultPage, PageWithoutMarkersIsAFailedCheck) {
   for (const Text& page : {Text(), Gbk("<html>服务器错误</html>"), Text("<html></html>")}) {
     PageVerdict v = JudgeResultPage(page);
-    EXPECT_TRUE(v.failed);
+    EXPECT_TRUE(v.failed());
     EXPECT_FALSE(v.indexed);
   }
 }
@@ -68,7 +68,7 @@ TEST(JudgeResultPage, PageWithoutMarkersIsAFailedCheck) {
 TEST(JudgeResultPage, StartMarkerWithoutEndMarkerIsIndexedWithEmptyCount) {
   PageVerdict v = JudgeResultPage(Gbk("<div class=\"title fl\">找到 5 件</div>"));
   EXPECT_TRUE(v.indexed);
-  EXPECT_FALSE(v.failed);
+  EXPECT_FALSE(v.failed());
   EXPECT_EQ(v.countText, "");
   EXPECT_EQ(CountOf(v), 0);
 }
@@ -86,9 +86,9 @@ TEST(CheckTitleAt, FailedVisitIsAFailedCheckWhateverThePageSays) {
   test::TableFetcher table;
   table.Set("u1", FetchedPage{FoundPage("3"), true});
   table.Set("u2", FetchedPage{FoundPage("3"), false});
-  EXPECT_TRUE(CheckTitleAt(table.AsFetcher(), "u1").failed);
+  EXPECT_TRUE(CheckTitleAt(table.AsFetcher(), "u1").failed());
   PageVerdict ok = CheckTitleAt(table.AsFetcher(), "u2");
-  EXPECT_FALSE(ok.failed);
+  EXPECT_FALSE(ok.failed());
   EXPECT_TRUE(ok.indexed);
 }
 

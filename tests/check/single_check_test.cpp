@@ -63,7 +63,11 @@ TEST_F(SingleCheckTest, FailedVisitNeverCongratulates) {
   EXPECT_EQ(Report(), "正在查询...\r\n查询失败，请检查网络后重试\r\n");
   table.Set(UrlOf("错误页"), {Gbk("<html>502 Bad Gateway</html>"), false});
   Query("错误页");
-  EXPECT_EQ(Report(), "正在查询...\r\n查询失败，请检查网络后重试\r\n");
+  EXPECT_EQ(Report(),
+            "正在查询...\r\n查询失败，网站返回的不是搜索结果页（可能需要登录或网站已改版），请稍后重试\r\n");
+  table.Set(UrlOf("维护中"), {Gbk("<html>维护中</html>"), true, 503});
+  Query("维护中");
+  EXPECT_EQ(Report(), "正在查询...\r\n查询失败，网站返回错误代码 503，请稍后重试\r\n");
 }
 
 TEST_F(SingleCheckTest, EachClickEmptiesTheReportFirst) {
@@ -82,6 +86,30 @@ TEST_F(SingleCheckTest, LinesOfOneCheckStayInOrderWhenTheWorkerRunsLater) {
   view.RunDeferredWorkers();
   view.DrainPosted();
   EXPECT_EQ(Report(), "正在查询...\r\n真遗憾...这个宝贝木有被收录哦\r\n");
+}
+
+TEST_F(SingleCheckTest, OnlyTheLatestClicksCheckWritesTheReport) {
+  view.workers = FakeMainView::Workers::kDeferred;
+  table.Set(UrlOf("慢"), {FoundPage("3"), false});
+  table.Set(UrlOf("快"), {NotFoundPage(), false});
+  Query("慢");
+  Query("快");
+  view.RunDeferredWorkers();  // the slow check answers last
+  view.DrainPosted();
+  EXPECT_EQ(Report(), "正在查询...\r\n真遗憾...这个宝贝木有被收录哦\r\n");
+}
+
+TEST_F(SingleCheckTest, ACheckWithoutAnswerByItsDeadlineIsReportedFailedOnce) {
+  view.workers = FakeMainView::Workers::kDeferred;
+  table.Set(UrlOf("a"), {FoundPage("3"), false});
+  Query("a");
+  view.AdvanceTime(context.deadlineMicros - 1);
+  EXPECT_EQ(Report(), "");
+  view.AdvanceTime(1);
+  EXPECT_EQ(Report(), "查询失败，请检查网络后重试\r\n");
+  view.RunDeferredWorkers();  // the site answers after all: too late
+  view.DrainPosted();
+  EXPECT_EQ(Report(), "查询失败，请检查网络后重试\r\n");
 }
 
 TEST_F(SingleCheckTest, BlankTitleIsRefusedWithoutAVisit) {

@@ -99,6 +99,11 @@ Reply& Reply::KeepOpen() {
   return *this;
 }
 
+Reply& Reply::Reset() {
+  reset_ = true;
+  return *this;
+}
+
 LocalServer::LocalServer(Handler handler, int port) : handler_(std::move(handler)) {
   net::UniqueSocket listener(::socket(AF_INET, SOCK_STREAM, 0));
   if (!listener.valid()) return;
@@ -237,6 +242,16 @@ void LocalServer::Serve(SocketHandle client) {
       if (!step.bytes.empty() && !SendAll(client, step.bytes)) break;
     }
     open = reply.keep_open();
+    if (reply.reset()) {
+      // A zero linger time makes the close send a reset at once.
+      linger abort{};
+      abort.l_onoff = 1;
+      abort.l_linger = 0;
+      ::setsockopt(client, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort), sizeof abort);
+      std::lock_guard lock(mutex_);
+      clients_.erase(std::remove(clients_.begin(), clients_.end(), client), clients_.end());
+      return;
+    }
   }
 
   // Close gracefully: stop sending, then read what the client still sends until it

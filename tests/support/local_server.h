@@ -42,6 +42,8 @@ class Reply {
   Reply& Pause(std::chrono::milliseconds how_long);
   // After the script the connection is closed unless KeepOpen() was asked for.
   Reply& KeepOpen();
+  // After the script the connection is reset (an abortive close) instead.
+  Reply& Reset();
 
   struct Step {
     std::string bytes;
@@ -49,10 +51,12 @@ class Reply {
   };
   const std::vector<Step>& steps() const { return steps_; }
   bool keep_open() const { return keep_open_; }
+  bool reset() const { return reset_; }
 
  private:
   std::vector<Step> steps_;
   bool keep_open_ = false;
+  bool reset_ = false;
 };
 
 using Handler = std::function<Reply(const RecordedRequest&)>;

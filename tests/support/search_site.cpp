@@ -1,6 +1,7 @@
 #include "search_site.h"
 
 #include <atomic>
+#include <optional>
 
 namespace vorlane::test {
 
@@ -75,9 +76,35 @@ std::string CookieLines(const RecordedRequest& request) {
   return listed;
 }
 
+// A 200 head announcing `bodyBytes`, for answers sent in pieces.
+std::string HeadFor(size_t bodyBytes, std::string_view headers = kHtmlType) {
+  return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(bodyBytes) + "\r\n" + std::string(headers) +
+         "\r\n";
+}
+
+// kMixedFaults: the fault a title asks for, if it asks for one.
+std::optional<Reply> FaultFor(std::string_view target, const SearchSiteOptions& options) {
+  using namespace std::chrono_literals;
+  if (!target.starts_with(kSearchPath)) return std::nullopt;
+  const std::string title = PercentDecode(target.substr(kSearchPath.size()));
+  const std::string word = title.substr(0, title.find('-'));
+  const std::string page = ResultPage(title);
+  if (word == "silent") return Reply::Raw("").Pause(24h);
+  if (word == "slow") return Reply::Raw("").Pause(options.slowPause).Send(HeadFor(page.size()) + page);
+  if (word == "e500")
+    return Reply::Http(500, ErrorPage(500, "Internal Server Error"), kHtmlType, "Internal Server Error");
+  if (word == "nomarker") return Reply::Http(200, "<html><body>请先登录</body></html>", kHtmlType);
+  if (word == "reset") return Reply::Raw("").Reset();
+  if (word == "cut") return Reply::Raw(HeadFor(page.size()) + page.substr(0, page.size() / 2));
+  return std::nullopt;
+}
+
 Reply Answer(const RecordedRequest& request, const SearchSiteOptions& options, SiteMode mode) {
   using namespace std::chrono_literals;
   std::string_view target = request.target;
+  if (mode == SiteMode::kMixedFaults) {
+    if (std::optional<Reply> fault = FaultFor(target, options)) return std::move(*fault);
+  }
   switch (mode) {
     case SiteMode::kNotFound404:
       return Reply::Http(404, ErrorPage(404, "Not Found"), kHtmlType, "Not Found");
@@ -118,16 +145,11 @@ Reply Answer(const RecordedRequest& request, const SearchSiteOptions& options, S
       page.body.insert(body == std::string::npos ? 0 : body + 6, 1, '\0');
       break;
     }
-    case SiteMode::kDropMidBody: {
-      std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(page.body.size()) + "\r\n" +
-                         headers + "\r\n";
-      return Reply::Raw(head + page.body.substr(0, page.body.size() / 2));
-    }
+    case SiteMode::kDropMidBody:
+      return Reply::Raw(HeadFor(page.body.size(), headers) + page.body.substr(0, page.body.size() / 2));
     case SiteMode::kSlow: {
-      std::string head = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(page.body.size()) + "\r\n" +
-                         headers + "\r\n";
       size_t half = page.body.size() / 2;
-      return Reply::Raw(head + page.body.substr(0, half))
+      return Reply::Raw(HeadFor(page.body.size(), headers) + page.body.substr(0, half))
           .Pause(options.slowPause)
           .Send(page.body.substr(half));
     }

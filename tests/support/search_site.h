@@ -70,7 +70,19 @@ enum class SiteMode {
   kDropMidBody,     // announces the whole page, sends half of it and closes the connection
   kSlow,            // sends the headers and half the page, pauses, then the rest
   kLongHeaders,     // result pages behind a header block of over 3000 bytes, ending in a Set-Cookie
+  // Each title picks its own fault by its first word (see kFaultTitles); other
+  // titles are answered as kNormal does.
+  kMixedFaults,
 };
+
+// Titles that kMixedFaults answers with a fault: "<word>-<anything>".
+//   silent-    accepts the request and never answers
+//   slow-      answers the not-found page after the slow pause
+//   e500-      500 with an HTML error page
+//   nomarker-  200 with a page that has neither marker (a login wall)
+//   reset-     resets the connection without answering
+//   cut-       announces the whole not-found page and closes after half of it
+inline constexpr std::string_view kFaultWords[] = {"silent", "slow", "e500", "nomarker", "reset", "cut"};
 
 // Cookies that kSetCookie and kLongHeaders set.
 inline constexpr std::string_view kSessionCookie = "site_session=abc123";
