@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <memory>
 
-#include "text/codepage.h"
 #include "text/gbk_file.h"
 #include "text/gbk_text.h"
+#include "text/text_file_encoding.h"
 
 extern const unsigned char vorlane_default_ini[];
 extern const std::size_t vorlane_default_ini_size;
@@ -17,24 +17,6 @@ constexpr size_t kMaxIniBytes = 1 << 20;
 
 std::string_view Trim(std::string_view s) {
   return TrimBytes(s, " \t\r");
-}
-
-bool IsUtf8(std::string_view s) {
-  size_t i = 0;
-  while (i < s.size()) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    size_t extra = b < 0x80             ? 0
-                   : (b & 0xE0) == 0xC0 ? 1
-                   : (b & 0xF0) == 0xE0 ? 2
-                   : (b & 0xF8) == 0xF0 ? 3
-                                        : 9;
-    if (extra == 9 || (extra == 1 && b < 0xC2) || extra > s.size() - i - 1) return false;
-    for (size_t k = 1; k <= extra; ++k) {
-      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
-    }
-    i += extra + 1;
-  }
-  return true;
 }
 
 std::string ReadSmallFile(const Text& path) {
@@ -50,8 +32,8 @@ std::string ReadSmallFile(const Text& path) {
 }  // namespace
 
 void AppConfig::Merge(std::string_view iniText) {
-  if (iniText.substr(0, 3) == "\xEF\xBB\xBF") iniText.remove_prefix(3);
-  Text text = IsUtf8(iniText) ? Utf8ToGbk(iniText) : Text(iniText);
+  // Read as any text file is; a NUL ends the text, as it always did for UTF-8.
+  const Text text = TextFileToGbk(Bytes(iniText), std::string_view("\0", 1));
   std::string section;
   std::string_view rest = text;
   while (!rest.empty()) {

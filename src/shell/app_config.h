@@ -13,8 +13,8 @@ namespace vorlane::shell {
 class AppConfig {
  public:
   // Reads ini text: [section] headers, key = value lines, ';' or '#' comments.
-  // UTF-8 text (with or without a BOM) is converted to GBK; other text is taken
-  // as GBK already.
+  // UTF-8 (with or without a BOM) and UTF-16 (with a BOM) text is converted to
+  // GBK; other text is taken as GBK already (text/text_file_encoding.h).
   void Merge(std::string_view iniText);
 
   // The value, or `fallback` when the key is not set.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 
+#include "shell/failure_guard.h"
 #include "shell/scoped_win.h"
 
 namespace vorlane::shell {
@@ -26,7 +27,7 @@ HFONT StoredFont(HWND window) {
 
 // Pages pass their controls' notifications and colour questions up to the window
 // that handles them.
-LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT PageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND:
     case WM_NOTIFY:
@@ -68,7 +69,7 @@ void PaintBanner(HWND window, HDC dc) {
   }
 }
 
-LRESULT CALLBACK BannerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT BannerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SETFONT:
       ::SetWindowLongPtrW(window, GWLP_USERDATA, static_cast<LONG_PTR>(wParam));
@@ -110,7 +111,7 @@ void PaintChatPicture(HWND window, HDC dc) {
   for (int x : {5, 9, 13}) ::Ellipse(dc, x, 7, x + 3, 10);
 }
 
-LRESULT CALLBACK ClickAreaProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT ClickAreaProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto style = static_cast<DWORD>(::GetWindowLongPtrW(window, GWL_STYLE));
   switch (message) {
     case WM_ERASEBKGND:
@@ -168,7 +169,7 @@ void PlaceWebBoxLink(HWND box, HFONT font) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-LRESULT CALLBACK WebBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT WebBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE: {
       const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
@@ -227,10 +228,10 @@ bool Register(HINSTANCE instance, const wchar_t* name, WNDPROC proc, LPCSTR curs
 
 bool RegisterControlClasses(HINSTANCE instance) {
   const auto face = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  bool ok = Register(instance, kPageClass, PageProc, IDC_ARROW, face);
-  ok = Register(instance, kBannerClass, BannerProc, IDC_ARROW, nullptr) && ok;
-  ok = Register(instance, kClickAreaClass, ClickAreaProc, IDC_HAND, nullptr) && ok;
-  ok = Register(instance, kWebBoxClass, WebBoxProc, IDC_ARROW,
+  bool ok = Register(instance, kPageClass, GuardedProc<PageProc>, IDC_ARROW, face);
+  ok = Register(instance, kBannerClass, GuardedProc<BannerProc>, IDC_ARROW, nullptr) && ok;
+  ok = Register(instance, kClickAreaClass, GuardedProc<ClickAreaProc>, IDC_HAND, nullptr) && ok;
+  ok = Register(instance, kWebBoxClass, GuardedProc<WebBoxProc>, IDC_ARROW,
                 static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH))) &&
        ok;
   return ok;

@@ -1,9 +1,24 @@
 #include "shell/detached_workers.h"
 
-#include <system_error>
 #include <thread>
 
+#include "shell/failure_guard.h"
+
 namespace vorlane::shell {
+namespace {
+
+// A thread's entry is a border no exception may cross. A task that throws is
+// reported, and whoever waits for its answer sees none, as with a check that
+// never came back.
+void RunGuarded(std::function<void()>& task) noexcept {
+  try {
+    task();
+  } catch (...) {
+    ReportCaughtFailure();
+  }
+}
+
+}  // namespace
 
 void DetachedWorkers::Start(std::function<void()> task) {
   auto running = running_;
@@ -11,12 +26,12 @@ void DetachedWorkers::Start(std::function<void()> task) {
   ++*running;
   try {
     std::thread([shared, running]() mutable {
-      (*shared)();
+      RunGuarded(*shared);
       shared.reset();  // the task's captures go before the count does
       --*running;
     }).detach();
-  } catch (const std::system_error&) {
-    (*shared)();
+  } catch (...) {
+    RunGuarded(*shared);
     --*running;
   }
 }

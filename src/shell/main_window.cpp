@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "shell/control_classes.h"
+#include "shell/failure_guard.h"
 #include "shell/message_loop.h"
 #include "shell/window_support.h"
 
@@ -24,7 +25,7 @@ MainWindow::MainWindow(MainWindowOptions options)
       taskbarCreatedMessage_(options_.TaskbarCreatedMessage != 0 ? options_.TaskbarCreatedMessage
                                                                  : RegisterTaskbarCreatedMessage()),
       view_(*this, tasks_),
-      context_{view_, settings_.siteHost, FetcherOf(options_)},
+      context_{view_, settings_.siteHost, FetcherOf(options_), settings_.checkDeadlineMicros},
       single_(context_),
       listController_(context_, products_),
       monitor_(context_, listController_),
@@ -70,10 +71,14 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
   if (message == WM_NCDESTROY) {
     ReleaseWindowObject(window, *self, &MainWindow::hwnd_);
     const LRESULT result = ::DefWindowProcW(window, message, wParam, lParam);
-    if (self->options_.onDestroyed) self->options_.onDestroyed();
+    GuardedMessage(window, message, wParam, lParam, [self] {
+      if (self->options_.onDestroyed) self->options_.onDestroyed();
+      return LRESULT{0};
+    });
     return result;
   }
-  return self->HandleMessage(message, wParam, lParam);
+  return GuardedMessage(window, message, wParam, lParam,
+                        [&] { return self->HandleMessage(message, wParam, lParam); });
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

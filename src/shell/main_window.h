@@ -79,6 +79,8 @@ class MainWindow {
   void SetTimerPeriod(TimerId timer, unsigned milliseconds);
   void RunLater(std::int64_t microseconds, std::function<void()> task);
   void PopupListMenu();
+  // Gives 序号 the width its largest number needs, and never less than its own.
+  void FitNumberColumn(int rows);
   const Text& fileDialogFolder() const { return fileDialogFolder_; }
 
   // The tray icon's mouse messages (WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN).
@@ -109,6 +111,7 @@ class MainWindow {
   LRESULT OnNotify(const NMHDR& header);
   LRESULT OnListCustomDraw(LPARAM lParam);
   void OnListDisplayInfo(LPARAM lParam);
+  void OnListInfoTip(LPARAM lParam);
 
   // main_window_tray.cpp
   void OnMinimised();

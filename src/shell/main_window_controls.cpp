@@ -193,7 +193,7 @@ bool MainWindow::CreateControls() {
 
   HWND list = control(ControlId::超级列表框1);
   ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
-                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER);
+                 LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
   int index = 0;
   for (const ColumnPlace& column : ProductListColumns()) {
     std::wstring title = Wide(column.title);

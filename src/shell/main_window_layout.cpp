@@ -65,6 +65,7 @@ constexpr std::array kControls{
 };
 
 constexpr std::array kColumns{
+    // Widened while the list holds more rows than this shows numbers for whole.
     ColumnPlace{"\xD0\xF2\xBA\xC5", 40},                   // 序号
     ColumnPlace{"\xB1\xA6\xB1\xB4\xC8\xAB\xB3\xC6", 250},  // 宝贝全称
     ColumnPlace{"\xCA\xD5\xC2\xBC\xD7\xB4\xCC\xAC", 72},   // 收录状态

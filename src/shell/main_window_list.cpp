@@ -5,6 +5,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cmath>
+#include <string>
+
 #include "shell/main_window.h"
 #include "shell/wide_text.h"
 
@@ -23,6 +27,9 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
       return 0;
     case NM_CUSTOMDRAW:
       return OnListCustomDraw(reinterpret_cast<LPARAM>(&header));
+    case LVN_GETINFOTIPW:
+      OnListInfoTip(reinterpret_cast<LPARAM>(&header));
+      return 0;
     case NM_CLICK:
       if (panelUnlocked_ && reinterpret_cast<const NMITEMACTIVATE&>(header).iItem >= 0) {
         listController_.OnListItemPicked();
@@ -48,6 +55,15 @@ void MainWindow::OnListDisplayInfo(LPARAM lParam) {
               static_cast<size_t>(item.cchTextMax));
 }
 
+// A row whose check failed says why when the mouse rests on it.
+void MainWindow::OnListInfoTip(LPARAM lParam) {
+  auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(lParam);
+  if (tip.pszText == nullptr || tip.cchTextMax <= 0) return;
+  const Text reason = listController_.RowTip(tip.iItem);
+  if (reason.empty()) return;  // the list's own tip (a cut-off title) stays
+  CopyToField(Wide(reason), tip.pszText, static_cast<size_t>(tip.cchTextMax));
+}
+
 LRESULT MainWindow::OnListCustomDraw(LPARAM lParam) {
   auto& draw = *reinterpret_cast<NMLVCUSTOMDRAW*>(lParam);
   switch (draw.nmcd.dwDrawStage) {
@@ -67,6 +83,21 @@ LRESULT MainWindow::OnListCustomDraw(LPARAM lParam) {
     default:
       return CDRF_DODEFAULT;
   }
+}
+
+void MainWindow::FitNumberColumn(int rows) {
+  HWND list = control(ControlId::超级列表框1);
+  if (list == nullptr) return;
+  // The list view's own fit of a cell is the text plus about six pixels each side;
+  // two more keep it whole with any font.
+  constexpr int kCellMargins = 14;
+  std::wstring largest = std::to_wstring(std::max(rows, 1));
+  const auto text = static_cast<int>(
+      ::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(largest.c_str())));
+  const int own = static_cast<int>(std::lround(ProductListColumns()[check::kColumnNumber].width * scale_));
+  const int width = std::max(own, text + kCellMargins);
+  if (::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0) != width)
+    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width, 0));
 }
 
 void MainWindow::PopupListMenu() {

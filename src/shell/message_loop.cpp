@@ -1,5 +1,7 @@
 #include "shell/message_loop.h"
 
+#include "text/message_pump.h"
+
 namespace vorlane::shell {
 namespace {
 
@@ -30,6 +32,10 @@ bool ProcessPendingMessages() {
     Dispatch(msg);
   }
   return true;
+}
+
+void InstallMessagePump() {
+  SetMessagePump([] { ProcessPendingMessages(); });
 }
 
 int RunMessageLoop() {

@@ -16,6 +16,10 @@ void SetDialogNavigationWindow(HWND window);
 // is put back for the outer loop, and the result is then false.
 bool ProcessPendingMessages();
 
+// Makes this loop the pump that long loops below the shell (the text layer's URL
+// escaping, the web visit's reads) call to keep the windows alive.
+void InstallMessagePump();
+
 // Runs until WM_QUIT; returns its exit code.
 int RunMessageLoop();
 

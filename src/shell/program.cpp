@@ -9,6 +9,7 @@
 #include "shell/message_loop.h"
 #include "shell/wide_text.h"
 #include "update/update_window.h"
+#include "web/http_service.h"
 
 using namespace vorlane;
 
@@ -43,6 +44,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const Text folder = ProgramFolder();
   shell::MainWindowOptions options;
   options.config = shell::AppConfig::Load(folder);
+  web::SetServiceTimeouts(shell::ShellSettings::From(options.config).serviceTimeouts);
   options.onDestroyed = EndProgram;
   // The update window reads the configuration again when it opens.
   options.startUpdate = [folder](HWND owner, const shell::ShellSettings&) {
@@ -54,6 +56,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // record) comes first; making it also registers "TaskbarCreated" for the tray.
   // It lives for the whole run: the process ends inside the window's destruction.
   static shell::MainWindow* const window = new shell::MainWindow(std::move(options));
+  shell::InstallMessagePump();
   net::ProgramNetStartup().start();
   if (!window->Create(instance)) return 1;
   return shell::RunMessageLoop();

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 
 #include "shell/app_config.h"
+#include "web/http_service.h"
 
 namespace vorlane::shell {
 
@@ -28,6 +30,11 @@ struct ShellSettings {
   Text noticeText;        // status part 1 after loading
   // The latest version the configuration announces; 0 when it announces none.
   int latestVersion = 0;
+  // [network]: how long the HTTP service waits to connect, to send and for each
+  // piece of an answer, and after how long a check without an answer is given up.
+  web::ServiceTimeouts serviceTimeouts{std::chrono::seconds(15), std::chrono::seconds(30),
+                                       std::chrono::seconds(30)};
+  std::int64_t checkDeadlineMicros = 60'000'000;
 
   static ShellSettings From(const AppConfig& config);
 };

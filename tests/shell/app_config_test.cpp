@@ -37,6 +37,25 @@ TEST(AppConfig, Utf8WithBomAndGbkOverridesBothReadAsGbk) {
   EXPECT_EQ(config.Get("site", "name"), "\xB5\xBC\xB9\xBA\xD5\xBE");
 }
 
+TEST(AppConfig, Utf16FilesOfEitherByteOrderReadAsGbk) {
+  // Notepad's "Unicode" and "Unicode big endian", each with its byte-order mark.
+  const std::u16string_view ini = u"[site]\r\nname=导购\r\nhost=utf16.example\r\n";
+  for (const bool bigEndian : {false, true}) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t unit : ini) {
+      const char high = static_cast<char>(unit >> 8);
+      const char low = static_cast<char>(unit & 0xFF);
+      bytes += bigEndian ? high : low;
+      bytes += bigEndian ? low : high;
+    }
+    vorlane::test::TempFolder folder("vorlane-config");
+    vorlane::test::WriteFileBytes(folder / "vorlane.ini", bytes);
+    const AppConfig config = AppConfig::Load(folder.path().string());
+    EXPECT_EQ(config.Get("site", "name"), "\xB5\xBC\xB9\xBA") << bigEndian;  // 导购 in GBK
+    EXPECT_EQ(config.Get("site", "host"), "utf16.example") << bigEndian;
+  }
+}
+
 TEST(AppConfig, LoadMergesTheFileBesideTheProgram) {
   vorlane::test::TempFolder folder("vorlane-config");
   const std::filesystem::path& dir = folder.path();

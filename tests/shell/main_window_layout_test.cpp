@@ -180,6 +180,38 @@ TEST_F(LayoutTest, ListHasItsFiveColumns) {
   EXPECT_EQ(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), 0);
 }
 
+TEST_F(LayoutTest, NumberColumnShowsTheLargestRowNumberWhole) {
+  HWND list = Control(ControlId::超级列表框1);
+  // A plain report list in the list's font, its column fitted to the largest row
+  // number by the list view's own rule for showing a cell whole.
+  struct Destroy {
+    void operator()(HWND window) const { ::DestroyWindow(window); }
+  };
+  const std::unique_ptr<std::remove_pointer_t<HWND>, Destroy> probe(::CreateWindowExW(
+      0, WC_LISTVIEWW, L"", WS_CHILD | LVS_REPORT, 0, 0, 200, 100, Hwnd(), nullptr, nullptr, nullptr));
+  ASSERT_NE(probe, nullptr);
+  ::SendMessageW(probe.get(), WM_SETFONT, ::SendMessageW(list, WM_GETFONT, 0, 0), FALSE);
+  LVCOLUMNW column{};
+  column.mask = LVCF_WIDTH;
+  column.cx = 10;
+  ::SendMessageW(probe.get(), LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
+  wchar_t largest[] = L"500000";
+  LVITEMW item{};
+  item.mask = LVIF_TEXT;
+  item.pszText = largest;
+  ::SendMessageW(probe.get(), LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+  ::SendMessageW(probe.get(), LVM_SETCOLUMNWIDTH, 0, LVSCW_AUTOSIZE);
+  const auto needed = ::SendMessageW(probe.get(), LVM_GETCOLUMNWIDTH, 0, 0);
+  // The fit counts the text itself, measured in the list's font, and margins.
+  EXPECT_GT(needed, ::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(largest)));
+  window->view().SetListRowCount(500000);
+  EXPECT_GE(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), needed);
+  // A short list gets the column's own width back, which leaves room for the
+  // vertical scroll bar without a horizontal one.
+  window->view().SetListRowCount(20);
+  EXPECT_EQ(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), 40);
+}
+
 TEST_F(LayoutTest, TwoLabelsUseTheBoldChineseFontTheRestTheWindowFont) {
   auto fontOf = [this](ControlId id) {
     LOGFONTW font{};

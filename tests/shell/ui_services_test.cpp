@@ -2,9 +2,14 @@
 // keep the window alive, delayed tasks, and text in and out of the controls.
 #include <atomic>
 #include <memory>
+#include <new>
+#include <stdexcept>
 #include <thread>
 
+#include "shell/failure_guard.h"
 #include "shell/message_loop.h"
+#include "text/message_pump.h"
+#include "text/url_encode.h"
 #include "window_fixture.h"
 
 namespace vorlane::shell::test {
@@ -67,6 +72,43 @@ TEST_F(UiServicesTest, DelayWithEventsPutsAQuitRequestBackForTheOuterLoop) {
   MSG msg;
   ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 7u);
+}
+
+TEST_F(UiServicesTest, UrlEncodeKeepsTheWindowAliveThroughTheShellsLoop) {
+  Open();
+  InstallMessagePump();
+  int ran = 0;
+  window->view().PostToUi([&] { ++ran; });
+  ::PostQuitMessage(3);
+  EXPECT_EQ(UrlEncode("ab"), "%61%62");
+  SetMessagePump(nullptr);
+  EXPECT_EQ(ran, 1);
+  // The quit request is kept for the program's own loop, not swallowed.
+  MSG msg;
+  ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 3u);
+}
+
+std::atomic<int> failures{0};
+std::atomic<bool> lastOutOfMemory{false};
+
+TEST_F(UiServicesTest, AnExceptionInAHandlerOrAWorkerIsReportedAndTheProgramGoesOn) {
+  Open();
+  SetFailureSink([](bool outOfMemory) {
+    lastOutOfMemory = outOfMemory;
+    ++failures;
+  });
+  window->view().SetFileChooser([]() -> std::optional<Text> { throw std::bad_alloc(); });
+  Click(ControlId::按钮_导入宝贝全称);  // thrown inside the window procedure
+  EXPECT_EQ(failures, 1);
+  EXPECT_TRUE(lastOutOfMemory);
+  window->view().StartWorker([] { throw std::runtime_error("inside a worker"); });
+  EXPECT_TRUE(PumpUntil([this] { return failures == 2 && window->view().runningWorkers() == 0; }));
+  EXPECT_FALSE(lastOutOfMemory);
+  SetFailureSink(nullptr);
+  // The window still works.
+  window->view().SetText(check::Control::编辑框_标题, "ok");
+  EXPECT_EQ(TextOf(Control(ControlId::编辑框_标题)), L"ok");
 }
 
 TEST_F(UiServicesTest, RunLaterRunsOnceAfterItsDelay) {
