@@ -43,7 +43,11 @@ if [ ! -d "$cache/zlib-src/contrib/minizip" ]; then
       tr ' ' '\n' | grep -E '^https?://' | grep -v security | head -n1 || true)
     [ -n "$uri" ] && break
   done
-  [ -n "$uri" ] || uri="http://deb.debian.org/debian"
+  if [ -z "$uri" ]; then
+    echo "setup: the machine's apt sources name no Debian archive to fetch zlib's source from;" >&2
+    echo "setup: add one to /etc/apt/sources.list.d/debian.sources (or sources.list) and run again." >&2
+    exit 1
+  fi
   echo "deb-src $uri bookworm main" >"$cache/apt/sources.list"
   apt_opts="-o Dir::Etc::SourceList=$cache/apt/sources.list -o Dir::Etc::SourceParts=- \
     -o Dir::State::Lists=$cache/apt/lists -o Dir::Cache=$cache/apt/cache -o APT::Sandbox::User=root"
