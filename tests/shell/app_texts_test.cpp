@@ -100,5 +100,31 @@ TEST(ShellSettings, ReadsTheMakersPagesFromTheConfiguration) {
   EXPECT_FALSE(s.browser2Url.empty());
 }
 
+TEST(ShellSettings, TheChecksWaitAsConfiguredAndNotForEver) {
+  using namespace std::chrono_literals;
+  auto settings = [](std::string_view ini) {
+    AppConfig config = AppConfig::Defaults();
+    config.Merge(ini);
+    return ShellSettings::From(config);
+  };
+  const ShellSettings shipped = settings("");
+  EXPECT_EQ(shipped.serviceTimeouts.connect, 15s);
+  EXPECT_EQ(shipped.serviceTimeouts.send, 30s);
+  EXPECT_EQ(shipped.serviceTimeouts.receive, 30s);
+  EXPECT_EQ(shipped.checkDeadlineMicros, 60'000'000);
+  const ShellSettings tuned =
+      settings("[network]\nconnect_timeout = 2.5\nreceive_timeout=45\ncheck_deadline = 0.5\n");
+  EXPECT_EQ(tuned.serviceTimeouts.connect, 2500ms);
+  EXPECT_EQ(tuned.serviceTimeouts.receive, 45s);
+  EXPECT_EQ(tuned.checkDeadlineMicros, 500'000);
+  // Nothing, no number, or a value that would mean no wait or for ever: the default.
+  for (const char* bad : {"0", "-3", "soon", "99999", "0.01"}) {
+    const ShellSettings s =
+        settings(std::string("[network]\ncheck_deadline=") + bad + "\nsend_timeout=" + bad);
+    EXPECT_EQ(s.checkDeadlineMicros, 60'000'000) << bad;
+    EXPECT_EQ(s.serviceTimeouts.send, 30s) << bad;
+  }
+}
+
 }  // namespace
 }  // namespace vorlane::shell
