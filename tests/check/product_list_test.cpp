@@ -11,6 +11,7 @@
 #include "check_test_util.h"
 #include "fake_main_view.h"
 #include "support/temp_folder.h"
+#include "support/utf16_file.h"
 #include "text/message_pump.h"
 
 namespace vorlane::check {
@@ -21,6 +22,7 @@ using test::FoundPage;
 using test::Gbk;
 using test::NotFoundPage;
 using test::Utf8;
+using vorlane::test::Utf16File;
 
 std::vector<Text> Lines(std::initializer_list<const char*> items) {
   return {items.begin(), items.end()};
@@ -103,18 +105,6 @@ template <class String>
 String Repeat(String head, const String& piece, int times) {
   for (int i = 0; i < times; ++i) head += piece;
   return head;
-}
-
-// A UTF-16 file of `text` with its byte-order mark, as Notepad saves "Unicode".
-std::string Utf16File(std::u16string_view text, bool bigEndian) {
-  std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-  for (const char16_t unit : text) {
-    const char high = static_cast<char>(unit >> 8);
-    const char low = static_cast<char>(unit & 0xFF);
-    bytes += bigEndian ? high : low;
-    bytes += bigEndian ? low : high;
-  }
-  return bytes;
 }
 
 TEST(ReadTitlesFile, ReadsGbkUtf8AndUtf16FilesAsGbkLines) {

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "support/temp_folder.h"
+#include "support/utf16_file.h"
 #include "text/codepage.h"
 
 namespace vorlane::shell {
@@ -41,13 +42,7 @@ TEST(AppConfig, Utf16FilesOfEitherByteOrderReadAsGbk) {
   // Notepad's "Unicode" and "Unicode big endian", each with its byte-order mark.
   const std::u16string_view ini = u"[site]\r\nname=导购\r\nhost=utf16.example\r\n";
   for (const bool bigEndian : {false, true}) {
-    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
-    for (const char16_t unit : ini) {
-      const char high = static_cast<char>(unit >> 8);
-      const char low = static_cast<char>(unit & 0xFF);
-      bytes += bigEndian ? high : low;
-      bytes += bigEndian ? low : high;
-    }
+    const std::string bytes = vorlane::test::Utf16File(ini, bigEndian);
     vorlane::test::TempFolder folder("vorlane-config");
     vorlane::test::WriteFileBytes(folder / "vorlane.ini", bytes);
     const AppConfig config = AppConfig::Load(folder.path().string());
