@@ -98,8 +98,9 @@ inline constexpr int kStatusPart0Width = 125;
 inline constexpr int kStatusPart0ReadyWidth = 113;
 inline constexpr int kStatusPart1Width = 500;
 
-// The tab headers (GBK).
-inline constexpr char kPageOperationTitle[] = "\xB2\xD9\xD7\xF7\xC3\xE6\xB0\xE5";  // 操作面板
-inline constexpr char kPageHelpTitle[] = "\xCA\xB9\xD3\xC3\xB0\xEF\xD6\xFA";       // 使用帮助
+// The tab headers (GBK). Declared here rather than inlined so that code reading only
+// the control ids does not need the generated texts.
+extern const char* const kPageOperationTitle;
+extern const char* const kPageHelpTitle;
 
 }  // namespace vorlane::shell
