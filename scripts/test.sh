@@ -1,7 +1,8 @@
 #!/bin/sh
-# Builds every flavour and runs every test: the native suite, the same suite under
-# AddressSanitizer+UBSan and under ThreadSanitizer, a short run of each fuzzer, and
-# the Windows suite under Wine inside Xvfb. Installs what it needs first.
+# Checks the layering, builds every flavour and runs every test: the native suite,
+# the same suite under AddressSanitizer+UBSan and under ThreadSanitizer, a short run
+# of each fuzzer, and the Windows suite under Wine inside Xvfb. Installs what it
+# needs first.
 # Exit status 0 only when everything passed.
 set -eu
 vorlane_root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,6 +22,10 @@ fail() {
 build() {
   cmake --preset "$1" >/dev/null && cmake --build --preset "$1"
 }
+
+step "layers: every include and link points down (docs/ARCHITECTURE.md)"
+python3 scripts/check-layers.py || fail layers
+python3 scripts/check-layers.py --self-test >/dev/null || fail layers-self-test
 
 for preset in native asan tsan; do
   step "$preset: build and test"

@@ -21,9 +21,10 @@
 #include <vector>
 
 #include "shell/main_window.h"
-#include "shell/message_loop.h"
-#include "shell/wide_text.h"
 #include "text/codepage.h"
+#include "web/message_box.h"
+#include "win/message_loop.h"
+#include "win/wide_text.h"
 
 using namespace vorlane;
 using Clock = std::chrono::steady_clock;
@@ -50,7 +51,7 @@ bool PumpUntil(const std::function<bool()>& done) {
   while (!done()) {
     if (Clock::now() >= end) return false;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    shell::ProcessPendingMessages();
+    win::ProcessPendingMessages();
   }
   return true;
 }
@@ -129,7 +130,7 @@ class TempTitlesFile {
   }
   TempTitlesFile(const TempTitlesFile&) = delete;
   TempTitlesFile& operator=(const TempTitlesFile&) = delete;
-  Text gbkPath() const { return shell::Narrow(path_.wstring()); }
+  Text gbkPath() const { return Narrow(path_.wstring()); }
 
  private:
   std::filesystem::path path_;
@@ -142,7 +143,7 @@ std::string TitlesFileBytes(std::vector<std::wstring>& wideTitles) {
   for (int i = 0; i < kTitles; ++i) {
     const std::string title = word + word + word + " " + std::to_string(i) + " " + word;
     bytes += title + "\r\n";
-    wideTitles.push_back(shell::Wide(title));
+    wideTitles.push_back(Wide(title));
   }
   return bytes;
 }
@@ -171,8 +172,8 @@ struct ReferenceList {
         const std::wstring* cell = info.item.iSubItem == 0   ? &self->numbers[static_cast<size_t>(row)]
                                    : info.item.iSubItem == 1 ? &(*self->titles)[static_cast<size_t>(row)]
                                                              : nullptr;
-        shell::CopyToField(cell != nullptr ? *cell : std::wstring(), info.item.pszText,
-                           static_cast<size_t>(info.item.cchTextMax));
+        win::CopyToField(cell != nullptr ? *cell : std::wstring(), info.item.pszText,
+                         static_cast<size_t>(info.item.cchTextMax));
       }
       return 0;
     }
@@ -212,8 +213,9 @@ int main(int argc, char** argv) {
   }
   HWND productList = window.control(shell::ControlId::超级列表框1);
   HWND importButton = window.control(shell::ControlId::按钮_导入宝贝全称);
-  window.view().SetMessageSink([](const Text& text, const Text&, unsigned) {
-    std::fprintf(stderr, "message box: %s\n", GbkToUtf8(text).c_str());
+  SetMessageBoxSink([](const MessageBoxCall& call) {
+    std::fprintf(stderr, "message box: %s\n", GbkToUtf8(call.message).c_str());
+    return 1;  // IDOK
   });
 
   WNDCLASSW frameClass{};

@@ -6,10 +6,10 @@
 
 #include "net/net_globals.h"
 #include "shell/main_window.h"
-#include "shell/message_loop.h"
-#include "shell/wide_text.h"
 #include "update/update_window.h"
 #include "web/http_service.h"
+#include "win/message_loop.h"
+#include "win/wide_text.h"
 
 using namespace vorlane;
 
@@ -28,7 +28,7 @@ Text ProgramFolder() {
     path.resize(path.size() * 2);
   }
   const size_t slash = path.find_last_of(L"\\/");
-  return shell::Narrow(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
+  return Narrow(slash == std::wstring::npos ? std::wstring() : path.substr(0, slash));
 }
 
 // Ends the process from the main window's last message. ExitProcess stops the
@@ -43,21 +43,21 @@ Text ProgramFolder() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const Text folder = ProgramFolder();
   shell::MainWindowOptions options;
-  options.config = shell::AppConfig::Load(folder);
+  options.config = config::AppConfig::Load(folder);
   web::SetServiceTimeouts(shell::ShellSettings::From(options.config).serviceTimeouts);
   options.onDestroyed = EndProgram;
   // The update window reads the configuration again when it opens.
   options.startUpdate = [folder](HWND owner, const shell::ShellSettings&) {
     update::UpdateWindowOptions updateOptions;
-    updateOptions.readValues = [folder] { return update::ReadUpdateValues(shell::AppConfig::Load(folder)); };
+    updateOptions.readValues = [folder] { return config::ReadUpdateValues(config::AppConfig::Load(folder)); };
     return update::RunUpdateWindow(owner, std::move(updateOptions));
   };
   // The program-wide state (the product list, the monitoring state, the tray
   // record) comes first; making it also registers "TaskbarCreated" for the tray.
   // It lives for the whole run: the process ends inside the window's destruction.
   static shell::MainWindow* const window = new shell::MainWindow(std::move(options));
-  shell::InstallMessagePump();
+  win::InstallMessagePump();
   net::ProgramNetStartup().start();
   if (!window->Create(instance)) return 1;
-  return shell::RunMessageLoop();
+  return win::RunMessageLoop();
 }

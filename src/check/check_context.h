@@ -1,10 +1,13 @@
-// What the checks share: the window, the site they ask, and how they fetch a page.
+// What the checks share: the window, the scheduler and the system under it, the site
+// they ask, and how they fetch a page.
 #pragma once
 
 #include <cstdint>
 
 #include "check/main_view.h"
 #include "check/search_query.h"
+#include "win/scheduler.h"
+#include "win/system_port.h"
 
 namespace vorlane::check {
 
@@ -14,6 +17,8 @@ inline constexpr std::int64_t kDefaultCheckDeadlineMicros = 60'000'000;
 
 struct CheckContext {
   MainView& view;
+  win::Scheduler& scheduler;
+  win::SystemPort& system;
   Text siteHost;  // host[:port] of the site's search
   PageFetcher fetch = FetchResultPage;
   std::int64_t deadlineMicros = kDefaultCheckDeadlineMicros;

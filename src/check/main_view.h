@@ -1,16 +1,18 @@
-// The main window as the checking logic sees it. Handlers call these operations and
-// never touch a control themselves, so the logic runs the same against the Win32
-// window and against the fake window of the tests.
+// The main window as the checking logic sees it: only what the window shows and
+// what the user answers. Handlers call these operations and never touch a control
+// themselves, so the logic runs the same against the Win32 window and against the
+// fake window of the tests. Threads, time and the system are the scheduler's and the
+// system port's (win/).
 //
-// Every operation is called on the window's thread, except PostToUi and
-// StartWorker, which any thread may call.
+// Every operation is called on the window's thread.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 #include "text/text.h"
+#include "web/message_box.h"
+#include "win/scheduler.h"
 
 namespace vorlane::check {
 
@@ -37,15 +39,7 @@ struct ListColours {
   Colour background = 0xFFFFFF;
 };
 
-struct LocalDateTime {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
-
-// Message box styles and results, as Windows numbers them.
-inline constexpr unsigned kMbOk = 0x0;
-inline constexpr unsigned kMbIconExclamation = 0x30;
-inline constexpr unsigned kMbIconInformation = 0x40;
-inline constexpr unsigned kMbTaskModal = 0x2000;
+using win::LocalDateTime;
 
 class MainView {
  public:
@@ -75,22 +69,6 @@ class MainView {
 
   // The open-file dialog; nothing when the user cancels.
   virtual std::optional<Text> ChooseFileToOpen() = 0;
-  // Opens an address with the system's default handler (the browser).
-  virtual void OpenAddress(const Text& address) = 0;
-
-  // Runs `task` later on the window's thread; callable from any thread.
-  virtual void PostToUi(std::function<void()> task) = 0;
-  // Runs `task` on a new worker thread that nobody waits for.
-  virtual void StartWorker(std::function<void()> task) = 0;
-  // Runs `task` on the window's thread after `microseconds`, without blocking anyone.
-  virtual void RunLater(std::int64_t microseconds, std::function<void()> task) = 0;
-  // Waits on the window's thread while its messages (clicks, timers, posted tasks)
-  // go on being handled.
-  virtual void DelayWithEvents(std::int64_t microseconds) = 0;
-  // Handles the messages waiting now, then returns.
-  virtual void ProcessPendingMessages() = 0;
-  // The local date and time, for the check time of a row.
-  virtual LocalDateTime LocalNow() = 0;
 };
 
 }  // namespace vorlane::check

@@ -42,7 +42,7 @@ void Monitor::CountPass() {
 void Monitor::StartMonitoring() {
   MainView& view = context_.view;
   if (state_ == MonitorState::Monitoring) {
-    ShowTimedTip(view, texts::kAlreadyMonitoring);
+    ShowTimedTip(context_, texts::kAlreadyMonitoring);
     return;
   }
   if (rows_.list().count() < 1) {
@@ -85,8 +85,8 @@ void Monitor::RunCheckPass() {
       // A row whose previous check is still under way keeps it, and nothing is
       // waited for: only a started check paces the pass.
       if (rows_.CheckRow(i, pass) != ProductListController::RowStart::kStarted) continue;
-      view.DelayWithEvents(1000000);
-      view.ProcessPendingMessages();
+      context_.scheduler.DelayWithEvents(1000000);
+      context_.scheduler.ProcessPendingMessages();
     }
     if (restartPass_) {
       again = true;
@@ -126,7 +126,7 @@ void Monitor::OnIntervalChanged() {
   const int minutes = ToInteger(TrimBoth(view.GetText(Control::编辑框_检索间隔)));
   if (minutes < kMinIntervalMinutes || minutes > kMaxIntervalMinutes) {
     view.SetText(Control::编辑框_检索间隔, texts::kDefaultInterval);
-    ShowTimedTip(view, texts::kIntervalOutOfRange);
+    ShowTimedTip(context_, texts::kIntervalOutOfRange);
     return;
   }
   intervalMinutes_ = minutes;

@@ -112,11 +112,13 @@ class ProductList {
   int UnindexedCount(std::uint32_t pass) const { return Tally(pass).notIndexed; }
 
   // Title of the row selected at the last right click; empty when none was.
-  Text ContextTitle;
+  const Text& ContextTitle() const { return contextTitle_; }
+  void SetContextTitle(Text title) { contextTitle_ = std::move(title); }
 
  private:
   std::vector<ProductRecord> records_;
   CellColourTable colours_;
+  Text contextTitle_;
 };
 
 // "2013-11-9 8:05:07": no leading zeros but for minutes and seconds.

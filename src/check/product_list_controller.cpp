@@ -5,6 +5,15 @@
 
 namespace vorlane::check {
 
+ProductListController::ProductListController(CheckContext& context, ProductList& list)
+    : context_(context),
+      list_(list),
+      link_(win::WorkerLink<ProductListController>::Make(*this, context.scheduler)) {}
+
+ProductListController::~ProductListController() {
+  link_->Cut();
+}
+
 bool ProductListController::ReadChosenFile(std::size_t room, std::vector<Text>& lines) {
   std::optional<Text> path = context_.view.ChooseFileToOpen();
   if (!path) return false;
@@ -54,7 +63,7 @@ void ProductListController::ReplaceTitlesFromFile() {
 void ProductListController::OnListRightClick() {
   MainView& view = context_.view;
   const int row = view.SelectedListRow();
-  list_.ContextTitle = (row >= 0 && row < list_.count()) ? list_.cell(row, kColumnTitle) : Text();
+  list_.SetContextTitle(row >= 0 && row < list_.count() ? list_.cell(row, kColumnTitle) : Text());
   view.PopupListMenu();
 }
 
@@ -68,7 +77,7 @@ void ProductListController::OnListItemPicked() {
 void ProductListController::OnClearTitleClicked() {
   MainView& view = context_.view;
   view.SetText(Control::编辑框_标题, {});
-  view.DelayWithEvents(1000);
+  context_.scheduler.DelayWithEvents(1000);
   view.Focus(Control::编辑框_标题);
 }
 
@@ -88,17 +97,17 @@ ProductListController::RowStart ProductListController::CheckRow(int row, std::ui
   const std::uint32_t serial = ++lastSerial_;
   check = RowCheck{serial, pass, RowOutcome::kPending, CheckFailure::kNone, 0, true, false};
   list_.SetCell(index, kColumnStatus, texts::kStatusQuerying);
-  MainView& view = context_.view;
-  view.RedrawListRows(index, index);
-  view.StartWorker([this, &view, row, generation, serial, fetch = context_.fetch, host = context_.siteHost,
-                    title = list_.title(row)] {
+  context_.view.RedrawListRows(index, index);
+  context_.scheduler.StartWorker([link = link_, row, generation, serial, fetch = context_.fetch,
+                                  host = context_.siteHost, title = list_.title(row)] {
     PageVerdict verdict = CheckTitleAt(fetch, BuildSearchUrl(host, title));
-    view.PostToUi([this, row, generation, serial, verdict = std::move(verdict)] {
-      OnRowChecked(row, generation, serial, verdict);
+    link->Post([row, generation, serial, verdict = std::move(verdict)](ProductListController& self) {
+      self.OnRowChecked(row, generation, serial, verdict);
     });
   });
-  view.RunLater(context_.deadlineMicros,
-                [this, row, generation, serial] { OnRowDeadline(row, generation, serial); });
+  link_->RunLater(context_.deadlineMicros, [row, generation, serial](ProductListController& self) {
+    self.OnRowDeadline(row, generation, serial);
+  });
   return RowStart::kStarted;
 }
 
@@ -141,7 +150,7 @@ void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdic
     list_.SetCell(index, kColumnStatus, texts::kStatusIndexed);
     list_.SetCell(index, kColumnCount, verdict.countText);
     SetCellColour(index, kColumnStatus, kColourBlack, kColourGreen, true);
-    list_.SetCell(index, kColumnTime, FormatCheckTime(context_.view.LocalNow()));
+    list_.SetCell(index, kColumnTime, FormatCheckTime(context_.scheduler.LocalNow()));
   } else {
     check.outcome = RowOutcome::kNotIndexed;
     list_.SetCell(index, kColumnStatus, texts::kStatusNotIndexed);

@@ -2,8 +2,11 @@
 // row check and the colours of its cells.
 #pragma once
 
+#include <memory>
+
 #include "check/check_context.h"
 #include "check/product_list.h"
+#include "win/worker_link.h"
 
 namespace vorlane::check {
 
@@ -15,7 +18,10 @@ inline constexpr Colour kColourAmber = 0x00C0FF;  // a failed check: neither ver
 
 class ProductListController {
  public:
-  ProductListController(CheckContext& context, ProductList& list) : context_(context), list_(list) {}
+  ProductListController(CheckContext& context, ProductList& list);
+  ~ProductListController();
+  ProductListController(const ProductListController&) = delete;
+  ProductListController& operator=(const ProductListController&) = delete;
 
   // 按钮_新增宝贝: adds the lines of a chosen file after the existing rows.
   void AppendTitlesFromFile();
@@ -57,6 +63,7 @@ class ProductListController {
 
   CheckContext& context_;
   ProductList& list_;
+  std::shared_ptr<win::WorkerLink<ProductListController>> link_;  // the row checks' way back
   // Changes when the rows are replaced, so verdicts of checks started before
   // an import are not written into rows that now hold other titles.
   std::uint64_t generation_ = 0;

@@ -11,9 +11,20 @@ namespace {
 constexpr std::int64_t kTipSeconds = 10;
 }
 
-void ShowTimedTip(MainView& view, const Text& text) {
+void ShowTimedTip(CheckContext& context, const Text& text) {
+  MainView& view = context.view;
   view.SetText(Control::标签_提示, text);
-  view.RunLater(kTipSeconds * 1000000, [&view] { view.SetText(Control::标签_提示, texts::kTipCaption); });
+  // The window and its scheduler go together: a tip still due when the window goes
+  // is dropped with the scheduler.
+  context.scheduler.RunLater(kTipSeconds * 1000000,
+                             [&view] { view.SetText(Control::标签_提示, texts::kTipCaption); });
+}
+
+SingleCheck::SingleCheck(CheckContext& context)
+    : context_(context), link_(win::WorkerLink<SingleCheck>::Make(*this, context.scheduler)) {}
+
+SingleCheck::~SingleCheck() {
+  link_->Cut();
 }
 
 void ShowNotice(MainView& view, const Text& text) {
@@ -43,14 +54,14 @@ void SingleCheck::OnQueryClicked() {
     return;
   }
   answered_ = false;
-  view.StartWorker(
-      [this, &view, ticket, fetch = context_.fetch, host = context_.siteHost, title = std::move(title)] {
-        CheckSingleTitle(fetch, host, title, [this, &view, ticket](const Text& line, bool verdict) {
-          view.PostToUi([this, ticket, line, verdict] { Report(ticket, line, verdict); });
+  context_.scheduler.StartWorker(
+      [link = link_, ticket, fetch = context_.fetch, host = context_.siteHost, title = std::move(title)] {
+        CheckSingleTitle(fetch, host, title, [&link, ticket](const Text& line, bool verdict) {
+          link->Post([ticket, line, verdict](SingleCheck& self) { self.Report(ticket, line, verdict); });
         });
       });
-  view.RunLater(context_.deadlineMicros, [this, ticket] {
-    Report(ticket, SingleCheckReport(PageVerdict::Failed(CheckFailure::kTimedOut)), true);
+  link_->RunLater(context_.deadlineMicros, [ticket](SingleCheck& self) {
+    self.Report(ticket, SingleCheckReport(PageVerdict::Failed(CheckFailure::kTimedOut)), true);
   });
 }
 
@@ -78,14 +89,14 @@ void SingleCheck::OnPreciseClicked() {
 void SingleCheck::OnContextPreciseChosen(const Text& contextTitle) {
   Text title = TrimBoth(contextTitle);
   if (title.empty()) {
-    ShowTimedTip(context_.view, texts::kNoTitlesImported);
+    ShowTimedTip(context_, texts::kNoTitlesImported);
     return;
   }
   OpenPreciseCheck(title);
 }
 
 void SingleCheck::OpenPreciseCheck(const Text& title) {
-  context_.view.OpenAddress(BuildSearchUrl(context_.siteHost, title));
+  context_.system.OpenAddress(BuildSearchUrl(context_.siteHost, title));
 }
 
 }  // namespace vorlane::check

@@ -2,21 +2,26 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "check/check_context.h"
+#include "win/worker_link.h"
 
 namespace vorlane::check {
 
 // Shows `text` in the hint label and puts its caption "单个查询:" back ten seconds
 // later; the caller does not wait.
-void ShowTimedTip(MainView& view, const Text& text);
+void ShowTimedTip(CheckContext& context, const Text& text);
 
 // The notice box of the checks: caption "提示", exclamation icon, OK, task-modal.
 void ShowNotice(MainView& view, const Text& text);
 
 class SingleCheck {
  public:
-  explicit SingleCheck(CheckContext& context) : context_(context) {}
+  explicit SingleCheck(CheckContext& context);
+  ~SingleCheck();
+  SingleCheck(const SingleCheck&) = delete;
+  SingleCheck& operator=(const SingleCheck&) = delete;
 
   // 按钮_查询: empties the report and checks the title on a worker thread. Only the
   // latest click's check writes to the report: a slower earlier one is dropped, and
@@ -35,8 +40,9 @@ class SingleCheck {
   void Report(std::uint64_t ticket, const Text& line, bool verdict);
 
   CheckContext& context_;
-  std::uint64_t latest_ = 0;  // the ticket of the latest click's check
-  bool answered_ = true;      // that check has written its verdict
+  std::shared_ptr<win::WorkerLink<SingleCheck>> link_;  // the workers' way back
+  std::uint64_t latest_ = 0;                            // the ticket of the latest click's check
+  bool answered_ = true;                                // that check has written its verdict
 };
 
 // The single check's worker: builds the search address of the title, visits it and

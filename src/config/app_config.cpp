@@ -1,4 +1,4 @@
-#include "shell/app_config.h"
+#include "config/app_config.h"
 
 #include <cstdio>
 #include <memory>
@@ -10,7 +10,7 @@
 extern const unsigned char vorlane_default_ini[];
 extern const std::size_t vorlane_default_ini_size;
 
-namespace vorlane::shell {
+namespace vorlane::config {
 namespace {
 
 constexpr size_t kMaxIniBytes = 1 << 20;
@@ -78,4 +78,4 @@ AppConfig AppConfig::Load(const Text& folder) {
   return config;
 }
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::config

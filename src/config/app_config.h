@@ -8,7 +8,7 @@
 
 #include "text/text.h"
 
-namespace vorlane::shell {
+namespace vorlane::config {
 
 class AppConfig {
  public:
@@ -29,4 +29,4 @@ class AppConfig {
   std::map<std::string, Text> values_;  // "section.key" -> value
 };
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::config

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace vorlane::update {
+namespace vorlane::config {
 
 struct UnzipLimits {
   // An entry that would inflate to more bytes than this is not unpacked.
@@ -13,4 +13,4 @@ struct UnzipLimits {
   std::uint64_t maxTotalBytes = 0;
 };
 
-}  // namespace vorlane::update
+}  // namespace vorlane::config

@@ -1,12 +1,12 @@
-#include "update/update_values.h"
+#include "config/update_values.h"
 
 #include <optional>
 #include <string_view>
 
-#include "shell/shell_settings.h"
+#include "config/version.h"
 #include "text/gbk_text.h"
 
-namespace vorlane::update {
+namespace vorlane::config {
 namespace {
 
 // Decimal digits only, above 0, within 64 bits.
@@ -22,17 +22,16 @@ std::optional<std::uint64_t> ByteCount(std::string_view text) {
   return n;
 }
 
-std::uint64_t ReadCap(const shell::AppConfig& config, const char* key) {
+std::uint64_t ReadCap(const AppConfig& config, const char* key) {
   if (const std::optional<std::uint64_t> n = ByteCount(config.Get("update", key))) return *n;
-  return ByteCount(shell::AppConfig::Defaults().Get("update", key)).value_or(0);
+  return ByteCount(AppConfig::Defaults().Get("update", key)).value_or(0);
 }
 
 }  // namespace
 
-UpdateValues ReadUpdateValues(const shell::AppConfig& config) {
+UpdateValues ReadUpdateValues(const AppConfig& config) {
   UpdateValues values;
-  // The shell reads the same number to decide whether to open the update window.
-  values.latestVersion = shell::ShellSettings::From(config).latestVersion;
+  values.latestVersion = LatestVersion(config);
   values.pageAddress = config.Get("update", "page_url");
   Text base = config.Get("update", "package_base");
   // "http://host/dl" means the folder dl, as "http://host/dl/" does.
@@ -43,8 +42,8 @@ UpdateValues ReadUpdateValues(const shell::AppConfig& config) {
   return values;
 }
 
-bool UpdateDue(int latestVersion) {
-  return latestVersion >= shell::kFirstNewerVersion;
+int LatestVersion(const AppConfig& config) {
+  return ToInteger(TrimBoth(config.Get("update", "latest_version")));
 }
 
-}  // namespace vorlane::update
+}  // namespace vorlane::config

@@ -2,11 +2,11 @@
 // to download it from by hand, the package's address and the unpacking's caps.
 #pragma once
 
-#include "shell/app_config.h"
+#include "config/app_config.h"
+#include "config/unzip_limits.h"
 #include "text/text.h"
-#include "update/unzip_limits.h"
 
-namespace vorlane::update {
+namespace vorlane::config {
 
 // The package's path under the configured base address.
 inline constexpr char kPackagePath[] = "zujian/m_update.zip";
@@ -23,9 +23,6 @@ struct UpdateValues {
 // From [update]: latest_version, page_url, package_base, max_entry_bytes and
 // max_total_bytes. A cap that is not a whole number of bytes above 0 is the
 // shipped configuration's.
-UpdateValues ReadUpdateValues(const shell::AppConfig& config);
+UpdateValues ReadUpdateValues(const AppConfig& config);
 
-// Whether `latestVersion` is newer than this build.
-bool UpdateDue(int latestVersion);
-
-}  // namespace vorlane::update
+}  // namespace vorlane::config

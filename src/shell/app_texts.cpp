@@ -18,8 +18,8 @@ AppTexts BuildAppTexts(const ShellSettings& settings) {
   AppTexts t;
   t.VersionText = texts::kVersion;
   const Text product = texts::kProductPrefix + t.VersionText;
-  t.windowTitle = product + "  " + settings.contactText;
-  t.trayTip =
+  t.WindowTitle = product + "  " + settings.contactText;
+  t.TrayTip =
       FitGbk(settings.familyLine + "\r\n" + texts::kTipNameLine + "\r\n" + settings.addressLine, kTipBytes);
   t.BalloonTitle = FitGbk(product, kBalloonTitleBytes);
   t.BalloonText = FitGbk(texts::kCurrentVersion + t.VersionText + texts::kReleaseDate + "\r\n" +

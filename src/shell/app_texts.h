@@ -14,10 +14,12 @@ inline constexpr size_t kBalloonTextBytes = 255;
 // The longest head of `text` within `maxBytes` that does not split a GBK character.
 Text FitGbk(std::string_view text, size_t maxBytes);
 
+// The texts of the window and the tray. Three carry the design's own names; the two
+// beside them are spelled the same way.
 struct AppTexts {
   Text VersionText;   // "1.1"
-  Text windowTitle;   // "Vorlane V1.1", two blanks, the contact text
-  Text trayTip;       // family line, "名称：Vorlane", address line; within kTipBytes
+  Text WindowTitle;   // "Vorlane V1.1", two blanks, the contact text
+  Text TrayTip;       // family line, "名称：Vorlane", address line; within kTipBytes
   Text BalloonTitle;  // "Vorlane V1.1"
   Text BalloonText;   // version and date, a rule, the address line
 };

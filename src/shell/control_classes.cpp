@@ -5,13 +5,13 @@
 #include <algorithm>
 #include <array>
 
-#include "shell/failure_guard.h"
-#include "shell/scoped_win.h"
+#include "win/failure_guard.h"
+#include "win/scoped_win.h"
+#include "win/window_support.h"
 
 namespace vorlane::shell {
 namespace {
 
-constexpr COLORREF kLinkColour = RGB(0, 0, 204);
 constexpr int kWebBoxIntroId = 1;
 constexpr int kWebBoxLinkId = 2;
 
@@ -55,12 +55,12 @@ void PaintBanner(HWND window, HDC dc) {
   const std::array<std::wstring, 2> captions{
       text.substr(0, cut), cut == std::wstring::npos ? std::wstring() : text.substr(cut + 1)};
 
-  ScopedSelectObject font(
+  win::ScopedSelectObject font(
       dc, StoredFont(window) ? static_cast<HGDIOBJ>(StoredFont(window)) : ::GetStockObject(DEFAULT_GUI_FONT));
   ::SetBkMode(dc, TRANSPARENT);
   ::SetTextColor(dc, RGB(255, 255, 255));
   for (size_t i = 0; i < halves.size(); ++i) {
-    UniqueGdiObject brush(::CreateSolidBrush(colours[i]));
+    win::UniqueGdiObject brush(::CreateSolidBrush(colours[i]));
     RECT r = halves[i];
     ::FillRect(dc, &r, static_cast<HBRUSH>(brush.get()));
     std::wstring caption = captions[i] + L"  >>";
@@ -78,7 +78,7 @@ LRESULT BannerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETFONT:
       return static_cast<LRESULT>(::GetWindowLongPtrW(window, GWLP_USERDATA));
     case WM_PAINT: {
-      ScopedPaint paint(window);
+      win::ScopedPaint paint(window);
       PaintBanner(window, paint.dc());
       return 0;
     }
@@ -95,19 +95,19 @@ LRESULT BannerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 void PaintChatPicture(HWND window, HDC dc) {
   RECT client;
   ::GetClientRect(window, &client);
-  UniqueGdiObject background(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
+  win::UniqueGdiObject background(::CreateSolidBrush(::GetSysColor(COLOR_BTNFACE)));
   ::FillRect(dc, &client, static_cast<HBRUSH>(background.get()));
-  UniqueGdiObject fill(::CreateSolidBrush(RGB(18, 150, 219)));
-  UniqueGdiObject pen(::CreatePen(PS_SOLID, 1, RGB(10, 100, 160)));
-  ScopedSelectObject selectBrush(dc, fill.get());
-  ScopedSelectObject selectPen(dc, pen.get());
+  win::UniqueGdiObject fill(::CreateSolidBrush(RGB(18, 150, 219)));
+  win::UniqueGdiObject pen(::CreatePen(PS_SOLID, 1, RGB(10, 100, 160)));
+  win::ScopedSelectObject selectBrush(dc, fill.get());
+  win::ScopedSelectObject selectPen(dc, pen.get());
   ::RoundRect(dc, 1, 2, 20, 15, 7, 7);
   const POINT tail[3] = {{5, 13}, {5, 19}, {11, 14}};
   ::Polygon(dc, tail, 3);
-  UniqueGdiObject white(::CreateSolidBrush(RGB(255, 255, 255)));
-  UniqueGdiObject whitePen(::CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
-  ScopedSelectObject selectWhite(dc, white.get());
-  ScopedSelectObject selectWhitePen(dc, whitePen.get());
+  win::UniqueGdiObject white(::CreateSolidBrush(RGB(255, 255, 255)));
+  win::UniqueGdiObject whitePen(::CreatePen(PS_SOLID, 1, RGB(255, 255, 255)));
+  win::ScopedSelectObject selectWhite(dc, white.get());
+  win::ScopedSelectObject selectWhitePen(dc, whitePen.get());
   for (int x : {5, 9, 13}) ::Ellipse(dc, x, 7, x + 3, 10);
 }
 
@@ -117,7 +117,7 @@ LRESULT ClickAreaProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
       return 1;  // hot spots let their parent show through
     case WM_PAINT: {
-      ScopedPaint paint(window);
+      win::ScopedPaint paint(window);
       if (style & kClickAreaPicture) PaintChatPicture(window, paint.dc());
       return 0;
     }
@@ -150,7 +150,7 @@ void PlaceWebBoxLink(HWND box, HFONT font) {
   HDC dc = ::GetDC(box);
   TEXTMETRICW metrics{};
   {
-    ScopedSelectObject select(
+    win::ScopedSelectObject select(
         dc, font != nullptr ? static_cast<HGDIOBJ>(font) : ::GetStockObject(DEFAULT_GUI_FONT));
     ::GetTextMetricsW(dc, &metrics);
   }
@@ -201,7 +201,8 @@ LRESULT WebBoxProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC: {
       const auto dc = reinterpret_cast<HDC>(wParam);
       ::SetBkColor(dc, RGB(255, 255, 255));
-      if (::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == kWebBoxLinkId) ::SetTextColor(dc, kLinkColour);
+      if (::GetDlgCtrlID(reinterpret_cast<HWND>(lParam)) == kWebBoxLinkId)
+        ::SetTextColor(dc, win::kLinkColour);
       return reinterpret_cast<LRESULT>(::GetStockObject(WHITE_BRUSH));
     }
     case WM_COMMAND:
@@ -228,10 +229,10 @@ bool Register(HINSTANCE instance, const wchar_t* name, WNDPROC proc, LPCSTR curs
 
 bool RegisterControlClasses(HINSTANCE instance) {
   const auto face = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
-  bool ok = Register(instance, kPageClass, GuardedProc<PageProc>, IDC_ARROW, face);
-  ok = Register(instance, kBannerClass, GuardedProc<BannerProc>, IDC_ARROW, nullptr) && ok;
-  ok = Register(instance, kClickAreaClass, GuardedProc<ClickAreaProc>, IDC_HAND, nullptr) && ok;
-  ok = Register(instance, kWebBoxClass, GuardedProc<WebBoxProc>, IDC_ARROW,
+  bool ok = Register(instance, kPageClass, win::GuardedProc<PageProc>, IDC_ARROW, face);
+  ok = Register(instance, kBannerClass, win::GuardedProc<BannerProc>, IDC_ARROW, nullptr) && ok;
+  ok = Register(instance, kClickAreaClass, win::GuardedProc<ClickAreaProc>, IDC_HAND, nullptr) && ok;
+  ok = Register(instance, kWebBoxClass, win::GuardedProc<WebBoxProc>, IDC_ARROW,
                 static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH))) &&
        ok;
   return ok;

@@ -3,9 +3,8 @@
 #include <commctrl.h>
 
 #include "shell/control_classes.h"
-#include "shell/failure_guard.h"
-#include "shell/message_loop.h"
-#include "shell/window_support.h"
+#include "win/message_loop.h"
+#include "win/window_support.h"
 
 namespace vorlane::shell {
 namespace {
@@ -24,8 +23,10 @@ MainWindow::MainWindow(MainWindowOptions options)
       texts_(BuildAppTexts(settings_)),
       taskbarCreatedMessage_(options_.TaskbarCreatedMessage != 0 ? options_.TaskbarCreatedMessage
                                                                  : RegisterTaskbarCreatedMessage()),
-      view_(*this, tasks_),
-      context_{view_, settings_.siteHost, FetcherOf(options_), settings_.checkDeadlineMicros},
+      system_(options_.system != nullptr ? *options_.system : ownSystem_),
+      view_(*this),
+      context_{
+          view_, scheduler_, system_, settings_.siteHost, FetcherOf(options_), settings_.checkDeadlineMicros},
       single_(context_),
       listController_(context_, products_),
       monitor_(context_, listController_),
@@ -40,11 +41,11 @@ bool MainWindow::Create(HINSTANCE instance) {
   INITCOMMONCONTROLSEX controls{
       sizeof controls, ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  if (!RegisterControlClasses(instance) || !RegisterWindowClass(instance, WindowProc, kMainWindowClass))
+  if (!RegisterControlClasses(instance) ||
+      !win::RegisterWindowClass(instance, win::ObjectWindowProc<MainWindow, &MainWindow::hwnd_>,
+                                kMainWindowClass))
     return false;
-  HDC screen = ::GetDC(nullptr);
-  scale_ = ::GetDeviceCaps(screen, LOGPIXELSY) / 96.0;
-  ::ReleaseDC(nullptr, screen);
+  scale_ = win::SystemDpiScale();
   const int width = static_cast<int>(kWindowWidth * scale_ + 0.5);
   const int height = static_cast<int>(kWindowHeight * scale_ + 0.5);
   // A fixed-size window with a minimise box: minimising sends it to the tray.
@@ -54,37 +55,23 @@ bool MainWindow::Create(HINSTANCE instance) {
   HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, L"Vorlane V1.1", style, x, y, width,
                                   height, nullptr, nullptr, instance, this);
   if (window == nullptr) return false;
-  SetDialogNavigationWindow(window);
+  win::SetDialogNavigationWindow(window);
   ::ShowWindow(window, SW_SHOW);
   ::UpdateWindow(window);
   return true;
 }
 
 HWND MainWindow::control(ControlId id) const {
-  const int index = static_cast<int>(id) - kFirstControlId;
-  return index >= 0 && index < kControlCount ? controls_[static_cast<size_t>(index)] : nullptr;
+  return win::ControlIn(controls_, id, kFirstControlId);
 }
 
-LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = WindowObject(window, message, lParam, &MainWindow::hwnd_);
-  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    ReleaseWindowObject(window, *self, &MainWindow::hwnd_);
-    const LRESULT result = ::DefWindowProcW(window, message, wParam, lParam);
-    GuardedMessage(window, message, wParam, lParam, [self] {
-      if (self->options_.onDestroyed) self->options_.onDestroyed();
-      return LRESULT{0};
-    });
-    return result;
-  }
-  return GuardedMessage(window, message, wParam, lParam,
-                        [&] { return self->HandleMessage(message, wParam, lParam); });
+void MainWindow::OnWindowGone() {
+  if (options_.onDestroyed) options_.onDestroyed();
 }
 
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      tasks_.Open(hwnd_);
       if (!CreateControls()) return -1;
       OnCreated();
       return 0;
@@ -117,9 +104,6 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DESTROY:
       OnDestroy();
       return 0;
-    case kUiTaskMessage:
-      UiTaskChannel::RunPosted(lParam);
-      return 0;
     case TrayIcon::kCallbackMessage:
       TrayEventHandler(static_cast<UINT>(lParam));
       return 0;
@@ -140,15 +124,6 @@ void MainWindow::SetTimerPeriod(TimerId timer, unsigned milliseconds) {
   }
 }
 
-void MainWindow::RunLater(std::int64_t microseconds, std::function<void()> task) {
-  if (hwnd_ == nullptr) return;
-  const std::int64_t ms = std::max<std::int64_t>((microseconds + 999) / 1000, USER_TIMER_MINIMUM);
-  const UINT_PTR id = nextLaterTimer_++;
-  if (::SetTimer(hwnd_, id, static_cast<UINT>(std::min<std::int64_t>(ms, USER_TIMER_MAXIMUM)), nullptr) == 0)
-    return;
-  laterTasks_.emplace(id, std::move(task));
-}
-
 void MainWindow::OnTimer(UINT_PTR id) {
   switch (static_cast<TimerId>(id)) {
     case TimerId::时钟_监测间隔:
@@ -158,22 +133,15 @@ void MainWindow::OnTimer(UINT_PTR id) {
       OnLoadingStep();
       return;
   }
-  auto it = laterTasks_.find(id);
-  if (it == laterTasks_.end()) return;
-  ::KillTimer(hwnd_, id);
-  std::function<void()> task = std::move(it->second);
-  laterTasks_.erase(it);
-  task();
 }
 
 void MainWindow::OnDestroy() {
   tray_.TrayRemove();
-  tasks_.Close();
+  // What workers still post, and tips still due, have no window to go to.
+  scheduler_.Close();
   ::KillTimer(hwnd_, static_cast<UINT_PTR>(TimerId::时钟_监测间隔));
   ::KillTimer(hwnd_, static_cast<UINT_PTR>(TimerId::时钟_网站配置));
-  for (const auto& entry : laterTasks_) ::KillTimer(hwnd_, entry.first);
-  laterTasks_.clear();
-  SetDialogNavigationWindow(nullptr);
+  win::SetDialogNavigationWindow(nullptr);
 }
 
 }  // namespace vorlane::shell

@@ -13,13 +13,16 @@
 #include "check/monitor.h"
 #include "check/product_list_controller.h"
 #include "check/single_check.h"
-#include "shell/app_config.h"
+#include "config/app_config.h"
 #include "shell/app_texts.h"
 #include "shell/main_window_layout.h"
-#include "shell/scoped_win.h"
 #include "shell/tray_icon.h"
-#include "shell/ui_task.h"
 #include "shell/win32_main_view.h"
+#include "win/scoped_win.h"
+#include "win/system_port.h"
+#include "win/win32_scheduler.h"
+#include "win/win32_system_port.h"
+#include "win/window_support.h"
 
 namespace vorlane::shell {
 
@@ -38,13 +41,15 @@ enum class MenuCommand : WORD {
 };
 
 struct MainWindowOptions {
-  AppConfig config = AppConfig::Defaults();
+  config::AppConfig config = config::AppConfig::Defaults();
   // The registered "TaskbarCreated" message; 0 registers it here.
   UINT TaskbarCreatedMessage = 0;
   // How the tray icon reaches the shell; Shell_NotifyIconW when empty.
   TrayIcon::NotifyFunction notify;
   // How the checks fetch a result page; the web visit when empty.
   check::PageFetcher fetch;
+  // Files, programs and the browser; the real system when null. Not owned.
+  win::SystemPort* system = nullptr;
   // The loading step found a newer version announced: true when the update took
   // over, which leaves the panel locked. Without it the panel is unlocked.
   std::function<bool(HWND owner, const ShellSettings& settings)> startUpdate;
@@ -68,6 +73,7 @@ class MainWindow {
   HMENU listMenu() const { return 右键菜单.get(); }
   HMENU trayMenu() const { return 托盘菜单.get(); }
   Win32MainView& view() { return view_; }
+  win::Win32Scheduler& scheduler() { return scheduler_; }
   check::ProductList& products() { return products_; }
   check::ProductListController& listController() { return listController_; }
   check::Monitor& monitor() { return monitor_; }
@@ -77,7 +83,6 @@ class MainWindow {
 
   // For the view: the window's services on its own thread.
   void SetTimerPeriod(TimerId timer, unsigned milliseconds);
-  void RunLater(std::int64_t microseconds, std::function<void()> task);
   void PopupListMenu();
   // Gives 序号 the width its largest number needs, and never less than its own.
   void FitNumberColumn(int rows);
@@ -87,8 +92,11 @@ class MainWindow {
   void TrayEventHandler(UINT mouseMessage);
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Object, HWND Object::*>
+  friend LRESULT CALLBACK win::ObjectWindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  // After the window's very last message: the program ends here.
+  void OnWindowGone();
 
   // main_window_controls.cpp
   bool CreateControls();
@@ -126,9 +134,12 @@ class MainWindow {
   AppTexts texts_;
   UINT taskbarCreatedMessage_;
 
-  // Program-wide state of the checks.
+  // Program-wide state of the checks. The scheduler goes after the checks that
+  // post to it.
+  win::Win32Scheduler scheduler_;
+  win::Win32SystemPort ownSystem_;
+  win::SystemPort& system_;
   check::ProductList products_;
-  UiTaskChannel tasks_;
   Win32MainView view_;
   check::CheckContext context_;
   check::SingleCheck single_;
@@ -139,15 +150,13 @@ class MainWindow {
   HWND hwnd_ = nullptr;
   HINSTANCE instance_ = nullptr;
   std::array<HWND, kControlCount> controls_{};
-  UniqueFont defaultFont_;
-  UniqueFont boldFont_;
-  UniqueFont linkFont_;
-  UniqueIcon smallIcon_;
-  UniqueIcon bigIcon_;
-  UniqueMenu 右键菜单;
-  UniqueMenu 托盘菜单;
-  std::map<UINT_PTR, std::function<void()>> laterTasks_;
-  UINT_PTR nextLaterTimer_ = 100;
+  win::UniqueFont defaultFont_;
+  win::UniqueFont boldFont_;
+  win::UniqueFont linkFont_;
+  win::UniqueIcon smallIcon_;
+  win::UniqueIcon bigIcon_;
+  win::UniqueMenu 右键菜单;
+  win::UniqueMenu 托盘菜单;
   Text fileDialogFolder_;
   HWND lastFocus_ = nullptr;
   bool panelUnlocked_ = false;

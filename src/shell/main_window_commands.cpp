@@ -1,9 +1,9 @@
 // What the window's controls and menu entries do when used.
 #include "shell/main_window.h"
+#include "win/window_support.h"
 
 namespace vorlane::shell {
 namespace {
-constexpr COLORREF kLinkColour = RGB(0, 0, 204);
 
 bool IsHyperlink(ControlId id) {
   return id == ControlId::超级链接框1 || id == ControlId::超级链接框2 || id == ControlId::超级链接框3;
@@ -47,33 +47,33 @@ void MainWindow::OnCommand(WORD id, WORD code) {
       listController_.OnClearTitleClicked();
       break;
     case ControlId::超级按钮_客服1:
-      view_.OpenAddress(ChatAddress(settings_, 1, view_.LocalNow().day));
+      system_.OpenAddress(ChatAddress(settings_, 1, scheduler_.LocalNow().day));
       break;
     case ControlId::超级按钮_客服2:
-      view_.OpenAddress(ChatAddress(settings_, 2, view_.LocalNow().day));
+      system_.OpenAddress(ChatAddress(settings_, 2, scheduler_.LocalNow().day));
       break;
     case ControlId::超级按钮_客服3:
-      view_.OpenAddress(ChatAddress(settings_, 3, view_.LocalNow().day));
+      system_.OpenAddress(ChatAddress(settings_, 3, scheduler_.LocalNow().day));
       break;
     case ControlId::透明标签_左侧链接:
     case ControlId::超级链接框2:
-      view_.OpenAddress(settings_.otherSiteToolsUrl);
+      system_.OpenAddress(settings_.otherSiteToolsUrl);
       break;
     case ControlId::透明标签_右侧链接:
-      view_.OpenAddress(settings_.siteToolsUrl);
+      system_.OpenAddress(settings_.siteToolsUrl);
       break;
     case ControlId::超级链接框1:
     case ControlId::超级链接框3:
-      view_.OpenAddress(settings_.tutorialUrl);
+      system_.OpenAddress(settings_.tutorialUrl);
       break;
     case ControlId::超文本浏览框3:
-      view_.OpenAddress(settings_.helpUrl);
+      system_.OpenAddress(settings_.helpUrl);
       break;
     case ControlId::超文本浏览框1:
-      view_.OpenAddress(settings_.browser1Url);
+      system_.OpenAddress(settings_.browser1Url);
       break;
     case ControlId::超文本浏览框2:
-      view_.OpenAddress(settings_.browser2Url);
+      system_.OpenAddress(settings_.browser2Url);
       break;
     default:
       break;
@@ -83,16 +83,16 @@ void MainWindow::OnCommand(WORD id, WORD code) {
 void MainWindow::OnMenuCommand(MenuCommand command) {
   switch (command) {
     case MenuCommand::精准核对:
-      single_.OnContextPreciseChosen(products_.ContextTitle);
+      single_.OnContextPreciseChosen(products_.ContextTitle());
       break;
     case MenuCommand::其他站软件:
-      view_.OpenAddress(settings_.otherSiteToolsUrl);
+      system_.OpenAddress(settings_.otherSiteToolsUrl);
       break;
     case MenuCommand::本站软件:
-      view_.OpenAddress(settings_.siteToolsUrl);
+      system_.OpenAddress(settings_.siteToolsUrl);
       break;
     case MenuCommand::使用帮助:
-      view_.OpenAddress(settings_.tutorialUrl);
+      system_.OpenAddress(settings_.tutorialUrl);
       break;
     case MenuCommand::退出:
       ::DestroyWindow(hwnd_);  // the program ends as the window goes
@@ -102,7 +102,7 @@ void MainWindow::OnMenuCommand(MenuCommand command) {
 
 bool MainWindow::OnControlColour(HDC dc, HWND window, LRESULT& brush) {
   if (!IsHyperlink(static_cast<ControlId>(::GetDlgCtrlID(window)))) return false;
-  ::SetTextColor(dc, kLinkColour);
+  ::SetTextColor(dc, win::kLinkColour);
   ::SetBkMode(dc, TRANSPARENT);
   brush = reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
   return true;

@@ -8,8 +8,8 @@
 #include "shell/control_classes.h"
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
-#include "shell/wide_text.h"
-#include "shell/window_support.h"
+#include "win/wide_text.h"
+#include "win/window_support.h"
 
 namespace vorlane::shell {
 namespace {
@@ -61,21 +61,21 @@ ClassAndStyle ClassFor(ControlKind kind) {
 }  // namespace
 
 void MainWindow::CreateFonts() {
-  const LOGFONTW base = SystemMessageFont();
-  defaultFont_ = UniqueFont(::CreateFontIndirectW(&base));
+  const LOGFONTW base = win::SystemMessageFont();
+  defaultFont_ = win::UniqueFont(::CreateFontIndirectW(&base));
   LOGFONTW link = base;
   link.lfUnderline = TRUE;
-  linkFont_ = UniqueFont(::CreateFontIndirectW(&link));
-  boldFont_ = UniqueFont(::CreateFontW(-static_cast<int>(std::lround(12 * scale_)), 0, 0, 0, FW_BOLD, FALSE,
-                                       FALSE, FALSE, GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kBoldFace));
+  linkFont_ = win::UniqueFont(::CreateFontIndirectW(&link));
+  boldFont_ = win::UniqueFont(::CreateFontW(
+      -static_cast<int>(std::lround(12 * scale_)), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET,
+      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kBoldFace));
 }
 
 void MainWindow::LoadIcons() {
-  smallIcon_ = UniqueIcon(
+  smallIcon_ = win::UniqueIcon(
       static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
                                       ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
-  bigIcon_ = UniqueIcon(
+  bigIcon_ = win::UniqueIcon(
       static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
                                       ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
   ::SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.get()));
@@ -83,10 +83,10 @@ void MainWindow::LoadIcons() {
 }
 
 void MainWindow::CreateMenus() {
-  右键菜单 = UniqueMenu(::CreatePopupMenu());
+  右键菜单 = win::UniqueMenu(::CreatePopupMenu());
   ::AppendMenuW(右键菜单.get(), MF_STRING, static_cast<UINT_PTR>(MenuCommand::精准核对),
                 Wide(texts::kPreciseMenu).c_str());
-  托盘菜单 = UniqueMenu(::CreatePopupMenu());
+  托盘菜单 = win::UniqueMenu(::CreatePopupMenu());
   const std::pair<MenuCommand, Text> entries[] = {
       {MenuCommand::其他站软件, OtherSiteToolsCaption(settings_)},
       {MenuCommand::本站软件, SiteToolsCaption(settings_)},
@@ -206,9 +206,9 @@ bool MainWindow::CreateControls() {
     ++index;
   }
 
-  SetWindowTextGbk(control(ControlId::图片框2),
-                   OtherSiteToolsCaption(settings_) + "\n" + SiteToolsCaption(settings_));
-  SetWindowTextGbk(control(ControlId::标签3), settings_.otherToolCaption);
+  win::SetWindowTextGbk(control(ControlId::图片框2),
+                        OtherSiteToolsCaption(settings_) + "\n" + SiteToolsCaption(settings_));
+  win::SetWindowTextGbk(control(ControlId::标签3), settings_.otherToolCaption);
   CreateMenus();
   ShowPage(0);
   return true;

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "shell/main_window.h"
-#include "shell/wide_text.h"
+#include "win/wide_text.h"
 
 namespace vorlane::shell {
 
@@ -51,8 +51,8 @@ void MainWindow::OnListDisplayInfo(LPARAM lParam) {
     item.pszText[0] = L'\0';
     return;
   }
-  CopyToField(Wide(products_.cell(item.iItem, item.iSubItem)), item.pszText,
-              static_cast<size_t>(item.cchTextMax));
+  win::CopyToField(Wide(products_.cell(item.iItem, item.iSubItem)), item.pszText,
+                   static_cast<size_t>(item.cchTextMax));
 }
 
 // A row whose check failed says why when the mouse rests on it.
@@ -61,7 +61,7 @@ void MainWindow::OnListInfoTip(LPARAM lParam) {
   if (tip.pszText == nullptr || tip.cchTextMax <= 0) return;
   const Text reason = listController_.RowTip(tip.iItem);
   if (reason.empty()) return;  // the list's own tip (a cut-off title) stays
-  CopyToField(Wide(reason), tip.pszText, static_cast<size_t>(tip.cchTextMax));
+  win::CopyToField(Wide(reason), tip.pszText, static_cast<size_t>(tip.cchTextMax));
 }
 
 LRESULT MainWindow::OnListCustomDraw(LPARAM lParam) {

@@ -5,9 +5,10 @@
 
 #include <cmath>
 
+#include "config/version.h"
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
-#include "shell/wide_text.h"
+#include "win/wide_text.h"
 
 namespace vorlane::shell {
 namespace {
@@ -17,17 +18,10 @@ constexpr unsigned kLoadingDelayMs = 10;
 void MainWindow::OnCreated() {
   // The windows keep the system's own look (common controls 6 through the
   // manifest): there is no separate skin to apply first.
-  tray_.TrayInstall(hwnd_, texts_.trayTip);
-  SetWindowTextGbk(hwnd_, texts_.windowTitle);
+  tray_.TrayInstall(hwnd_, texts_.TrayTip);
+  win::SetWindowTextGbk(hwnd_, texts_.WindowTitle);
 
-  std::wstring folder(MAX_PATH, L'\0');
-  const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
-  if (length > folder.size()) {
-    folder.assign(length, L'\0');
-    ::GetCurrentDirectoryW(length, folder.data());
-  }
-  folder.resize(folder.find(L'\0') == std::wstring::npos ? folder.size() : folder.find(L'\0'));
-  fileDialogFolder_ = Narrow(folder);
+  fileDialogFolder_ = system_.CurrentDirectory();
 
   ::SendMessageW(control(ControlId::单选框_查询全部), BM_SETCHECK, BST_CHECKED, 0);
   // Inside the still disabled tab control the button cannot take the focus yet;
@@ -41,7 +35,8 @@ void MainWindow::OnCreated() {
 
 void MainWindow::OnLoadingStep() {
   SetTimerPeriod(TimerId::时钟_网站配置, 0);  // runs once
-  if (UpdateAnnounced(settings_) && options_.startUpdate && options_.startUpdate(hwnd_, settings_)) {
+  if (config::IsNewerVersion(settings_.latestVersion) && options_.startUpdate &&
+      options_.startUpdate(hwnd_, settings_)) {
     return;  // the update owns the rest of the run; the panel stays locked
   }
   if (hwnd_ == nullptr) return;

@@ -1,7 +1,7 @@
 // The window and its notification-area icon: minimising hides the window behind a
 // balloon; the icon brings it back, opens the home page, or pops its menu.
 #include "shell/main_window.h"
-#include "shell/message_loop.h"
+#include "win/message_loop.h"
 
 namespace vorlane::shell {
 namespace {
@@ -20,7 +20,7 @@ void MainWindow::TrayEventHandler(UINT mouseMessage) {
       BringBackFromTray();
       break;
     case WM_LBUTTONDBLCLK:
-      view_.OpenAddress(settings_.homeUrl);
+      system_.OpenAddress(settings_.homeUrl);
       break;
     case WM_RBUTTONDOWN:
       PopupTrayMenu();
@@ -45,7 +45,7 @@ void MainWindow::BringBackFromTray() {
   ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Messages go on being handled meanwhile; a click arriving now finds the
   // window visible and does nothing.
-  DelayWithEvents(kTopmostMicros);
+  win::DelayWithEvents(kTopmostMicros);
   if (hwnd_ != nullptr) {
     ::SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }

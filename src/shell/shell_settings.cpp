@@ -1,5 +1,7 @@
 #include "shell/shell_settings.h"
 
+#include "config/version.h"
+
 #include "text/gbk_text.h"
 
 namespace vorlane::shell {
@@ -7,7 +9,7 @@ namespace {
 
 // A time in seconds (fractions allowed) between a tenth of a second and an hour;
 // anything else keeps the default.
-std::chrono::milliseconds Seconds(const AppConfig& config, const char* key,
+std::chrono::milliseconds Seconds(const config::AppConfig& config, const char* key,
                                   std::chrono::milliseconds fallback) {
   const Text text = TrimBoth(config.Get("network", key));
   const double seconds = ToNumber(text);
@@ -17,7 +19,7 @@ std::chrono::milliseconds Seconds(const AppConfig& config, const char* key,
 
 }  // namespace
 
-ShellSettings ShellSettings::From(const AppConfig& config) {
+ShellSettings ShellSettings::From(const config::AppConfig& config) {
   ShellSettings s;
   s.siteHost = config.Get("site", "host");
   s.siteName = config.Get("site", "name");
@@ -38,7 +40,7 @@ ShellSettings ShellSettings::From(const AppConfig& config) {
   s.readyText = config.Get("maker", "ready_text");
   s.noticeText = config.Get("maker", "notice_text");
   // Absent or not a number: nothing newer is announced.
-  s.latestVersion = ToInteger(TrimBoth(config.Get("update", "latest_version")));
+  s.latestVersion = config::LatestVersion(config);
   s.serviceTimeouts.connect = Seconds(config, "connect_timeout", s.serviceTimeouts.connect);
   s.serviceTimeouts.send = Seconds(config, "send_timeout", s.serviceTimeouts.send);
   s.serviceTimeouts.receive = Seconds(config, "receive_timeout", s.serviceTimeouts.receive);

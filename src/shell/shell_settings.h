@@ -5,7 +5,7 @@
 #include <array>
 #include <cstdint>
 
-#include "shell/app_config.h"
+#include "config/app_config.h"
 #include "web/http_service.h"
 
 namespace vorlane::shell {
@@ -36,14 +36,7 @@ struct ShellSettings {
                                        std::chrono::seconds(30)};
   std::int64_t checkDeadlineMicros = 60'000'000;
 
-  static ShellSettings From(const AppConfig& config);
+  static ShellSettings From(const config::AppConfig& config);
 };
-
-// Versions from this number on are newer than this build.
-inline constexpr int kFirstNewerVersion = 111;
-
-inline bool UpdateAnnounced(const ShellSettings& settings) {
-  return settings.latestVersion >= kFirstNewerVersion;
-}
 
 }  // namespace vorlane::shell

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "shell/wide_text.h"
+#include "win/wide_text.h"
 
 namespace vorlane::shell {
 
@@ -26,7 +26,7 @@ bool TrayIcon::TrayInstall(HWND window, std::string_view gbkTip) {
   NotifyIconRecord.uFlags = kAddFlags;
   NotifyIconRecord.uCallbackMessage = kCallbackMessage;
   NotifyIconRecord.hIcon = icon;
-  CopyToField(Wide(gbkTip), NotifyIconRecord.szTip, std::size(NotifyIconRecord.szTip));
+  win::CopyToField(Wide(gbkTip), NotifyIconRecord.szTip, std::size(NotifyIconRecord.szTip));
   installed_ = true;
   Notify(NIM_ADD);
   return true;
@@ -35,8 +35,8 @@ bool TrayIcon::TrayInstall(HWND window, std::string_view gbkTip) {
 void TrayIcon::TrayShowBalloon(std::string_view gbkTitle, std::string_view gbkText, DWORD iconKind) {
   if (!installed_) return;
   NotifyIconRecord.uFlags = NIF_INFO;
-  CopyToField(Wide(gbkTitle), NotifyIconRecord.szInfoTitle, std::size(NotifyIconRecord.szInfoTitle));
-  CopyToField(Wide(gbkText), NotifyIconRecord.szInfo, std::size(NotifyIconRecord.szInfo));
+  win::CopyToField(Wide(gbkTitle), NotifyIconRecord.szInfoTitle, std::size(NotifyIconRecord.szInfoTitle));
+  win::CopyToField(Wide(gbkText), NotifyIconRecord.szInfo, std::size(NotifyIconRecord.szInfo));
   NotifyIconRecord.dwInfoFlags = iconKind;
   Notify(NIM_MODIFY);
 }

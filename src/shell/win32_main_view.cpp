@@ -2,11 +2,10 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <shellapi.h>
 
 #include "shell/main_window.h"
-#include "shell/message_loop.h"
-#include "shell/wide_text.h"
+#include "web/message_box.h"
+#include "win/wide_text.h"
 
 namespace vorlane::shell {
 namespace {
@@ -38,23 +37,18 @@ COLORREF Resolve(COLORREF colour, int systemColour) {
 
 }  // namespace
 
-Win32MainView::Win32MainView(MainWindow& window, UiTaskChannel& tasks) : window_(window), tasks_(tasks) {}
+Win32MainView::Win32MainView(MainWindow& window) : window_(window) {}
 
 HWND Win32MainView::Handle(check::Control control) const {
   return window_.control(IdOf(control));
 }
 
-bool Win32MainView::OnWindowThread() const {
-  return window_.hwnd() != nullptr &&
-         ::GetWindowThreadProcessId(window_.hwnd(), nullptr) == ::GetCurrentThreadId();
-}
-
 Text Win32MainView::GetText(check::Control control) {
-  return WindowTextOf(Handle(control));
+  return win::WindowTextOf(Handle(control));
 }
 
 void Win32MainView::SetText(check::Control control, const Text& text) {
-  SetWindowTextGbk(Handle(control), text);
+  win::SetWindowTextGbk(Handle(control), text);
 }
 
 void Win32MainView::AppendText(check::Control control, const Text& text) {
@@ -75,11 +69,7 @@ void Win32MainView::Focus(check::Control control) {
 }
 
 void Win32MainView::ShowMessage(const Text& text, const Text& caption, unsigned style) {
-  if (messageSink_) {
-    messageSink_(text, caption, style);
-    return;
-  }
-  ::MessageBoxW(nullptr, Wide(text).c_str(), Wide(caption).c_str(), style);
+  ShowMessageBox({text, caption, style, nullptr});
 }
 
 void Win32MainView::SetStatusText(int section, const Text& text) {
@@ -143,46 +133,6 @@ std::optional<Text> Win32MainView::ChooseFileToOpen() {
   if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
   path.resize(path.find(L'\0'));
   return Narrow(path);
-}
-
-void Win32MainView::OpenAddress(const Text& address) {
-  if (addressSink_) {
-    addressSink_(address);
-    return;
-  }
-  ::ShellExecuteW(nullptr, L"open", Wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-void Win32MainView::PostToUi(std::function<void()> task) {
-  tasks_.Post(std::move(task));
-}
-
-void Win32MainView::StartWorker(std::function<void()> task) {
-  workers_.Start(std::move(task));
-}
-
-void Win32MainView::RunLater(std::int64_t microseconds, std::function<void()> task) {
-  if (OnWindowThread()) {
-    window_.RunLater(microseconds, std::move(task));
-    return;
-  }
-  tasks_.Post([this, microseconds, task = std::move(task)]() mutable {
-    window_.RunLater(microseconds, std::move(task));
-  });
-}
-
-void Win32MainView::DelayWithEvents(std::int64_t microseconds) {
-  shell::DelayWithEvents(microseconds);
-}
-
-void Win32MainView::ProcessPendingMessages() {
-  shell::ProcessPendingMessages();
-}
-
-check::LocalDateTime Win32MainView::LocalNow() {
-  SYSTEMTIME t;
-  ::GetLocalTime(&t);
-  return check::LocalDateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
 }  // namespace vorlane::shell

@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "check/main_view.h"
-#include "shell/detached_workers.h"
-#include "shell/ui_task.h"
 
 namespace vorlane::shell {
 
@@ -14,7 +14,7 @@ class MainWindow;
 
 class Win32MainView final : public check::MainView {
  public:
-  Win32MainView(MainWindow& window, UiTaskChannel& tasks);
+  explicit Win32MainView(MainWindow& window);
 
   Text GetText(check::Control control) override;
   void SetText(check::Control control, const Text& text) override;
@@ -34,37 +34,17 @@ class Win32MainView final : public check::MainView {
   void PopupListMenu() override;
 
   std::optional<Text> ChooseFileToOpen() override;
-  void OpenAddress(const Text& address) override;
 
-  void PostToUi(std::function<void()> task) override;
-  void StartWorker(std::function<void()> task) override;
-  void RunLater(std::int64_t microseconds, std::function<void()> task) override;
-  void DelayWithEvents(std::int64_t microseconds) override;
-  void ProcessPendingMessages() override;
-  check::LocalDateTime LocalNow() override;
-
-  // Where message boxes, opened addresses and the file dialog go instead of the
-  // screen, the browser and the user (the tests set these).
-  using MessageSink = std::function<void(const Text& text, const Text& caption, unsigned style)>;
-  using AddressSink = std::function<void(const Text& address)>;
+  // Where the open-file dialog's answer comes from instead of the user (the tests
+  // and the import benchmark set this).
   using FileChooser = std::function<std::optional<Text>()>;
-  void SetMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
-  void SetAddressSink(AddressSink sink) { addressSink_ = std::move(sink); }
   void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
-
-  // Worker threads started by StartWorker that have not finished yet.
-  int runningWorkers() const { return workers_.running(); }
 
  private:
   HWND Handle(check::Control control) const;
-  bool OnWindowThread() const;
 
   MainWindow& window_;
-  UiTaskChannel& tasks_;
-  MessageSink messageSink_;
-  AddressSink addressSink_;
   FileChooser fileChooser_;
-  DetachedWorkers workers_;
 };
 
 }  // namespace vorlane::shell

@@ -5,9 +5,9 @@
 #include <string>
 
 #include "text/codepage.h"
-#include "update/file_platform.h"
+#include "text/gbk_file.h"
 
-namespace vorlane::update {
+namespace vorlane {
 
 std::filesystem::path PathFromGbk(std::string_view gbk) {
   return std::filesystem::path(std::string(gbk));
@@ -54,4 +54,4 @@ bool ResetAttributes(const std::filesystem::path& path) {
   return !ec;
 }
 
-}  // namespace vorlane::update
+}  // namespace vorlane

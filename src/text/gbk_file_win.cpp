@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "update/file_platform.h"
+#include "text/gbk_file.h"
 
-namespace vorlane::update {
+namespace vorlane {
 
 std::optional<std::u16string> Utf16FromGbk(std::string_view gbk) {
   constexpr UINT kGbk = 936;
@@ -62,4 +62,4 @@ bool ResetAttributes(const std::filesystem::path& path) {
   return !path.empty() && ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
-}  // namespace vorlane::update
+}  // namespace vorlane

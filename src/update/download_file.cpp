@@ -10,7 +10,6 @@
 #include "net/net_globals.h"
 #include "text/gbk_file.h"
 #include "update/download_request.h"
-#include "update/file_platform.h"
 
 namespace vorlane::update {
 namespace {

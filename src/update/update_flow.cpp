@@ -1,43 +1,13 @@
 #include "update/update_flow.h"
 
-#include <mutex>
 #include <utility>
 
+#include "config/version.h"
 #include "update/download_file.h"
 #include "update/update_texts.h"
+#include "update/update_unzip.h"
 
 namespace vorlane::update {
-
-// The worker's way back to the flow: it posts to the window's thread, and what it
-// posts finds the flow only while the flow exists. The flow cuts the link when it
-// goes, so a download that outlives the window touches nothing of it.
-class UpdateFlow::WorkerLink : public std::enable_shared_from_this<WorkerLink> {
- public:
-  explicit WorkerLink(UpdateFlow& flow) : flow_(&flow) {}
-
-  // Any thread: runs `step` with the flow on the window's thread.
-  void Post(std::function<void(UpdateFlow&)> step) {
-    std::lock_guard lock(mutex_);
-    if (flow_ == nullptr) return;
-    flow_->view_.PostToUi([self = shared_from_this(), step = std::move(step)] {
-      if (UpdateFlow* flow = self->Flow()) step(*flow);
-    });
-  }
-
-  void Cut() {
-    std::lock_guard lock(mutex_);
-    flow_ = nullptr;
-  }
-
- private:
-  UpdateFlow* Flow() {
-    std::lock_guard lock(mutex_);
-    return flow_;
-  }
-
-  std::mutex mutex_;
-  UpdateFlow* flow_;
-};
 
 Downloader ProgramDownloader() {
   return [](const Text& url, const Text& savePath, ByteCounter& total, ByteCounter& received) {
@@ -45,20 +15,29 @@ Downloader ProgramDownloader() {
   };
 }
 
-UpdateFlow::UpdateFlow(UpdateView& view, Downloader download, ByteCounter& total, ByteCounter& received)
-    : view_(view),
-      download_(download ? std::move(download) : ProgramDownloader()),
+Unpacker ProgramUnpacker() {
+  return [](const Text& archive, const Text& folder, const config::UnzipLimits& limits) {
+    ExtractArchive(archive, folder, limits);
+  };
+}
+
+UpdateFlow::UpdateFlow(UpdateServices services, ByteCounter& total, ByteCounter& received)
+    : view_(services.view),
+      scheduler_(services.scheduler),
+      system_(services.system),
+      download_(services.download ? std::move(services.download) : ProgramDownloader()),
+      unpack_(services.unpack ? std::move(services.unpack) : ProgramUnpacker()),
       total_(total),
       received_(received),
-      link_(std::make_shared<WorkerLink>(*this)) {}
+      link_(win::WorkerLink<UpdateFlow>::Make(*this, services.scheduler)) {}
 
 UpdateFlow::~UpdateFlow() {
   link_->Cut();
 }
 
-void UpdateFlow::OnWindowCreated(const UpdateValues& values) {
+void UpdateFlow::OnWindowCreated(const config::UpdateValues& values) {
   if (state_ != State::kWaiting) return;
-  if (!UpdateDue(values.latestVersion)) {
+  if (!config::IsNewerVersion(values.latestVersion)) {
     state_ = State::kClosed;
     view_.CloseUpdateWindow();
     return;
@@ -66,10 +45,10 @@ void UpdateFlow::OnWindowCreated(const UpdateValues& values) {
   pageAddress_ = values.pageAddress;
   // An installer left by an earlier update is run again instead of fetching the
   // package once more. It is looked for where the package puts it.
-  const Text installer = JoinPath(view_.CurrentDirectory(), kInstallerName);
-  if (view_.FileExists(installer)) {
+  const Text installer = JoinPath(system_.CurrentDirectory(), config::kInstallerName);
+  if (system_.FileExists(installer)) {
     state_ = State::kHandedOver;
-    view_.StartProgram(installer, false);
+    system_.StartProgram(installer, false);
     return;
   }
   packageAddress_ = values.packageAddress;
@@ -79,7 +58,7 @@ void UpdateFlow::OnWindowCreated(const UpdateValues& values) {
 
 void UpdateFlow::StartUpdate() {
   const PackageParts parts = SplitPackageAddress(packageAddress_);
-  folder_ = view_.CurrentDirectory();
+  folder_ = system_.CurrentDirectory();
   savePath_ = JoinPath(folder_, parts.fileName);
 
   view_.SetTimerPeriod(Timer::时钟1, 1000);
@@ -95,8 +74,8 @@ void UpdateFlow::StartUpdate() {
 
   // The worker gets its own copies of everything it uses but the counters, which
   // live as long as the program.
-  view_.StartWorker([link = link_, download = download_, url = packageAddress_, savePath = savePath_, parts,
-                     &total = total_, &received = received_] {
+  scheduler_.StartWorker([link = link_, download = download_, url = packageAddress_, savePath = savePath_,
+                          parts, &total = total_, &received = received_] {
     const Text saveTo = SaveToText(savePath, parts.fileName);
     const Text source = SourceText(parts);
     link->Post([saveTo, source](UpdateFlow& flow) {
@@ -113,7 +92,7 @@ void UpdateFlow::OnDownloadEnded(std::int32_t result) {
   downloadResult_ = result;
   if (result == kDownloadOk) return;  // the next tick completes the update
   view_.ShowMessage(texts::kDownloadFailed, texts::kInformation, kMbIconExclamation | kMbTaskModal);
-  if (!pageAddress_.empty()) view_.OpenAddress(pageAddress_);
+  if (!pageAddress_.empty()) system_.OpenAddress(pageAddress_);
   End();
 }
 
@@ -146,13 +125,13 @@ void UpdateFlow::Complete(std::int32_t received) {
   view_.SetTimerPeriod(Timer::时钟1, 0);
   view_.SetTimerPeriod(Timer::时钟2, 0);
   state_ = State::kCompleted;
-  if (!view_.FileExists(savePath_)) return;
+  if (!system_.FileExists(savePath_)) return;
 
   // Whatever the unpacking and the installer do, the user is sent to the page.
-  view_.ExtractArchive(savePath_, folder_, unzipLimits_);
-  view_.RemoveFile(savePath_);
-  view_.StartProgram(JoinPath(folder_, kInstallerName), true);
-  if (!pageAddress_.empty()) view_.OpenAddress(pageAddress_);
+  unpack_(savePath_, folder_, unzipLimits_);
+  system_.RemoveFile(savePath_);
+  system_.StartProgram(JoinPath(folder_, config::kInstallerName), true);
+  if (!pageAddress_.empty()) system_.OpenAddress(pageAddress_);
   view_.ShowMessage(texts::kAutomaticUpdateFailed, texts::kNotice, kMbIconExclamation);
   End();
 }

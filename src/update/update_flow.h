@@ -9,11 +9,14 @@
 #include <memory>
 #include <optional>
 
+#include "config/update_values.h"
 #include "update/download_progress.h"
 #include "update/update_paths.h"
 #include "update/update_progress.h"
-#include "update/update_values.h"
 #include "update/update_view.h"
+#include "win/scheduler.h"
+#include "win/system_port.h"
+#include "win/worker_link.h"
 
 namespace vorlane::update {
 
@@ -23,6 +26,23 @@ using Downloader = std::function<std::int32_t(const Text& url, const Text& saveP
 
 // DownloadFile on the program's socket.
 Downloader ProgramDownloader();
+
+// Unpacks every entry of an archive into a folder, within the limits.
+using Unpacker =
+    std::function<void(const Text& archive, const Text& folder, const config::UnzipLimits& limits)>;
+
+// ExtractArchive.
+Unpacker ProgramUnpacker();
+
+// Where the flow meets the world: its window, the scheduler of that window's
+// thread, the system, and how it downloads and unpacks.
+struct UpdateServices {
+  UpdateView& view;
+  win::Scheduler& scheduler;
+  win::SystemPort& system;
+  Downloader download;  // ProgramDownloader when empty
+  Unpacker unpack;      // ProgramUnpacker when empty
+};
 
 class UpdateFlow {
  public:
@@ -36,14 +56,14 @@ class UpdateFlow {
   };
 
   // `total` and `received` are the counters the worker writes and the ticks read.
-  UpdateFlow(UpdateView& view, Downloader download, ByteCounter& total = TotalBytes,
-             ByteCounter& received = ReceivedBytes);
+  explicit UpdateFlow(UpdateServices services, ByteCounter& total = TotalBytes,
+                      ByteCounter& received = ReceivedBytes);
   ~UpdateFlow();
   UpdateFlow(const UpdateFlow&) = delete;
   UpdateFlow& operator=(const UpdateFlow&) = delete;
 
   // The window has been created; `values` are the configuration, read again now.
-  void OnWindowCreated(const UpdateValues& values);
+  void OnWindowCreated(const config::UpdateValues& values);
   void OnSecondTick();  // 时钟1
   void OnTenthTick();   // 时钟2
   // The window's close box. There is no way to cancel an update that has begun, and
@@ -57,23 +77,24 @@ class UpdateFlow {
   const Text& savePath() const { return savePath_; }
 
  private:
-  class WorkerLink;
-
   void StartUpdate();
   void OnDownloadEnded(std::int32_t result);
   void Complete(std::int32_t received);
   void End();
 
   UpdateView& view_;
+  win::Scheduler& scheduler_;
+  win::SystemPort& system_;
   Downloader download_;
+  Unpacker unpack_;
   ByteCounter& total_;
   ByteCounter& received_;
-  std::shared_ptr<WorkerLink> link_;
+  std::shared_ptr<win::WorkerLink<UpdateFlow>> link_;  // the download worker's way back
 
   State state_ = State::kWaiting;
   Text pageAddress_;     // UpdatePageAddress
   Text packageAddress_;  // PackageAddress
-  UnzipLimits unzipLimits_;
+  config::UnzipLimits unzipLimits_;
   Text folder_;  // the current directory when the download began
   Text savePath_;
   SecondCounters counters_;

@@ -20,7 +20,7 @@ bool ReadAt(const unsigned char* data, std::size_t size, std::size_t offset, T& 
 
 }  // namespace
 
-shell::UniqueGdiObject LoadBanner() {
+win::UniqueGdiObject LoadBanner() {
   const unsigned char* data = vorlane_update_banner;
   const std::size_t size = vorlane_update_banner_size;
   BITMAPFILEHEADER file;
@@ -33,10 +33,10 @@ shell::UniqueGdiObject LoadBanner() {
   HBITMAP bitmap =
       ::CreateDIBitmap(screen, &info, CBM_INIT, data + file.bfOffBits, &bitmapInfo, DIB_RGB_COLORS);
   ::ReleaseDC(nullptr, screen);
-  return shell::UniqueGdiObject(bitmap);
+  return win::UniqueGdiObject(bitmap);
 }
 
-shell::UniqueIcon LoadCompletionIcon() {
+win::UniqueIcon LoadCompletionIcon() {
   const unsigned char* data = vorlane_update_icon;
   const std::size_t size = vorlane_update_icon_size;
   // ICONDIR (6 bytes), then the first ICONDIRENTRY: its image's size at 8, offset at 12.
@@ -47,8 +47,8 @@ shell::UniqueIcon LoadCompletionIcon() {
     return {};
   // The function reads the bytes and never writes them.
   auto* image = const_cast<PBYTE>(data + imageOffset);
-  return shell::UniqueIcon(::CreateIconFromResourceEx(image, imageSize, TRUE, 0x00030000, kCompletionIconSize,
-                                                      kCompletionIconSize, LR_DEFAULTCOLOR));
+  return win::UniqueIcon(::CreateIconFromResourceEx(image, imageSize, TRUE, 0x00030000, kCompletionIconSize,
+                                                    kCompletionIconSize, LR_DEFAULTCOLOR));
 }
 
 }  // namespace vorlane::update

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "shell/scoped_win.h"
+#include "win/scoped_win.h"
 
 namespace vorlane::update {
 
@@ -13,7 +13,7 @@ inline constexpr int kBannerHeight = 40;
 inline constexpr int kCompletionIconSize = 32;
 
 // Empty owners when the stored data cannot be turned into a picture.
-shell::UniqueGdiObject LoadBanner();
-shell::UniqueIcon LoadCompletionIcon();
+win::UniqueGdiObject LoadBanner();
+win::UniqueIcon LoadCompletionIcon();
 
 }  // namespace vorlane::update

@@ -15,7 +15,6 @@
 #include "text/codepage.h"
 #include "text/gbk_file.h"
 #include "update/archive_platform.h"
-#include "update/file_platform.h"
 
 namespace vorlane::update {
 namespace {
@@ -278,7 +277,7 @@ bool IsSafeEntryName(std::string_view name) {
   return ReadEntryPath(name).has_value();
 }
 
-UnzipReport ExtractArchive(const Text& archive, const Text& folder, const UnzipLimits& limits) {
+UnzipReport ExtractArchive(const Text& archive, const Text& folder, const config::UnzipLimits& limits) {
   UnzipReport report;
   const fs::path root = PathFromGbk(folder);
   ArchivePtr zip(OpenArchiveFile(PathFromGbk(archive)));

@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "config/unzip_limits.h"
 #include "text/text.h"
-#include "update/unzip_limits.h"
 
 namespace vorlane::update {
 
@@ -28,7 +28,7 @@ struct UnzipReport {
 // `archive` and `folder` are GBK paths. Entry names are GBK unless the archive
 // marks them as UTF-8; a UTF-8 name must convert to GBK exactly. Nothing a failed
 // or refused entry would have replaced is touched, and no temporary file stays.
-UnzipReport ExtractArchive(const Text& archive, const Text& folder, const UnzipLimits& limits);
+UnzipReport ExtractArchive(const Text& archive, const Text& folder, const config::UnzipLimits& limits);
 
 // Whether an entry name (GBK) is safe to unpack. It is judged as Windows reads it:
 // converted to UTF-16 first (a name that does not convert is unsafe), then cut at

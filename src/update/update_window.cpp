@@ -4,11 +4,10 @@
 
 #include <cmath>
 
-#include "shell/failure_guard.h"
-#include "shell/wide_text.h"
-#include "shell/window_support.h"
 #include "update/update_images.h"
 #include "update/update_texts.h"
+#include "win/wide_text.h"
+#include "win/window_support.h"
 
 namespace vorlane::update {
 namespace {
@@ -41,7 +40,10 @@ ClassAndStyle ClassFor(UpdateControlKind kind) {
 }  // namespace
 
 UpdateWindow::UpdateWindow(UpdateWindowOptions options)
-    : options_(std::move(options)), view_(*this, tasks_, options_.sinks), flow_(view_, options_.download) {}
+    : options_(std::move(options)),
+      view_(*this, options_.endProgram),
+      flow_({view_, scheduler_, options_.system != nullptr ? *options_.system : ownSystem_, options_.download,
+             nullptr}) {}
 
 UpdateWindow::~UpdateWindow() {
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
@@ -52,15 +54,15 @@ bool UpdateWindow::Create(HINSTANCE instance, HWND owner) {
   owner_ = owner;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   ::InitCommonControlsEx(&controls);
-  if (!shell::RegisterWindowClass(instance, WindowProc, kUpdateWindowClass)) return false;
-  HDC screen = ::GetDC(nullptr);
-  scale_ = ::GetDeviceCaps(screen, LOGPIXELSY) / 96.0;
-  ::ReleaseDC(nullptr, screen);
+  if (!win::RegisterWindowClass(instance, win::ObjectWindowProc<UpdateWindow, &UpdateWindow::hwnd_>,
+                                kUpdateWindowClass))
+    return false;
+  scale_ = win::SystemDpiScale();
   auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
 
   if (owner_ != nullptr) ::EnableWindow(owner_, FALSE);
   HWND window = ::CreateWindowExW(
-      WS_EX_DLGMODALFRAME, kUpdateWindowClass, shell::Wide(texts::kWindowCaption).c_str(),
+      WS_EX_DLGMODALFRAME, kUpdateWindowClass, Wide(texts::kWindowCaption).c_str(),
       WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, scaled(kUpdateWindowX), scaled(kUpdateWindowY),
       scaled(kUpdateWindowWidth), scaled(kUpdateWindowHeight), owner_, nullptr, instance, this);
   if (window == nullptr) {
@@ -70,30 +72,17 @@ bool UpdateWindow::Create(HINSTANCE instance, HWND owner) {
   ::ShowWindow(window, SW_SHOW);
   ::UpdateWindow(window);
   // Read again now: the window may have been a while in coming.
-  flow_.OnWindowCreated(options_.readValues ? options_.readValues() : UpdateValues{});
+  flow_.OnWindowCreated(options_.readValues ? options_.readValues() : config::UpdateValues{});
   return true;
 }
 
 HWND UpdateWindow::control(UpdateControlId id) const {
-  const int index = static_cast<int>(id) - kFirstUpdateControlId;
-  return index >= 0 && index < kUpdateControlCount ? controls_[static_cast<size_t>(index)] : nullptr;
-}
-
-LRESULT CALLBACK UpdateWindow::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* self = shell::WindowObject(window, message, lParam, &UpdateWindow::hwnd_);
-  if (self == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-  if (message == WM_NCDESTROY) {
-    shell::ReleaseWindowObject(window, *self, &UpdateWindow::hwnd_);
-    return ::DefWindowProcW(window, message, wParam, lParam);
-  }
-  return shell::GuardedMessage(window, message, wParam, lParam,
-                               [&] { return self->HandleMessage(message, wParam, lParam); });
+  return win::ControlIn(controls_, id, kFirstUpdateControlId);
 }
 
 LRESULT UpdateWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_CREATE:
-      tasks_.Open(hwnd_);
       return CreateControls() ? 0 : -1;
     case WM_TIMER:
       if (wParam == TimerIdOf(Timer::时钟1)) flow_.OnSecondTick();
@@ -108,9 +97,6 @@ LRESULT UpdateWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case WM_DESTROY:
       OnDestroy();
       return 0;
-    case shell::kUiTaskMessage:
-      shell::UiTaskChannel::RunPosted(lParam);
-      return 0;
     default:
       break;
   }
@@ -118,8 +104,8 @@ LRESULT UpdateWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 }
 
 bool UpdateWindow::CreateControls() {
-  const LOGFONTW base = shell::SystemMessageFont();
-  font_ = shell::UniqueFont(::CreateFontIndirectW(&base));
+  const LOGFONTW base = win::SystemMessageFont();
+  font_ = win::UniqueFont(::CreateFontIndirectW(&base));
   banner_ = LoadBanner();
   icon_ = LoadCompletionIcon();
 
@@ -128,7 +114,7 @@ bool UpdateWindow::CreateControls() {
     const ClassAndStyle cs = ClassFor(place.kind);
     const DWORD style = WS_CHILD | WS_CLIPSIBLINGS | (place.visible ? WS_VISIBLE : 0) | cs.style;
     HWND made =
-        ::CreateWindowExW(0, cs.className, shell::Wide(place.caption).c_str(), style, scaled(place.x),
+        ::CreateWindowExW(0, cs.className, Wide(place.caption).c_str(), style, scaled(place.x),
                           scaled(place.y), scaled(place.width), scaled(place.height), hwnd_,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), instance_, nullptr);
     if (made == nullptr) return false;
@@ -157,7 +143,7 @@ void UpdateWindow::DrawPicture(const DRAWITEMSTRUCT& item) {
   HDC memory = ::CreateCompatibleDC(dc);
   if (memory == nullptr) return;
   {
-    shell::ScopedSelectObject select(memory, banner_.get());
+    win::ScopedSelectObject select(memory, banner_.get());
     ::SetStretchBltMode(dc, HALFTONE);
     ::StretchBlt(dc, item.rcItem.left, item.rcItem.top, width, height, memory, 0, 0, kBannerWidth,
                  kBannerHeight, SRCCOPY);
@@ -189,7 +175,7 @@ void UpdateWindow::Close() {
 }
 
 void UpdateWindow::OnDestroy() {
-  tasks_.Close();
+  scheduler_.Close();
   ::KillTimer(hwnd_, TimerIdOf(Timer::时钟1));
   ::KillTimer(hwnd_, TimerIdOf(Timer::时钟2));
   if (owner_ != nullptr) ::EnableWindow(owner_, TRUE);

@@ -8,20 +8,26 @@
 #include <array>
 #include <functional>
 
-#include "shell/scoped_win.h"
-#include "shell/ui_task.h"
 #include "update/update_flow.h"
 #include "update/update_window_layout.h"
 #include "update/win32_update_view.h"
+#include "win/scoped_win.h"
+#include "win/system_port.h"
+#include "win/win32_scheduler.h"
+#include "win/win32_system_port.h"
+#include "win/window_support.h"
 
 namespace vorlane::update {
 
 struct UpdateWindowOptions {
   // The configuration's update values, read when the window has been created.
-  std::function<UpdateValues()> readValues;
+  std::function<config::UpdateValues()> readValues;
   // How the package is fetched; DownloadFile on the program's socket when empty.
   Downloader download;
-  UpdateSinks sinks;
+  // Files, programs and the browser; the real system when null. Not owned.
+  win::SystemPort* system = nullptr;
+  // Called instead of ending the program, when set.
+  EndProgramSink endProgram;
 };
 
 class UpdateWindow {
@@ -42,7 +48,7 @@ class UpdateWindow {
   bool closed() const { return hwnd_ == nullptr; }
   const UpdateFlow& flow() const { return flow_; }
   Picture picture() const { return picture_; }
-  int runningWorkers() const { return view_.runningWorkers(); }
+  int runningWorkers() const { return scheduler_.runningWorkers(); }
 
   // For the view, on the window's thread.
   void ShowPicture(Picture picture);
@@ -51,15 +57,18 @@ class UpdateWindow {
   void Close();
 
  private:
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  template <typename Object, HWND Object::*>
+  friend LRESULT CALLBACK win::ObjectWindowProc(HWND, UINT, WPARAM, LPARAM) noexcept;
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void OnWindowGone() {}
   bool CreateControls();
   void DrawPicture(const DRAWITEMSTRUCT& item);
   void OnDestroy();
 
   UpdateWindowOptions options_;
   // Declared before the flow: the flow goes first and cuts its workers off.
-  shell::UiTaskChannel tasks_;
+  win::Win32Scheduler scheduler_;
+  win::Win32SystemPort ownSystem_;
   Win32UpdateView view_;
   UpdateFlow flow_;
 
@@ -67,9 +76,9 @@ class UpdateWindow {
   HWND owner_ = nullptr;
   HINSTANCE instance_ = nullptr;
   std::array<HWND, kUpdateControlCount> controls_{};
-  shell::UniqueFont font_;
-  shell::UniqueGdiObject banner_;
-  shell::UniqueIcon icon_;
+  win::UniqueFont font_;
+  win::UniqueGdiObject banner_;
+  win::UniqueIcon icon_;
   Picture picture_ = Picture::kBanner;
   double scale_ = 1.0;  // system DPI / 96
 };

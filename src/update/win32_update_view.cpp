@@ -1,22 +1,13 @@
 #include "update/win32_update_view.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
-#include <filesystem>
-#include <string>
-#include <system_error>
-
-#include "shell/scoped_win.h"
-#include "shell/wide_text.h"
-#include "update/file_platform.h"
-#include "update/update_unzip.h"
 #include "update/update_window.h"
+#include "web/message_box.h"
+#include "win/wide_text.h"
 
 namespace vorlane::update {
 namespace {
-
-constexpr DWORD kReadyWaitMs = 1000;
 
 UpdateControlId IdOf(Label label) {
   switch (label) {
@@ -44,11 +35,11 @@ UpdateControlId IdOf(Label label) {
 
 }  // namespace
 
-Win32UpdateView::Win32UpdateView(UpdateWindow& window, shell::UiTaskChannel& tasks, UpdateSinks sinks)
-    : window_(window), tasks_(tasks), sinks_(std::move(sinks)) {}
+Win32UpdateView::Win32UpdateView(UpdateWindow& window, EndProgramSink endProgram)
+    : window_(window), endProgram_(std::move(endProgram)) {}
 
 void Win32UpdateView::SetLabel(Label label, const Text& text) {
-  shell::SetWindowTextGbk(window_.control(IdOf(label)), text);
+  win::SetWindowTextGbk(window_.control(IdOf(label)), text);
 }
 
 void Win32UpdateView::ShowLabel(Label label, bool visible) {
@@ -72,45 +63,14 @@ void Win32UpdateView::CloseUpdateWindow() {
 }
 
 void Win32UpdateView::ShowMessage(const Text& text, const Text& caption, unsigned style) {
-  if (sinks_.message) {
-    sinks_.message(text, caption, style);
-    return;
-  }
   // A task-modal box belongs to the program as a whole, the others to this window.
   HWND owner = (style & kMbTaskModal) != 0 ? nullptr : window_.hwnd();
-  ::MessageBoxW(owner, shell::Wide(text).c_str(), shell::Wide(caption).c_str(), style);
-}
-
-void Win32UpdateView::OpenAddress(const Text& address) {
-  if (sinks_.address) {
-    sinks_.address(address);
-    return;
-  }
-  ::ShellExecuteW(nullptr, L"open", shell::Wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-}
-
-bool Win32UpdateView::StartProgram(const Text& path, bool waitUntilReady) {
-  if (sinks_.startProgram) return sinks_.startProgram(path, waitUntilReady);
-  const std::wstring program = PathFromGbk(path).wstring();
-  if (program.empty()) return false;
-  std::wstring command = L"\"" + program + L"\"";
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESHOWWINDOW;
-  startup.wShowWindow = SW_SHOWNORMAL;
-  PROCESS_INFORMATION started{};
-  if (!::CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &started))
-    return false;
-  const shell::UniqueHandle process(started.hProcess);
-  const shell::UniqueHandle thread(started.hThread);
-  if (waitUntilReady) ::WaitForInputIdle(process.get(), kReadyWaitMs);
-  return true;
+  ShowMessageBox({text, caption, style, owner});
 }
 
 void Win32UpdateView::EndProgram() {
-  if (sinks_.endProgram) {
-    sinks_.endProgram();
+  if (endProgram_) {
+    endProgram_();
     window_.Close();
     return;
   }
@@ -119,36 +79,6 @@ void Win32UpdateView::EndProgram() {
   HWND owner = window_.owner();
   if (owner != nullptr && ::IsWindow(owner)) ::DestroyWindow(owner);
   ::ExitProcess(0);
-}
-
-Text Win32UpdateView::CurrentDirectory() {
-  std::error_code ec;
-  const std::filesystem::path folder = std::filesystem::current_path(ec);
-  return ec ? Text() : shell::Narrow(folder.wstring());
-}
-
-bool Win32UpdateView::FileExists(const Text& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(PathFromGbk(path), ec);
-}
-
-void Win32UpdateView::RemoveFile(const Text& path) {
-  const std::filesystem::path file = PathFromGbk(path);
-  ResetAttributes(file);
-  std::error_code ec;
-  std::filesystem::remove(file, ec);
-}
-
-void Win32UpdateView::ExtractArchive(const Text& archive, const Text& folder, const UnzipLimits& limits) {
-  update::ExtractArchive(archive, folder, limits);
-}
-
-void Win32UpdateView::PostToUi(std::function<void()> task) {
-  tasks_.Post(std::move(task));
-}
-
-void Win32UpdateView::StartWorker(std::function<void()> task) {
-  workers_.Start(std::move(task));
 }
 
 }  // namespace vorlane::update

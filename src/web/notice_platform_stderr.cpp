@@ -17,7 +17,7 @@ WindowHandle FirstVisibleWindowOf(unsigned long) {
 }
 
 // The notice goes to standard error and counts as acknowledged.
-int ShowMessageBox(std::string_view message, std::string_view caption, unsigned, WindowHandle) {
+int ShowPlatformMessageBox(std::string_view message, std::string_view caption, unsigned, WindowHandle) {
   Text line = GbkToUtf8(caption) + ": " + GbkToUtf8(message) + "\n";
   std::fwrite(line.data(), 1, line.size(), stderr);
   return 1;  // IDOK

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "text/codepage.h"
+#include "text/wide_text.h"
 #include "web/notice_platform.h"
 
 namespace vorlane::web {
@@ -24,11 +24,6 @@ BOOL CALLBACK KeepFirstVisible(HWND window, LPARAM param) {
   return FALSE;
 }
 
-std::wstring Wide(std::string_view gbk) {
-  std::u16string units = GbkToUtf16String(gbk);
-  return std::wstring(units.begin(), units.end());
-}
-
 }  // namespace
 
 unsigned long CurrentProcessId() {
@@ -41,7 +36,8 @@ WindowHandle FirstVisibleWindowOf(unsigned long processId) {
   return search.found;
 }
 
-int ShowMessageBox(std::string_view message, std::string_view caption, unsigned style, WindowHandle owner) {
+int ShowPlatformMessageBox(std::string_view message, std::string_view caption, unsigned style,
+                           WindowHandle owner) {
   return ::MessageBoxW(static_cast<HWND>(owner), Wide(message).c_str(), Wide(caption).c_str(), style);
 }
 

@@ -13,6 +13,7 @@
 #include "web/request_headers.h"
 #include "web/response_head.h"
 #include "web/service_address.h"
+#include "web/web_texts.h"
 
 namespace vorlane {
 
@@ -20,12 +21,7 @@ namespace {
 
 constexpr size_t kReadChunk = 1024;
 
-// 【网页_访问】命令的第二个【访问方式】参数有误,请返回修改
-constexpr std::string_view kWrongMethodNotice =
-    "\xA1\xBE\xCD\xF8\xD2\xB3_"
-    "\xB7\xC3\xCE\xCA\xA1\xBF\xC3\xFC\xC1\xEE\xB5\xC4\xB5\xDA\xB6\xFE\xB8\xF6\xA1\xBE\xB7"
-    "\xC3\xCE\xCA\xB7\xBD\xCA\xBD\xA1\xBF\xB2\xCE\xCA\xFD\xD3\xD0\xCE\xF3,"
-    "\xC7\xEB\xB7\xB5\xBB\xD8\xD0\xDE\xB8\xC4";
+constexpr std::string_view kWrongMethodNotice = web::texts::kWrongMethodNotice;
 
 Bytes ConvertBody(Bytes body, int resultEncoding) {
   switch (resultEncoding) {

@@ -1,7 +1,7 @@
-#include "shell/message_loop.h"
-#include "shell/scoped_win.h"
+#include "win/message_loop.h"
+#include "win/scoped_win.h"
 
-namespace vorlane::shell {
+namespace vorlane::win {
 namespace {
 
 // Keys, mouse moves and buttons, posted messages, timers, paint, sent messages and
@@ -48,4 +48,4 @@ void DelayWithEvents(std::int64_t microseconds) {
   }
 }
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

@@ -1,10 +1,10 @@
-#include "shell/detached_workers.h"
+#include "win/detached_workers.h"
 
 #include <thread>
 
-#include "shell/failure_guard.h"
+#include "win/failure_guard.h"
 
-namespace vorlane::shell {
+namespace vorlane::win {
 namespace {
 
 // A thread's entry is a border no exception may cross. A task that throws is
@@ -36,4 +36,4 @@ void DetachedWorkers::Start(std::function<void()> task) {
   }
 }
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-namespace vorlane::shell {
+namespace vorlane::win {
 
 class DetachedWorkers {
  public:
@@ -20,4 +20,4 @@ class DetachedWorkers {
   std::shared_ptr<std::atomic<int>> running_ = std::make_shared<std::atomic<int>>(0);
 };
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

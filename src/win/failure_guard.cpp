@@ -1,13 +1,13 @@
-#include "shell/failure_guard.h"
+#include "win/failure_guard.h"
 
 #include <atomic>
 #include <exception>
 #include <new>
 
-#include "shell/shell_texts.h"
-#include "shell/wide_text.h"
+#include "web/message_box.h"
+#include "win/win_texts.h"
 
-namespace vorlane::shell {
+namespace vorlane::win {
 namespace {
 
 std::atomic<FailureSink> sink{nullptr};
@@ -34,8 +34,8 @@ void ReportCaughtFailure() noexcept {
     to(outOfMemory);
   } else {
     try {
-      ::MessageBoxW(nullptr, Wide(outOfMemory ? texts::kOutOfMemory : texts::kInternalError).c_str(),
-                    Wide(texts::kFailureCaption).c_str(), MB_OK | MB_ICONEXCLAMATION | MB_TASKMODAL);
+      ShowMessageBox({outOfMemory ? texts::kOutOfMemory : texts::kInternalError, texts::kFailureCaption,
+                      kMbOk | kMbIconExclamation | kMbTaskModal, nullptr});
     } catch (...) {
       // Not even the message could be made; carrying on is all that is left.
     }
@@ -43,4 +43,4 @@ void ReportCaughtFailure() noexcept {
   reporting = false;
 }
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-namespace vorlane::shell {
+namespace vorlane::win {
 
 // Where reports go instead of a message box (the tests set this); null for the box.
 using FailureSink = void (*)(bool outOfMemory);
@@ -34,4 +34,4 @@ LRESULT CALLBACK GuardedProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
                         [&] { return Work(window, message, wParam, lParam); });
 }
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

@@ -1,8 +1,8 @@
-#include "shell/message_loop.h"
+#include "win/message_loop.h"
 
 #include "text/message_pump.h"
 
-namespace vorlane::shell {
+namespace vorlane::win {
 namespace {
 
 thread_local HWND navigationWindow = nullptr;
@@ -48,4 +48,4 @@ int RunMessageLoop() {
   return static_cast<int>(msg.wParam);
 }
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

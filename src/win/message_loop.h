@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace vorlane::shell {
+namespace vorlane::win {
 
 // The window whose controls the Tab and arrow keys move between; null for none.
 // Each loop of this thread hands keyboard messages to it first.
@@ -29,4 +29,4 @@ int RunMessageLoop();
 // handled whenever a message woke the wait.
 void DelayWithEvents(std::int64_t microseconds);
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

@@ -1,4 +1,4 @@
-// Owners for the Windows handles the shell opens: each closes its handle once, on
+// Owners for the Windows handles the program opens: each closes its handle once, on
 // every path. A handle is held when it is neither null nor INVALID_HANDLE_VALUE.
 #pragma once
 
@@ -6,7 +6,7 @@
 
 #include <utility>
 
-namespace vorlane::shell {
+namespace vorlane::win {
 
 template <typename H, typename Traits>
 class UniqueWin {
@@ -50,10 +50,31 @@ struct MenuTraits {
   static void Close(HMENU h) { ::DestroyMenu(h); }
 };
 
+struct WindowTraits {
+  static bool Valid(HWND h) { return h != nullptr; }
+  static void Close(HWND h) { ::DestroyWindow(h); }
+};
+
 using UniqueHandle = UniqueWin<HANDLE, KernelHandleTraits>;
+using UniqueWindow = UniqueWin<HWND, WindowTraits>;
 using UniqueGdiObject = UniqueWin<HGDIOBJ, GdiObjectTraits>;
 using UniqueIcon = UniqueWin<HICON, IconTraits>;
 using UniqueMenu = UniqueWin<HMENU, MenuTraits>;
+
+// The screen's device context, released when it goes.
+class ScopedScreenDC {
+ public:
+  ScopedScreenDC() : dc_(::GetDC(nullptr)) {}
+  ~ScopedScreenDC() {
+    if (dc_ != nullptr) ::ReleaseDC(nullptr, dc_);
+  }
+  ScopedScreenDC(const ScopedScreenDC&) = delete;
+  ScopedScreenDC& operator=(const ScopedScreenDC&) = delete;
+  HDC get() const { return dc_; }
+
+ private:
+  HDC dc_;
+};
 
 // A font owned as a GDI object, typed for WM_SETFONT.
 class UniqueFont {
@@ -95,4 +116,4 @@ class ScopedPaint {
   HDC dc_;
 };
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

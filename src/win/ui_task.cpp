@@ -1,9 +1,9 @@
-#include "shell/ui_task.h"
+#include "win/ui_task.h"
 
 #include <memory>
 #include <utility>
 
-namespace vorlane::shell {
+namespace vorlane::win {
 
 using Task = std::function<void()>;
 
@@ -43,4 +43,4 @@ void UiTaskChannel::RunPosted(LPARAM lParam) {
   if (task && *task) (*task)();
 }
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

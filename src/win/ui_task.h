@@ -9,7 +9,7 @@
 #include <functional>
 #include <mutex>
 
-namespace vorlane::shell {
+namespace vorlane::win {
 
 inline constexpr UINT kUiTaskMessage = WM_APP + 0x101;
 
@@ -30,4 +30,4 @@ class UiTaskChannel {
   HWND window_ = nullptr;
 };
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

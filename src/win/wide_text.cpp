@@ -1,20 +1,8 @@
-#include "shell/wide_text.h"
+#include "win/wide_text.h"
 
 #include <algorithm>
 
-#include "text/codepage.h"
-
-namespace vorlane::shell {
-
-std::wstring Wide(std::string_view gbk) {
-  std::u16string u = GbkToUtf16String(gbk);
-  return std::wstring(u.begin(), u.end());
-}
-
-Text Narrow(std::wstring_view wide) {
-  std::u16string u(wide.begin(), wide.end());
-  return Utf16StringToGbk(u);
-}
+namespace vorlane::win {
 
 Text WindowTextOf(HWND window) {
   const int length = ::GetWindowTextLengthW(window);
@@ -38,4 +26,4 @@ void CopyToField(std::wstring_view wide, wchar_t* field, size_t capacity) {
   field[n] = L'\0';
 }
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

@@ -1,4 +1,5 @@
-// GBK inside, UTF-16 at the Win32 call: the conversions at the window boundary.
+// Window texts in GBK: read and written through the W calls, so they read right
+// whatever the system code page.
 #pragma once
 
 #include <windows.h>
@@ -6,11 +7,9 @@
 #include <string>
 
 #include "text/text.h"
+#include "text/wide_text.h"
 
-namespace vorlane::shell {
-
-std::wstring Wide(std::string_view gbk);
-Text Narrow(std::wstring_view wide);
+namespace vorlane::win {
 
 Text WindowTextOf(HWND window);
 void SetWindowTextGbk(HWND window, std::string_view gbk);
@@ -18,4 +17,4 @@ void SetWindowTextGbk(HWND window, std::string_view gbk);
 // Copies `wide` into a fixed field of `capacity` units, cut to fit, zero-terminated.
 void CopyToField(std::wstring_view wide, wchar_t* field, size_t capacity);
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

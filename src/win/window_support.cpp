@@ -1,6 +1,8 @@
-#include "shell/window_support.h"
+#include "win/window_support.h"
 
-namespace vorlane::shell {
+#include "win/scoped_win.h"
+
+namespace vorlane::win {
 
 bool RegisterWindowClass(HINSTANCE instance, WNDPROC proc, const wchar_t* className) {
   WNDCLASSEXW wc{};
@@ -11,6 +13,12 @@ bool RegisterWindowClass(HINSTANCE instance, WNDPROC proc, const wchar_t* classN
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   wc.lpszClassName = className;
   return ::RegisterClassExW(&wc) != 0 || ::GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+double SystemDpiScale() {
+  const ScopedScreenDC screen;
+  const int dpi = screen.get() != nullptr ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+  return dpi > 0 ? dpi / 96.0 : 1.0;
 }
 
 LOGFONTW SystemMessageFont() {
@@ -25,4 +33,4 @@ LOGFONTW SystemMessageFont() {
   return font;
 }
 
-}  // namespace vorlane::shell
+}  // namespace vorlane::win

@@ -11,6 +11,8 @@
 #include "check/single_check.h"
 #include "check_test_util.h"
 #include "fake_main_view.h"
+#include "support/fake_scheduler.h"
+#include "support/fake_system_port.h"
 #include "support/search_site.h"
 #include "support/under_wine.h"
 #include "web/http_service.h"
@@ -20,6 +22,8 @@ namespace {
 
 using test::FakeMainView;
 using test::Utf8;
+using vorlane::test::FakeScheduler;
+using vorlane::test::FakeSystemPort;
 using vorlane::test::SearchCatalogue;
 using vorlane::test::SearchSite;
 using vorlane::test::SiteMode;
@@ -42,13 +46,15 @@ class CheckAgainstSiteTest : public ::testing::Test {
   std::string SingleCheckReport(std::string_view titleGbk) {
     view.texts[Control::编辑框_标题] = Text(titleGbk);
     single.OnQueryClicked();
-    view.DrainPosted();
+    scheduler.DrainPosted();
     return Utf8(view.texts[Control::编辑框_显示]);
   }
 
   SearchSite site;
+  FakeScheduler scheduler;
+  FakeSystemPort system;
   FakeMainView view;
-  CheckContext context{view, site.host()};
+  CheckContext context{view, scheduler, system, site.host()};
   SingleCheck single{context};
 };
 
@@ -110,7 +116,7 @@ TEST_F(CheckAgainstSiteTest, RedirectedSearchIsJudgedOnTheFinalPage) {
 // Many row checks at once on real threads, their verdicts handed to the window's
 // thread: ThreadSanitizer watches this one.
 TEST_F(CheckAgainstSiteTest, ConcurrentRowChecksLandInTheirOwnRows) {
-  view.workers = FakeMainView::Workers::kThreads;
+  scheduler.workers = FakeScheduler::Workers::kThreads;
   ProductList list;
   ProductListController rows(context, list);
   const auto& catalogue = SearchCatalogue();
@@ -120,7 +126,7 @@ TEST_F(CheckAgainstSiteTest, ConcurrentRowChecksLandInTheirOwnRows) {
     titles.emplace_back(catalogue[static_cast<size_t>(i) % catalogue.size()].gbk);
   list.Replace(titles);
   for (int row = 1; row <= kRows; ++row) rows.CheckRow(row, 1);
-  view.JoinWorkers();
+  scheduler.JoinWorkers();
   int unindexed = 0, failed = 0;
   for (int i = 0; i < kRows; ++i) {
     const auto& entry = catalogue[static_cast<size_t>(i) % catalogue.size()];
@@ -164,12 +170,13 @@ TEST_F(CheckAgainstSiteTest, MonitorOverAHostileSiteEndsEveryRowInADefinedStatus
   // silent ones never come.
   SearchSite hostile({.mode = SiteMode::kMixedFaults, .slowPause = 200ms});
   web::SetServiceTimeouts({.connect = 3000ms, .receive = 3000ms, .send = 3000ms});
-  view.workers = FakeMainView::Workers::kThreads;
+  scheduler.workers = FakeScheduler::Workers::kThreads;
   view.texts[Control::编辑框_检索间隔] = "10";
   view.checked[Control::单选框_查询全部] = true;
   // The fake clock runs far ahead of the real visits; only the service time-outs end
   // them here (the deadline has its own tests).
-  CheckContext hostileContext{view, hostile.host(), FetchResultPage, std::int64_t{1} << 50};
+  CheckContext hostileContext{view,           scheduler,       system,
+                              hostile.host(), FetchResultPage, std::int64_t{1} << 50};
   ProductList list;
   ProductListController rows(hostileContext, list);
   Monitor monitor(hostileContext, rows);
@@ -190,7 +197,7 @@ TEST_F(CheckAgainstSiteTest, MonitorOverAHostileSiteEndsEveryRowInADefinedStatus
 
   monitor.StartMonitoring();
   ExpectSummaryAddsUp(Utf8(view.status[1]));
-  view.JoinWorkers();
+  scheduler.JoinWorkers();
   for (int pass = 1; pass <= 2; ++pass) {
     for (int i = 0; i < list.count(); ++i) {
       const std::string& kind = kinds[static_cast<size_t>(i) % kinds.size()];
@@ -207,14 +214,14 @@ TEST_F(CheckAgainstSiteTest, MonitorOverAHostileSiteEndsEveryRowInADefinedStatus
     if (pass == 2) break;
     for (int minute = 2; minute <= 10; ++minute) monitor.OnMonitorTick();  // the next pass starts
     ExpectSummaryAddsUp(Utf8(view.status[1]));
-    view.JoinWorkers();
+    scheduler.JoinWorkers();
   }
 
   monitor.StopMonitoring();
   const auto stopped = std::chrono::steady_clock::now();
-  while (view.runningWorkers() > 0 && std::chrono::steady_clock::now() - stopped < 10s)
+  while (scheduler.runningWorkers() > 0 && std::chrono::steady_clock::now() - stopped < 10s)
     std::this_thread::sleep_for(10ms);
-  EXPECT_EQ(view.runningWorkers(), 0);
+  EXPECT_EQ(scheduler.runningWorkers(), 0);
   web::SetServiceTimeouts(web::ServiceTimeouts{});
 }
 

@@ -6,6 +6,8 @@
 
 #include "check_test_util.h"
 #include "fake_main_view.h"
+#include "support/fake_scheduler.h"
+#include "support/fake_system_port.h"
 
 namespace vorlane::check {
 namespace {
@@ -15,6 +17,8 @@ using test::FoundPage;
 using test::Gbk;
 using test::NotFoundPage;
 using test::Utf8;
+using vorlane::test::FakeScheduler;
+using vorlane::test::FakeSystemPort;
 
 constexpr std::int64_t kSecond = 1'000'000;
 
@@ -53,12 +57,14 @@ class MonitorTest : public ::testing::Test {
   }
   void Tick() {
     monitor.OnMonitorTick();
-    view.DrainPosted();
+    scheduler.DrainPosted();
   }
 
+  FakeScheduler scheduler;
+  FakeSystemPort system;
   FakeMainView view;
   test::TableFetcher table;
-  CheckContext context{view, "site.test", table.AsFetcher()};
+  CheckContext context{view, scheduler, system, "site.test", table.AsFetcher()};
   ProductList list;
   ProductListController rows{context, list};
   Monitor monitor{context, rows};
@@ -93,8 +99,8 @@ TEST_F(MonitorTest, PassChecksEachRowOneSecondApartThenSummarises) {
   monitor.StartMonitoring();
   EXPECT_EQ(monitor.state(), MonitorState::Monitoring);
   EXPECT_EQ(view.texts[Control::标签_已查询次数], "1");
-  EXPECT_EQ(view.delays, std::vector<std::int64_t>({kSecond, kSecond, kSecond}));
-  EXPECT_EQ(view.clockMicros(), 3 * kSecond);
+  EXPECT_EQ(scheduler.delays, std::vector<std::int64_t>({kSecond, kSecond, kSecond}));
+  EXPECT_EQ(scheduler.clockMicros(), 3 * kSecond);
   for (int i = 1; i <= 3; ++i) EXPECT_EQ(Visits(i), 1);
   EXPECT_EQ(Status(), Summary(3, 1, 10));
   EXPECT_EQ(Status(1), " 正在查询宝贝收录情况...");
@@ -105,13 +111,13 @@ TEST_F(MonitorTest, PassChecksEachRowOneSecondApartThenSummarises) {
 }
 
 TEST_F(MonitorTest, RowShowsQueryingUntilItsCheckReports) {
-  view.workers = FakeMainView::Workers::kDeferred;
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
   Titles(2);
   monitor.StartMonitoring();
   EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "正在查询");
   EXPECT_EQ(Utf8(list.cell(1, kColumnStatus)), "正在查询");
-  view.RunDeferredWorkers();
-  view.DrainPosted();
+  scheduler.RunDeferredWorkers();
+  scheduler.DrainPosted();
   EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "已收录");
 }
 
@@ -140,7 +146,7 @@ TEST_F(MonitorTest, CountdownRunsNineToZeroThenTheNextPass) {
 TEST_F(MonitorTest, OnlyUnindexedSkipsIndexedRowsWithoutWaiting) {
   Titles(4, {2, 4});
   monitor.StartMonitoring();
-  view.delays.clear();
+  scheduler.delays.clear();
   view.checked[Control::单选框_查询全部] = false;
   view.checked[Control::单选框_只查未收录] = true;
   // A row still marked querying or never checked is checked too.
@@ -150,12 +156,12 @@ TEST_F(MonitorTest, OnlyUnindexedSkipsIndexedRowsWithoutWaiting) {
   EXPECT_EQ(Visits(2), 2);
   EXPECT_EQ(Visits(3), 2);
   EXPECT_EQ(Visits(4), 2);
-  EXPECT_EQ(view.delays.size(), 3u);  // rows 2, 3 and 4 only
+  EXPECT_EQ(scheduler.delays.size(), 3u);  // rows 2, 3 and 4 only
 }
 
 TEST_F(MonitorTest, StopInTheMiddleLeavesLaterRowsAlone) {
   Titles(5);
-  view.At(kSecond + kSecond / 2, [this] { monitor.StopMonitoring(); });
+  scheduler.At(kSecond + kSecond / 2, [this] { monitor.StopMonitoring(); });
   monitor.StartMonitoring();
   EXPECT_EQ(Visits(1), 1);
   EXPECT_EQ(Visits(2), 1);
@@ -169,7 +175,7 @@ TEST_F(MonitorTest, StopInTheMiddleLeavesLaterRowsAlone) {
 
 TEST_F(MonitorTest, StopDuringTheLastRowsSecondEndsWithoutCountdown) {
   Titles(2);
-  view.At(2 * kSecond - 1, [this] { monitor.StopMonitoring(); });
+  scheduler.At(2 * kSecond - 1, [this] { monitor.StopMonitoring(); });
   monitor.StartMonitoring();
   EXPECT_EQ(Visits(2), 1);
   EXPECT_EQ(Status(), " 已停止监测！");
@@ -178,8 +184,8 @@ TEST_F(MonitorTest, StopDuringTheLastRowsSecondEndsWithoutCountdown) {
 
 TEST_F(MonitorTest, StopThenStartWithinASecondRunsExactlyOnePass) {
   Titles(3);
-  view.At(kSecond / 2, [this] { monitor.StopMonitoring(); });
-  view.At(kSecond / 2 + 100, [this] { monitor.StartMonitoring(); });
+  scheduler.At(kSecond / 2, [this] { monitor.StopMonitoring(); });
+  scheduler.At(kSecond / 2 + 100, [this] { monitor.StartMonitoring(); });
   monitor.StartMonitoring();
   EXPECT_FALSE(monitor.passRunning());
   EXPECT_EQ(monitor.state(), MonitorState::Monitoring);
@@ -191,7 +197,7 @@ TEST_F(MonitorTest, StopThenStartWithinASecondRunsExactlyOnePass) {
   EXPECT_EQ(Visits(3), 1);
   EXPECT_EQ(Status(), Summary(3, 0, 10));
   EXPECT_EQ(TimerPeriod(), 60000u);
-  EXPECT_EQ(view.clockMicros(), 4 * kSecond);
+  EXPECT_EQ(scheduler.clockMicros(), 4 * kSecond);
 }
 
 TEST_F(MonitorTest, StartWhileMonitoringShowsTheTipForTenSeconds) {
@@ -200,7 +206,7 @@ TEST_F(MonitorTest, StartWhileMonitoringShowsTheTipForTenSeconds) {
   monitor.StartMonitoring();
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "提示：当前正在进行监测哦~");
   EXPECT_EQ(monitor.QueryCount(), 1);
-  view.AdvanceTime(10 * kSecond);
+  scheduler.AdvanceTime(10 * kSecond);
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "单个查询:");
 }
 
@@ -253,39 +259,39 @@ TEST_F(MonitorTest, FailedRowsAreLeftOutOfTheIndexedNumber) {
 // The summary counts only what the pass knows: a row still being checked is not
 // indexed, and a verdict of an earlier pass is not counted a second time.
 TEST_F(MonitorTest, RowsStillBeingCheckedAreCountedAsSuchNotAsIndexed) {
-  view.workers = FakeMainView::Workers::kDeferred;
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
   Titles(5, {1, 2, 3, 4, 5});
   monitor.StartMonitoring();
   EXPECT_EQ(Status(),
             " 共5个宝贝->已收录: 0 个->未收录: 0 个  正在监测->距下次查询还有: 10 Min 查询中: 5 个");
-  view.RunDeferredWorkers();
-  view.DrainPosted();
+  scheduler.RunDeferredWorkers();
+  scheduler.DrainPosted();
   Tick();
   EXPECT_EQ(Status(), Summary(5, 5, 9));
 }
 
 TEST_F(MonitorTest, StopThenStartDoesNotCheckARowTwiceOrCountItTwice) {
-  view.workers = FakeMainView::Workers::kDeferred;
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
   Titles(5, {1, 2, 3, 4, 5});
-  view.At(2 * kSecond + 10, [this] { monitor.StopMonitoring(); });
+  scheduler.At(2 * kSecond + 10, [this] { monitor.StopMonitoring(); });
   monitor.StartMonitoring();
   EXPECT_EQ(Status(), " 已停止监测！");
   monitor.StartMonitoring();  // rows 1 to 3 are still waiting for the site
   EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "正在查询");
   EXPECT_EQ(Status(),
             " 共5个宝贝->已收录: 0 个->未收录: 0 个  正在监测->距下次查询还有: 10 Min 查询中: 5 个");
-  view.RunDeferredWorkers();
-  view.DrainPosted();
+  scheduler.RunDeferredWorkers();
+  scheduler.DrainPosted();
   for (int i = 1; i <= 5; ++i) EXPECT_EQ(Visits(i), 1) << i;
   Tick();
   EXPECT_EQ(Status(), Summary(5, 5, 9));
 }
 
 TEST_F(MonitorTest, ACheckWithoutAnswerByItsDeadlineFailsAndIsNotStartedAgainWhileItHangs) {
-  view.workers = FakeMainView::Workers::kDeferred;
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
   Titles(2);
   monitor.StartMonitoring();
-  view.AdvanceTime(context.deadlineMicros);
+  scheduler.AdvanceTime(context.deadlineMicros);
   EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "查询失败");
   EXPECT_EQ(Utf8(rows.RowTip(0)), "查询失败，请检查网络后重试");
   EXPECT_EQ(rows.CellColours(0, kColumnStatus).background, kColourAmber);
@@ -294,21 +300,21 @@ TEST_F(MonitorTest, ACheckWithoutAnswerByItsDeadlineFailsAndIsNotStartedAgainWhi
   EXPECT_EQ(Status(),
             " 共2个宝贝->已收录: 0 个->未收录: 0 个  正在监测->距下次查询还有: 10 Min 查询失败: 2 个");
   // Their late answers are dropped, and no second worker was started meanwhile.
-  view.RunDeferredWorkers();
-  view.DrainPosted();
+  scheduler.RunDeferredWorkers();
+  scheduler.DrainPosted();
   EXPECT_EQ(Visits(1), 1);
   EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "查询失败");
   // Once they are back, the next pass asks again.
   for (int i = 0; i < 10; ++i) Tick();
-  view.RunDeferredWorkers();
-  view.DrainPosted();
+  scheduler.RunDeferredWorkers();
+  scheduler.DrainPosted();
   EXPECT_EQ(Visits(1), 2);
   EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "已收录");
 }
 
 TEST_F(MonitorTest, ListShrunkDuringAPassEndsThePassAtItsEnd) {
   Titles(4);
-  view.At(kSecond + 10, [this] {
+  scheduler.At(kSecond + 10, [this] {
     list.Replace({"only"});
     view.SetListRowCount(1);
   });

@@ -10,6 +10,8 @@
 #include "check/product_list_controller.h"
 #include "check_test_util.h"
 #include "fake_main_view.h"
+#include "support/fake_scheduler.h"
+#include "support/fake_system_port.h"
 #include "support/temp_folder.h"
 #include "support/utf16_file.h"
 #include "text/message_pump.h"
@@ -22,6 +24,8 @@ using test::FoundPage;
 using test::Gbk;
 using test::NotFoundPage;
 using test::Utf8;
+using vorlane::test::FakeScheduler;
+using vorlane::test::FakeSystemPort;
 using vorlane::test::Utf16File;
 
 std::vector<Text> Lines(std::initializer_list<const char*> items) {
@@ -214,7 +218,7 @@ class ProductListTest : public ::testing::Test {
   }
   void CheckAndDeliver(int row) {
     rows.CheckRow(row, kPass);
-    view.DrainPosted();
+    scheduler.DrainPosted();
   }
   std::string Cell(int row, int column) {
     if (row >= list.count()) {
@@ -226,9 +230,11 @@ class ProductListTest : public ::testing::Test {
 
   TempDir dir;
   int files = 0;
+  FakeScheduler scheduler;
+  FakeSystemPort system;
   FakeMainView view;
   test::TableFetcher table;
-  CheckContext context{view, "site.test", table.AsFetcher()};
+  CheckContext context{view, scheduler, system, "site.test", table.AsFetcher()};
   ProductList list;
   ProductListController rows{context, list};
 };
@@ -369,7 +375,7 @@ TEST_F(ProductListTest, NotIndexedRowIsRedAndKeepsItsEarlierTime) {
   const Text url = BuildSearchUrl("site.test", "a");
   table.Set(url, {FoundPage("4"), false});
   CheckAndDeliver(1);
-  view.now = {2014, 1, 2, 3, 4, 5};
+  scheduler.now = {2014, 1, 2, 3, 4, 5};
   table.Set(url, {NotFoundPage(), false});
   CheckAndDeliver(1);
   EXPECT_EQ(Cell(0, kColumnStatus), "未收录");
@@ -405,13 +411,13 @@ TEST_F(ProductListTest, EmptyTitleIsCheckedAtTheBareSearchAddress) {
 }
 
 TEST_F(ProductListTest, VerdictOfACheckStartedBeforeAnImportIsDropped) {
-  view.workers = FakeMainView::Workers::kDeferred;
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
   Import("old");
   table.Set(BuildSearchUrl("site.test", "old"), {FoundPage("9"), false});
   rows.CheckRow(1, kPass);
   Import("new");
-  view.RunDeferredWorkers();
-  view.DrainPosted();
+  scheduler.RunDeferredWorkers();
+  scheduler.DrainPosted();
   EXPECT_EQ(Cell(0, kColumnTitle), "new");
   EXPECT_EQ(Cell(0, kColumnStatus), "");
   EXPECT_TRUE(list.colours().entries().empty());
@@ -420,7 +426,7 @@ TEST_F(ProductListTest, VerdictOfACheckStartedBeforeAnImportIsDropped) {
 std::function<void()> onPump;
 
 TEST_F(ProductListTest, AnImportWhileARowCheckIsUnderWayNeverLandsItsVerdictInTheNewRows) {
-  view.workers = FakeMainView::Workers::kDeferred;
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
   Import("old");
   table.Set(BuildSearchUrl("site.test", "old"), {FoundPage("9"), false});
   // The window's messages get through while the title is escaped; an import is
@@ -430,9 +436,9 @@ TEST_F(ProductListTest, AnImportWhileARowCheckIsUnderWayNeverLandsItsVerdictInTh
     if (auto import = std::exchange(onPump, nullptr)) import();
   });
   rows.CheckRow(1, kPass);
-  view.RunDeferredWorkers();
+  scheduler.RunDeferredWorkers();
   SetMessagePump(nullptr);
-  view.DrainPosted();
+  scheduler.DrainPosted();
   EXPECT_EQ(Cell(0, kColumnTitle), "new");
   EXPECT_EQ(Cell(0, kColumnStatus), "");
 }
@@ -454,11 +460,11 @@ TEST_F(ProductListTest, RightClickStoresTheSelectedTitleOrNothing) {
   Import(Gbk("甲\r\n乙"));
   view.selectedRow = 1;
   rows.OnListRightClick();
-  EXPECT_EQ(Utf8(list.ContextTitle), "乙");
+  EXPECT_EQ(Utf8(list.ContextTitle()), "乙");
   EXPECT_EQ(view.menuPopups, 1);
   view.selectedRow = -1;
   rows.OnListRightClick();
-  EXPECT_EQ(list.ContextTitle, "");
+  EXPECT_EQ(list.ContextTitle(), "");
   EXPECT_EQ(view.menuPopups, 2);
 }
 
@@ -473,7 +479,7 @@ TEST_F(ProductListTest, ClearButtonEmptiesTheTitleWaitsAndFocuses) {
   view.texts[Control::编辑框_标题] = "abc";
   rows.OnClearTitleClicked();
   EXPECT_EQ(view.texts[Control::编辑框_标题], "");
-  EXPECT_EQ(view.delays, std::vector<std::int64_t>({1000}));
+  EXPECT_EQ(scheduler.delays, std::vector<std::int64_t>({1000}));
   EXPECT_EQ(view.focused, Control::编辑框_标题);
 }
 

@@ -4,6 +4,8 @@
 
 #include "check_test_util.h"
 #include "fake_main_view.h"
+#include "support/fake_scheduler.h"
+#include "support/fake_system_port.h"
 
 namespace vorlane::check {
 namespace {
@@ -13,6 +15,8 @@ using test::FoundPage;
 using test::Gbk;
 using test::NotFoundPage;
 using test::Utf8;
+using vorlane::test::FakeScheduler;
+using vorlane::test::FakeSystemPort;
 
 constexpr unsigned kNoticeStyle = 0x30 | 0x2000;  // exclamation icon, OK, task-modal
 
@@ -22,13 +26,15 @@ class SingleCheckTest : public ::testing::Test {
   void Query(std::string_view typedUtf8) {
     view.texts[Control::编辑框_标题] = Gbk(typedUtf8);
     checker.OnQueryClicked();
-    view.DrainPosted();
+    scheduler.DrainPosted();
   }
   std::string Report() { return Utf8(view.texts[Control::编辑框_显示]); }
 
+  FakeScheduler scheduler;
+  FakeSystemPort system;
   FakeMainView view;
   test::TableFetcher table;
-  CheckContext context{view, "site.test", table.AsFetcher()};
+  CheckContext context{view, scheduler, system, "site.test", table.AsFetcher()};
   SingleCheck checker{context};
 };
 
@@ -78,37 +84,37 @@ TEST_F(SingleCheckTest, EachClickEmptiesTheReportFirst) {
 }
 
 TEST_F(SingleCheckTest, LinesOfOneCheckStayInOrderWhenTheWorkerRunsLater) {
-  view.workers = FakeMainView::Workers::kDeferred;
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
   table.Set(UrlOf("a"), {NotFoundPage(), false});
   view.texts[Control::编辑框_标题] = "a";
   checker.OnQueryClicked();
   EXPECT_EQ(view.texts[Control::编辑框_显示], "");  // the handler returned at once
-  view.RunDeferredWorkers();
-  view.DrainPosted();
+  scheduler.RunDeferredWorkers();
+  scheduler.DrainPosted();
   EXPECT_EQ(Report(), "正在查询...\r\n真遗憾...这个宝贝木有被收录哦\r\n");
 }
 
 TEST_F(SingleCheckTest, OnlyTheLatestClicksCheckWritesTheReport) {
-  view.workers = FakeMainView::Workers::kDeferred;
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
   table.Set(UrlOf("慢"), {FoundPage("3"), false});
   table.Set(UrlOf("快"), {NotFoundPage(), false});
   Query("慢");
   Query("快");
-  view.RunDeferredWorkers();  // the slow check answers last
-  view.DrainPosted();
+  scheduler.RunDeferredWorkers();  // the slow check answers last
+  scheduler.DrainPosted();
   EXPECT_EQ(Report(), "正在查询...\r\n真遗憾...这个宝贝木有被收录哦\r\n");
 }
 
 TEST_F(SingleCheckTest, ACheckWithoutAnswerByItsDeadlineIsReportedFailedOnce) {
-  view.workers = FakeMainView::Workers::kDeferred;
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
   table.Set(UrlOf("a"), {FoundPage("3"), false});
   Query("a");
-  view.AdvanceTime(context.deadlineMicros - 1);
+  scheduler.AdvanceTime(context.deadlineMicros - 1);
   EXPECT_EQ(Report(), "");
-  view.AdvanceTime(1);
+  scheduler.AdvanceTime(1);
   EXPECT_EQ(Report(), "查询失败，请检查网络后重试\r\n");
-  view.RunDeferredWorkers();  // the site answers after all: too late
-  view.DrainPosted();
+  scheduler.RunDeferredWorkers();  // the site answers after all: too late
+  scheduler.DrainPosted();
   EXPECT_EQ(Report(), "查询失败，请检查网络后重试\r\n");
 }
 
@@ -125,8 +131,8 @@ TEST_F(SingleCheckTest, BlankTitleIsRefusedWithoutAVisit) {
 TEST_F(SingleCheckTest, PreciseCheckOpensTheAddressTheCheckWouldVisit) {
   view.texts[Control::编辑框_标题] = Gbk(" 红色连衣裙 ");
   checker.OnPreciseClicked();
-  ASSERT_EQ(view.openedAddresses.size(), 1u);
-  EXPECT_EQ(view.openedAddresses[0], UrlOf("红色连衣裙"));
+  ASSERT_EQ(system.openedAddresses.size(), 1u);
+  EXPECT_EQ(system.openedAddresses[0], UrlOf("红色连衣裙"));
   EXPECT_EQ(table.TotalCalls(), 0);
   EXPECT_EQ(view.texts[Control::编辑框_显示], "");
 }
@@ -134,34 +140,33 @@ TEST_F(SingleCheckTest, PreciseCheckOpensTheAddressTheCheckWouldVisit) {
 TEST_F(SingleCheckTest, PreciseCheckOfBlankTitleShowsTheNotice) {
   view.texts[Control::编辑框_标题] = "   ";
   checker.OnPreciseClicked();
-  EXPECT_TRUE(view.openedAddresses.empty());
+  EXPECT_TRUE(system.openedAddresses.empty());
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(Utf8(view.messages[0].text), "宝贝全称不能为空");
 }
 
 TEST_F(SingleCheckTest, ContextMenuWithoutTitleShowsTheTipForTenSeconds) {
   checker.OnContextPreciseChosen(" ");
-  EXPECT_TRUE(view.openedAddresses.empty());
+  EXPECT_TRUE(system.openedAddresses.empty());
   EXPECT_TRUE(view.messages.empty());
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "啊哦！你还没有导入宝贝全称呦！！");
-  view.AdvanceTime(9'999'999);
+  scheduler.AdvanceTime(9'999'999);
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "啊哦！你还没有导入宝贝全称呦！！");
-  view.AdvanceTime(1);
+  scheduler.AdvanceTime(1);
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "单个查询:");
 }
 
 TEST_F(SingleCheckTest, ContextMenuOpensTheTrimmedTitle) {
   checker.OnContextPreciseChosen(Gbk("　裙子 "));
-  ASSERT_EQ(view.openedAddresses.size(), 1u);
-  EXPECT_EQ(view.openedAddresses[0], UrlOf("裙子"));
+  ASSERT_EQ(system.openedAddresses.size(), 1u);
+  EXPECT_EQ(system.openedAddresses[0], UrlOf("裙子"));
 }
 
-TEST(ShowTimedTip, EachTipRestoresTheCaptionTenSecondsAfterItWasShown) {
-  FakeMainView view;
-  ShowTimedTip(view, "one");
-  view.AdvanceTime(4'000'000);
-  ShowTimedTip(view, "two");
-  view.AdvanceTime(6'000'000);  // ten seconds after the first
+TEST_F(SingleCheckTest, EachTipRestoresTheCaptionTenSecondsAfterItWasShown) {
+  ShowTimedTip(context, "one");
+  scheduler.AdvanceTime(4'000'000);
+  ShowTimedTip(context, "two");
+  scheduler.AdvanceTime(6'000'000);  // ten seconds after the first
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "单个查询:");
 }
 

@@ -1,4 +1,4 @@
-#include "shell/app_config.h"
+#include "config/app_config.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include "support/utf16_file.h"
 #include "text/codepage.h"
 
-namespace vorlane::shell {
+namespace vorlane::config {
 namespace {
 
 TEST(AppConfig, DefaultsPointAtTheLocalDemoSite) {
@@ -63,4 +63,4 @@ TEST(AppConfig, LoadMergesTheFileBesideTheProgram) {
 }
 
 }  // namespace
-}  // namespace vorlane::shell
+}  // namespace vorlane::config

@@ -1,29 +1,31 @@
-#include "update/update_values.h"
+#include "config/update_values.h"
 
 #include <gmock/gmock.h>
 
-namespace vorlane::update {
+#include "config/version.h"
+
+namespace vorlane::config {
 namespace {
 
 UpdateValues Read(std::string_view ini) {
-  shell::AppConfig config = shell::AppConfig::Defaults();
+  AppConfig config = AppConfig::Defaults();
   config.Merge(ini);
   return ReadUpdateValues(config);
 }
 
 TEST(UpdateValues, TheShippedConfigurationOffersNoUpdate) {
   const UpdateValues v = Read("");
-  EXPECT_FALSE(UpdateDue(v.latestVersion));
+  EXPECT_FALSE(IsNewerVersion(v.latestVersion));
   // The addresses are there all the same, for a vorlane.ini that only sets the version.
   EXPECT_FALSE(v.pageAddress.empty());
   EXPECT_EQ(v.packageAddress.rfind("http://", 0), 0u);
 }
 
 TEST(UpdateValues, VersionsFrom111OnAreNewer) {
-  EXPECT_FALSE(UpdateDue(Read("[update]\nlatest_version=110\n").latestVersion));
-  EXPECT_TRUE(UpdateDue(Read("[update]\nlatest_version=111\n").latestVersion));
-  EXPECT_TRUE(UpdateDue(Read("[update]\nlatest_version = 250\n").latestVersion));
-  EXPECT_FALSE(UpdateDue(Read("[update]\nlatest_version=later\n").latestVersion));
+  EXPECT_FALSE(IsNewerVersion(Read("[update]\nlatest_version=110\n").latestVersion));
+  EXPECT_TRUE(IsNewerVersion(Read("[update]\nlatest_version=111\n").latestVersion));
+  EXPECT_TRUE(IsNewerVersion(Read("[update]\nlatest_version = 250\n").latestVersion));
+  EXPECT_FALSE(IsNewerVersion(Read("[update]\nlatest_version=later\n").latestVersion));
 }
 
 TEST(UpdateValues, ThePackageLiesUnderTheConfiguredBase) {
@@ -56,4 +58,4 @@ TEST(UpdateValues, UnpackingCapsComeFromTheConfiguration) {
 }
 
 }  // namespace
-}  // namespace vorlane::update
+}  // namespace vorlane::config

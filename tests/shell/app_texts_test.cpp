@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "config/version.h"
 #include "text/codepage.h"
 
 namespace vorlane::shell {
@@ -12,7 +13,7 @@ Text Gbk(std::string_view utf8) {
 }
 
 ShellSettings Sample() {
-  AppConfig config;
+  config::AppConfig config;
   config.Merge(
       "[site]\nhost=127.0.0.1:9\nname=导购站\n"
       "[maker]\nother_site_name=淘货站\nfamily_line=Vorlane 卖家工具系列\naddress_line=官网：http://v.test/\n"
@@ -23,19 +24,19 @@ ShellSettings Sample() {
 TEST(AppTexts, TitleTipAndBalloonAreBuiltFromTheVersionAndTheMakersLines) {
   const AppTexts t = BuildAppTexts(Sample());
   EXPECT_EQ(t.VersionText, "1.1");
-  EXPECT_EQ(t.windowTitle, Gbk("Vorlane V1.1  客服QQ：10000"));
+  EXPECT_EQ(t.WindowTitle, Gbk("Vorlane V1.1  客服QQ：10000"));
   EXPECT_EQ(t.BalloonTitle, "Vorlane V1.1");
   EXPECT_EQ(t.BalloonText,
             Gbk("当前版本：1.1  发布时间：2013.11.9\r\n-------------\r\n官网：http://v.test/"));
-  EXPECT_EQ(t.trayTip, Gbk("Vorlane 卖家工具系列\r\n名称：Vorlane\r\n官网：http://v.test/"));
+  EXPECT_EQ(t.TrayTip, Gbk("Vorlane 卖家工具系列\r\n名称：Vorlane\r\n官网：http://v.test/"));
 }
 
 TEST(AppTexts, TheShippedConfigurationFitsTheTrayFields) {
-  const AppTexts t = BuildAppTexts(ShellSettings::From(AppConfig::Defaults()));
+  const AppTexts t = BuildAppTexts(ShellSettings::From(config::AppConfig::Defaults()));
   // Nothing of the shipped texts is cut: the tip still ends in the address line.
-  const ShellSettings s = ShellSettings::From(AppConfig::Defaults());
-  EXPECT_LE(t.trayTip.size(), kTipBytes);
-  EXPECT_EQ(t.trayTip.substr(t.trayTip.size() - s.addressLine.size()), s.addressLine);
+  const ShellSettings s = ShellSettings::From(config::AppConfig::Defaults());
+  EXPECT_LE(t.TrayTip.size(), kTipBytes);
+  EXPECT_EQ(t.TrayTip.substr(t.TrayTip.size() - s.addressLine.size()), s.addressLine);
   EXPECT_LE(t.BalloonText.size(), kBalloonTextBytes);
   EXPECT_EQ(t.BalloonText.substr(t.BalloonText.size() - s.addressLine.size()), s.addressLine);
 }
@@ -52,7 +53,7 @@ TEST(AppTexts, OverlongTextsAreCutAtACharacterBoundary) {
   ShellSettings s = Sample();
   s.familyLine =
       Text(60, 'x') + Gbk("导购导购导购导购导购导购导购导购导购导购导购导购导购导购导购导购导购导购");
-  const Text tip = BuildAppTexts(s).trayTip;
+  const Text tip = BuildAppTexts(s).TrayTip;
   EXPECT_LE(tip.size(), kTipBytes);
   EXPECT_EQ(tip.size() % 2, 0u);  // 60 ASCII bytes, then whole two-byte characters only
   EXPECT_EQ(tip, FitGbk(tip, kTipBytes));
@@ -79,9 +80,9 @@ TEST(ChatAddress, TheFirstTwoButtonsSwapTheirAddressesEveryDay) {
 
 TEST(ShellSettings, AnUpdateIsAnnouncedOnlyFromVersion111) {
   auto announced = [](std::string_view ini) {
-    AppConfig config = AppConfig::Defaults();
+    config::AppConfig config = config::AppConfig::Defaults();
     config.Merge(ini);
-    return UpdateAnnounced(ShellSettings::From(config));
+    return config::IsNewerVersion(ShellSettings::From(config).latestVersion);
   };
   EXPECT_FALSE(announced(""));  // the shipped configuration announces nothing
   EXPECT_FALSE(announced("[update]\nlatest_version=110\n"));
@@ -91,7 +92,7 @@ TEST(ShellSettings, AnUpdateIsAnnouncedOnlyFromVersion111) {
 }
 
 TEST(ShellSettings, ReadsTheMakersPagesFromTheConfiguration) {
-  const ShellSettings s = ShellSettings::From(AppConfig::Defaults());
+  const ShellSettings s = ShellSettings::From(config::AppConfig::Defaults());
   EXPECT_EQ(s.siteHost, "127.0.0.1:8765");
   EXPECT_EQ(s.tutorialUrl, "http://127.0.0.1:8765/help/tutorial.html");
   EXPECT_EQ(s.chatUrls[2], "http://127.0.0.1:8765/chat/3");
@@ -103,7 +104,7 @@ TEST(ShellSettings, ReadsTheMakersPagesFromTheConfiguration) {
 TEST(ShellSettings, TheChecksWaitAsConfiguredAndNotForEver) {
   using namespace std::chrono_literals;
   auto settings = [](std::string_view ini) {
-    AppConfig config = AppConfig::Defaults();
+    config::AppConfig config = config::AppConfig::Defaults();
     config.Merge(ini);
     return ShellSettings::From(config);
   };

@@ -6,7 +6,7 @@
 
 #include "local_server.h"
 #include "search_site.h"
-#include "shell/wide_text.h"
+#include "win/wide_text.h"
 #include "window_fixture.h"
 
 namespace vorlane::shell::test {
@@ -224,7 +224,7 @@ TEST_F(ChecksTest, RightClickKeepsTheRowsTitleForThePreciseMenuEntry) {
   Click(ControlId::按钮_导入宝贝全称);
   Select(0);
   bool menuWasOpen = false;
-  window->view().PostToUi([&] {
+  window->scheduler().PostToUi([&] {
     HWND menu = ::FindWindowW(L"#32768", nullptr);  // the class of pop-up menus
     menuWasOpen = menu != nullptr && ::IsWindowVisible(menu);
     ::EndMenu();
@@ -234,7 +234,7 @@ TEST_F(ChecksTest, RightClickKeepsTheRowsTitleForThePreciseMenuEntry) {
   click.iItem = 0;
   NotifyFromList(click.hdr);
   EXPECT_TRUE(menuWasOpen);
-  EXPECT_EQ(Wide(window->products().ContextTitle), L"夏季连衣裙");
+  EXPECT_EQ(Wide(window->products().ContextTitle()), L"夏季连衣裙");
   ::SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(MenuCommand::精准核对), 0), 0);
   EXPECT_EQ(addresses, (std::vector<Text>{site.SearchUrl("夏季连衣裙")}));
 }
@@ -336,7 +336,7 @@ TEST_F(SilentSiteTest, TheSingleCheckFailsAtItsDeadline) {
   Click(ControlId::按钮_查询);
   const std::wstring failed = L"正在查询...\r\n" + std::wstring(kNoAnswer) + L"\r\n";
   ASSERT_TRUE(PumpUntil([&] { return Report() == failed; }, 20s)) << Narrow(Report());
-  EXPECT_EQ(window->view().runningWorkers(), 1);  // still held by the site
+  EXPECT_EQ(window->scheduler().runningWorkers(), 1);  // still held by the site
 }
 
 TEST_F(SilentSiteTest, ARowCheckFailsAtItsDeadlineAndItsTipSaysWhy) {

@@ -46,7 +46,7 @@ TEST_F(StartupTest, ControlsDoNothingBeforeTheLoadingStep) {
   EXPECT_EQ(TextOf(Control(ControlId::编辑框_检索间隔)), L"3");
   EXPECT_TRUE(messages.empty());
   EXPECT_TRUE(addresses.empty());
-  EXPECT_EQ(window->view().runningWorkers(), 0);
+  EXPECT_EQ(window->scheduler().runningWorkers(), 0);
 }
 
 TEST_F(StartupTest, AnnouncedUpdateTakesOverAndKeepsThePanelLocked) {

@@ -1,6 +1,6 @@
 // The notification-area icon: what is handed to the shell, the balloon on
 // minimising, and the icon's mouse messages and menu.
-#include "shell/message_loop.h"
+#include "win/message_loop.h"
 #include "window_fixture.h"
 
 namespace vorlane::shell::test {
@@ -51,7 +51,7 @@ TEST_F(TrayTest, LeftClickBringsTheWindowBackCentredAndOnTopForASecond) {
   // Runs inside the one-second wait, which keeps handling messages.
   bool ranDuringWait = false;
   bool topmostDuringWait = false;
-  window->view().PostToUi([&] {
+  window->scheduler().PostToUi([&] {
     ranDuringWait = true;
     topmostDuringWait = Topmost();
   });
@@ -77,7 +77,7 @@ TEST_F(TrayTest, LeftClickWhileTheWindowIsShownDoesNothing) {
   ::SetWindowPos(Hwnd(), nullptr, 10, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   // A wait would handle this task; without one it is still queued afterwards.
   bool handled = false;
-  window->view().PostToUi([&] { handled = true; });
+  window->scheduler().PostToUi([&] { handled = true; });
   SendTray(WM_LBUTTONDOWN);
   EXPECT_FALSE(handled);
   RECT place;
@@ -98,7 +98,7 @@ TEST_F(TrayTest, RightClickPopsTheTrayMenuOwnedByTheWindow) {
   Open();
   bool menuWasOpen = false;
   // The menu's own loop runs this; closing the menu lets the click return.
-  window->view().PostToUi([&] {
+  window->scheduler().PostToUi([&] {
     HWND menu = ::FindWindowW(L"#32768", nullptr);  // the class of pop-up menus
     menuWasOpen = menu != nullptr && ::IsWindowVisible(menu);
     ::EndMenu();

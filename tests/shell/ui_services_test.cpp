@@ -6,10 +6,10 @@
 #include <stdexcept>
 #include <thread>
 
-#include "shell/failure_guard.h"
-#include "shell/message_loop.h"
 #include "text/message_pump.h"
 #include "text/url_encode.h"
+#include "win/failure_guard.h"
+#include "win/message_loop.h"
 #include "window_fixture.h"
 
 namespace vorlane::shell::test {
@@ -21,9 +21,9 @@ TEST_F(UiServicesTest, TasksPostedFromAWorkerRunOnTheWindowsThreadInOrder) {
   Open();
   std::vector<int> order;
   std::atomic<DWORD> ranOn{0};
-  window->view().StartWorker([&] {
-    for (int i = 0; i < 50; ++i) window->view().PostToUi([&order, i] { order.push_back(i); });
-    window->view().PostToUi([&] { ranOn = ::GetCurrentThreadId(); });
+  window->scheduler().StartWorker([&] {
+    for (int i = 0; i < 50; ++i) window->scheduler().PostToUi([&order, i] { order.push_back(i); });
+    window->scheduler().PostToUi([&] { ranOn = ::GetCurrentThreadId(); });
   });
   ASSERT_TRUE(PumpUntil([&] { return ranOn != 0; }));
   EXPECT_EQ(ranOn.load(), ::GetCurrentThreadId());
@@ -35,11 +35,11 @@ TEST_F(UiServicesTest, TasksLeftOrArrivingAfterTheWindowAreFreedUnrun) {
   Open();
   auto token = std::make_shared<int>(0);
   bool ran = false;
-  window->view().PostToUi([token, &ran] { ran = true; });  // queued, never handled
+  window->scheduler().PostToUi([token, &ran] { ran = true; });  // queued, never handled
   EXPECT_EQ(token.use_count(), 2);
   ::DestroyWindow(Hwnd());
   EXPECT_EQ(token.use_count(), 1);  // freed with the window
-  window->view().PostToUi([token, &ran] { ran = true; });
+  window->scheduler().PostToUi([token, &ran] { ran = true; });
   EXPECT_EQ(token.use_count(), 1);  // refused and freed at once
   PumpFor(50ms);
   EXPECT_FALSE(ran);
@@ -51,13 +51,13 @@ TEST_F(UiServicesTest, DelayWithEventsWaitsWhileHandlingPostedTasks) {
   auto handledAt = std::chrono::steady_clock::time_point{};
   std::thread poster([&] {
     std::this_thread::sleep_for(100ms);
-    window->view().PostToUi([&] {
+    window->scheduler().PostToUi([&] {
       handled = true;
       handledAt = std::chrono::steady_clock::now();
     });
   });
   const auto start = std::chrono::steady_clock::now();
-  window->view().DelayWithEvents(500000);
+  window->scheduler().DelayWithEvents(500000);
   const auto end = std::chrono::steady_clock::now();
   poster.join();
   ASSERT_TRUE(handled);
@@ -68,7 +68,7 @@ TEST_F(UiServicesTest, DelayWithEventsWaitsWhileHandlingPostedTasks) {
 TEST_F(UiServicesTest, DelayWithEventsPutsAQuitRequestBackForTheOuterLoop) {
   Open();
   ::PostQuitMessage(7);
-  window->view().DelayWithEvents(50000);
+  window->scheduler().DelayWithEvents(50000);
   MSG msg;
   ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 7u);
@@ -76,9 +76,9 @@ TEST_F(UiServicesTest, DelayWithEventsPutsAQuitRequestBackForTheOuterLoop) {
 
 TEST_F(UiServicesTest, UrlEncodeKeepsTheWindowAliveThroughTheShellsLoop) {
   Open();
-  InstallMessagePump();
+  win::InstallMessagePump();
   int ran = 0;
-  window->view().PostToUi([&] { ++ran; });
+  window->scheduler().PostToUi([&] { ++ran; });
   ::PostQuitMessage(3);
   EXPECT_EQ(UrlEncode("ab"), "%61%62");
   SetMessagePump(nullptr);
@@ -94,7 +94,7 @@ std::atomic<bool> lastOutOfMemory{false};
 
 TEST_F(UiServicesTest, AnExceptionInAHandlerOrAWorkerIsReportedAndTheProgramGoesOn) {
   Open();
-  SetFailureSink([](bool outOfMemory) {
+  win::SetFailureSink([](bool outOfMemory) {
     lastOutOfMemory = outOfMemory;
     ++failures;
   });
@@ -102,10 +102,10 @@ TEST_F(UiServicesTest, AnExceptionInAHandlerOrAWorkerIsReportedAndTheProgramGoes
   Click(ControlId::按钮_导入宝贝全称);  // thrown inside the window procedure
   EXPECT_EQ(failures, 1);
   EXPECT_TRUE(lastOutOfMemory);
-  window->view().StartWorker([] { throw std::runtime_error("inside a worker"); });
-  EXPECT_TRUE(PumpUntil([this] { return failures == 2 && window->view().runningWorkers() == 0; }));
+  window->scheduler().StartWorker([] { throw std::runtime_error("inside a worker"); });
+  EXPECT_TRUE(PumpUntil([this] { return failures == 2 && window->scheduler().runningWorkers() == 0; }));
   EXPECT_FALSE(lastOutOfMemory);
-  SetFailureSink(nullptr);
+  win::SetFailureSink(nullptr);
   // The window still works.
   window->view().SetText(check::Control::编辑框_标题, "ok");
   EXPECT_EQ(TextOf(Control(ControlId::编辑框_标题)), L"ok");
@@ -116,7 +116,7 @@ TEST_F(UiServicesTest, RunLaterRunsOnceAfterItsDelay) {
   int runs = 0;
   const auto start = std::chrono::steady_clock::now();
   auto ranAt = start;
-  window->view().RunLater(200000, [&] {
+  window->scheduler().RunLater(200000, [&] {
     ++runs;
     ranAt = std::chrono::steady_clock::now();
   });
@@ -129,7 +129,7 @@ TEST_F(UiServicesTest, RunLaterRunsOnceAfterItsDelay) {
 TEST_F(UiServicesTest, RunLaterFromAWorkerStillRunsOnTheWindowsThread) {
   Open();
   std::atomic<DWORD> ranOn{0};
-  std::thread worker([&] { window->view().RunLater(10000, [&] { ranOn = ::GetCurrentThreadId(); }); });
+  std::thread worker([&] { window->scheduler().RunLater(10000, [&] { ranOn = ::GetCurrentThreadId(); }); });
   worker.join();
   ASSERT_TRUE(PumpUntil([&] { return ranOn != 0; }));
   EXPECT_EQ(ranOn.load(), ::GetCurrentThreadId());
@@ -138,12 +138,12 @@ TEST_F(UiServicesTest, RunLaterFromAWorkerStillRunsOnTheWindowsThread) {
 TEST_F(UiServicesTest, WorkersAreCountedUntilTheyFinish) {
   Open();
   std::atomic<bool> release{false};
-  window->view().StartWorker([&] {
+  window->scheduler().StartWorker([&] {
     while (!release) std::this_thread::sleep_for(1ms);
   });
-  EXPECT_EQ(window->view().runningWorkers(), 1);
+  EXPECT_EQ(window->scheduler().runningWorkers(), 1);
   release = true;
-  EXPECT_TRUE(PumpUntil([this] { return window->view().runningWorkers() == 0; }));
+  EXPECT_TRUE(PumpUntil([this] { return window->scheduler().runningWorkers() == 0; }));
 }
 
 TEST_F(UiServicesTest, TextsGoInAndComeOutAsGbk) {

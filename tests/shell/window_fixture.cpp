@@ -1,6 +1,6 @@
 #include "window_fixture.h"
 
-#include "shell/message_loop.h"
+#include "win/message_loop.h"
 
 namespace vorlane::shell::test {
 
@@ -9,7 +9,7 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   while (!done()) {
     if (std::chrono::steady_clock::now() >= end) return false;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    ProcessPendingMessages();
+    win::ProcessPendingMessages();
   }
   return true;
 }
@@ -32,18 +32,19 @@ RECT PlaceIn(HWND control, HWND reference) {
 }
 
 void WindowTest::Open(std::string_view ini, bool unlock) {
-  options.config = AppConfig::Defaults();
+  options.config = config::AppConfig::Defaults();
   options.config.Merge(ini);
   options.notify = [this](DWORD message, NOTIFYICONDATAW* data) {
     notifications.push_back({message, *data});
     return TRUE;
   };
   options.onDestroyed = [this] { ++destroyedCalls; };
-  window = std::make_unique<MainWindow>(options);
-  window->view().SetMessageSink([this](const Text& text, const Text& caption, unsigned style) {
-    messages.push_back({text, caption, style});
+  options.system = &system;
+  previousMessageSink_ = SetMessageBoxSink([this](const MessageBoxCall& call) {
+    messages.push_back({call.message, call.caption, call.style});
+    return 1;  // IDOK
   });
-  window->view().SetAddressSink([this](const Text& address) { addresses.push_back(address); });
+  window = std::make_unique<MainWindow>(options);
   ASSERT_TRUE(window->Create(::GetModuleHandleW(nullptr))) << "no window (is there a display?)";
   if (unlock) {
     ASSERT_TRUE(PumpUntil([this] { return window->panelUnlocked(); }));
@@ -51,10 +52,12 @@ void WindowTest::Open(std::string_view ini, bool unlock) {
 }
 
 void WindowTest::TearDown() {
-  if (!window) return;
-  // Workers hold the view; let them finish before it goes.
-  EXPECT_TRUE(PumpUntil([this] { return window->view().runningWorkers() == 0; }, 30s));
-  window.reset();
+  if (window) {
+    // Let the workers finish: the tests read what they did.
+    EXPECT_TRUE(PumpUntil([this] { return window->scheduler().runningWorkers() == 0; }, 30s));
+    window.reset();
+  }
+  SetMessageBoxSink(std::move(previousMessageSink_));
 }
 
 void WindowTest::Click(ControlId id) {

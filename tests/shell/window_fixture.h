@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "shell/main_window.h"
+#include "web/message_box.h"
+#include "win/win32_system_port.h"
 
 namespace vorlane::shell::test {
 
@@ -33,6 +35,16 @@ RECT PlaceIn(HWND control, HWND reference);
 struct NotifyCall {
   DWORD message;
   NOTIFYICONDATAW data;
+};
+
+// The real system, but addresses are recorded instead of opened in a browser.
+class RecordingSystem : public win::Win32SystemPort {
+ public:
+  explicit RecordingSystem(std::vector<Text>& addresses) : addresses_(addresses) {}
+  void OpenAddress(const Text& address) override { addresses_.push_back(address); }
+
+ private:
+  std::vector<Text>& addresses_;
 };
 
 class WindowTest : public ::testing::Test {
@@ -64,7 +76,11 @@ class WindowTest : public ::testing::Test {
   };
   std::vector<Message> messages;
   std::vector<Text> addresses;
+  RecordingSystem system{addresses};
   int destroyedCalls = 0;
+
+ private:
+  MessageBoxSink previousMessageSink_;
 };
 
 }  // namespace vorlane::shell::test

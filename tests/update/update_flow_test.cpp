@@ -6,6 +6,8 @@
 
 #include "fake_update_view.h"
 #include "net/tcp_socket.h"
+#include "support/fake_scheduler.h"
+#include "support/fake_system_port.h"
 #include "support/fault_server.h"
 #include "update/download_file.h"
 
@@ -36,11 +38,39 @@ constexpr char kPackage[] = "http://files.example:8080/vorlane/zujian/m_update.z
 constexpr char kZip[] = "C:\\Vorlane\\m_update.zip";
 constexpr char kInstaller[] = "C:\\Vorlane\\m_update.exe";
 
-constexpr UnzipLimits kLimits{5000000, 9000000};
+constexpr config::UnzipLimits kLimits{5000000, 9000000};
 
-UpdateValues Offer(int version) {
-  return UpdateValues{version, kPage, kPackage, kLimits};
+config::UpdateValues Offer(int version) {
+  return config::UpdateValues{version, kPage, kPackage, kLimits};
 }
+
+// The window, the scheduler and the system a flow runs against, writing what it does
+// to the user and the system into one list of events.
+struct FlowWorld {
+  FlowWorld() {
+    scheduler.workers = vorlane::test::FakeScheduler::Workers::kDeferred;
+    system.events = &view.events;
+  }
+  UpdateServices Services(Downloader download) {
+    return {view, scheduler, system, std::move(download),
+            [this](const Text& archive, const Text& folder, const config::UnzipLimits& limits) {
+              extracted.emplace_back(archive, folder);
+              extractLimits.push_back(limits);
+              view.events.push_back("extract");
+            }};
+  }
+  // The worker runs on a thread of its own and what it posted arrives.
+  void FinishWorker() {
+    scheduler.RunDeferredWorkers(true);
+    scheduler.DrainPosted();
+  }
+
+  vorlane::test::FakeScheduler scheduler;
+  vorlane::test::FakeSystemPort system;
+  FakeUpdateView view;
+  std::vector<std::pair<Text, Text>> extracted;  // archive, folder
+  std::vector<config::UnzipLimits> extractLimits;
+};
 
 class UpdateFlowTest : public ::testing::Test {
  protected:
@@ -56,16 +86,14 @@ class UpdateFlowTest : public ::testing::Test {
     };
   }
   UpdateFlow& Flow() {
-    if (!flow) flow = std::make_unique<UpdateFlow>(view, download, total, received);
+    if (!flow) flow = std::make_unique<UpdateFlow>(world.Services(download), total, received);
     return *flow;
   }
   // The worker runs and what it posted arrives.
-  void FinishWorker() {
-    view.RunWorkers();
-    view.DrainPosted();
-  }
+  void FinishWorker() { world.FinishWorker(); }
 
-  FakeUpdateView view;
+  FlowWorld world;
+  FakeUpdateView& view = world.view;
   ByteCounter total{0};
   ByteCounter received{0};
   Downloader download;
@@ -78,9 +106,9 @@ TEST_F(UpdateFlowTest, Version110ClosesTheWindowAndStartsNothing) {
   Flow().OnWindowCreated(Offer(110));
   EXPECT_TRUE(view.closed);
   EXPECT_FALSE(Flow().tookOver());
-  EXPECT_EQ(view.pendingWorkers(), 0u);
+  EXPECT_EQ(world.scheduler.deferredWorkers(), 0u);
   EXPECT_TRUE(view.timers.empty());
-  EXPECT_TRUE(view.started.empty());
+  EXPECT_TRUE(world.system.started.empty());
 }
 
 TEST_F(UpdateFlowTest, Version111StartsTheDownloadWithAFreshWindow) {
@@ -98,7 +126,7 @@ TEST_F(UpdateFlowTest, Version111StartsTheDownloadWithAFreshWindow) {
   EXPECT_EQ(total.load(), 0);
   EXPECT_EQ(received.load(), 0);
   EXPECT_EQ(Flow().savePath(), kZip);
-  ASSERT_EQ(view.pendingWorkers(), 1u);
+  ASSERT_EQ(world.scheduler.deferredWorkers(), 1u);
 
   FinishWorker();
   EXPECT_THAT(urls, ElementsAre(kPackage));
@@ -110,12 +138,12 @@ TEST_F(UpdateFlowTest, Version111StartsTheDownloadWithAFreshWindow) {
 
 TEST_F(UpdateFlowTest, AnInstallerAlreadyHereIsStartedInsteadOfDownloading) {
   DownloadEndsWith(kDownloadOk);
-  view.files.insert(kInstaller);
+  world.system.files.insert(kInstaller);
   Flow().OnWindowCreated(Offer(111));
-  ASSERT_EQ(view.started.size(), 1u);
-  EXPECT_EQ(view.started[0].path, kInstaller);
-  EXPECT_FALSE(view.started[0].waitUntilReady);
-  EXPECT_EQ(view.pendingWorkers(), 0u);
+  ASSERT_EQ(world.system.started.size(), 1u);
+  EXPECT_EQ(world.system.started[0].path, kInstaller);
+  EXPECT_FALSE(world.system.started[0].waitUntilReady);
+  EXPECT_EQ(world.scheduler.deferredWorkers(), 0u);
   EXPECT_TRUE(view.timers.empty());
   EXPECT_TRUE(Flow().tookOver());
   EXPECT_EQ(view.endCalls, 0);
@@ -160,7 +188,7 @@ TEST_F(UpdateFlowTest, OneHundredPercentWaitsForTheDownloadersResult) {
   EXPECT_EQ(view.picture, Picture::kBanner);
   EXPECT_TRUE(view.events.empty());
 
-  view.files.insert(kZip);  // renamed into place
+  world.system.files.insert(kZip);  // renamed into place
   FinishWorker();
   EXPECT_TRUE(view.events.empty());  // the next tick completes
   Flow().OnTenthTick();
@@ -172,17 +200,17 @@ TEST_F(UpdateFlowTest, OneHundredPercentWaitsForTheDownloadersResult) {
   EXPECT_EQ(view.timers[Timer::时钟2], 0u);
 
   EXPECT_THAT(view.events, ElementsAre("extract", "remove", "start", "open", "message", "end"));
-  ASSERT_EQ(view.extracted.size(), 1u);
-  EXPECT_EQ(view.extracted[0].first, kZip);
-  EXPECT_EQ(view.extracted[0].second, "C:\\Vorlane");
+  ASSERT_EQ(world.extracted.size(), 1u);
+  EXPECT_EQ(world.extracted[0].first, kZip);
+  EXPECT_EQ(world.extracted[0].second, "C:\\Vorlane");
   // The configured caps reach the unpacking.
-  EXPECT_EQ(view.extractLimits[0].maxEntryBytes, kLimits.maxEntryBytes);
-  EXPECT_EQ(view.extractLimits[0].maxTotalBytes, kLimits.maxTotalBytes);
-  EXPECT_THAT(view.removed, ElementsAre(kZip));
-  ASSERT_EQ(view.started.size(), 1u);
-  EXPECT_EQ(view.started[0].path, kInstaller);
-  EXPECT_TRUE(view.started[0].waitUntilReady);
-  EXPECT_THAT(view.addresses, ElementsAre(kPage));
+  EXPECT_EQ(world.extractLimits[0].maxEntryBytes, kLimits.maxEntryBytes);
+  EXPECT_EQ(world.extractLimits[0].maxTotalBytes, kLimits.maxTotalBytes);
+  EXPECT_THAT(world.system.removed, ElementsAre(kZip));
+  ASSERT_EQ(world.system.started.size(), 1u);
+  EXPECT_EQ(world.system.started[0].path, kInstaller);
+  EXPECT_TRUE(world.system.started[0].waitUntilReady);
+  EXPECT_THAT(world.system.openedAddresses, ElementsAre(kPage));
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].text, kHandOver);
   EXPECT_EQ(view.messages[0].caption, kNotice);
@@ -193,7 +221,7 @@ TEST_F(UpdateFlowTest, OneHundredPercentWaitsForTheDownloadersResult) {
 TEST_F(UpdateFlowTest, ASmallPackageCompletesThoughItsPercentageCannotBeComputed) {
   DownloadEndsWith(kDownloadOk, 60);
   Flow().OnWindowCreated(Offer(111));
-  view.files.insert(kZip);
+  world.system.files.insert(kZip);
   FinishWorker();
   Flow().OnTenthTick();
   EXPECT_EQ(view.labels[Label::标签4], std::string(kCompleted) + "100%");
@@ -218,18 +246,17 @@ TEST_F(UpdateFlowTest, WithoutTheArchiveTheCompletedWindowStays) {
 TEST_F(UpdateFlowTest, EveryDownloadFailureSendsTheUserToThePageAndEnds) {
   for (std::int32_t result = 1; result <= 6; ++result) {
     SCOPED_TRACE(result);
-    FakeUpdateView fresh;
+    FlowWorld fresh;
     DownloadEndsWith(result);
-    UpdateFlow failing(fresh, download, total, received);
+    UpdateFlow failing(fresh.Services(download), total, received);
     failing.OnWindowCreated(Offer(111));
-    fresh.RunWorkers();
-    fresh.DrainPosted();
-    EXPECT_THAT(fresh.events, ElementsAre("message", "open", "end"));
-    ASSERT_EQ(fresh.messages.size(), 1u);
-    EXPECT_EQ(fresh.messages[0].text, kFailed);
-    EXPECT_EQ(fresh.messages[0].caption, kInformation);
-    EXPECT_EQ(fresh.messages[0].style, 0x30u | 0x2000u);
-    EXPECT_THAT(fresh.addresses, ElementsAre(kPage));
+    fresh.FinishWorker();
+    EXPECT_THAT(fresh.view.events, ElementsAre("message", "open", "end"));
+    ASSERT_EQ(fresh.view.messages.size(), 1u);
+    EXPECT_EQ(fresh.view.messages[0].text, kFailed);
+    EXPECT_EQ(fresh.view.messages[0].caption, kInformation);
+    EXPECT_EQ(fresh.view.messages[0].style, 0x30u | 0x2000u);
+    EXPECT_THAT(fresh.system.openedAddresses, ElementsAre(kPage));
     EXPECT_EQ(failing.state(), UpdateFlow::State::kEnded);
   }
 }
@@ -248,7 +275,7 @@ TEST_F(UpdateFlowTest, AServerAnswering404EndsTheUpdateAtThePage) {
   EXPECT_THAT(view.events, ElementsAre("message", "open", "end"));
   ASSERT_EQ(view.messages.size(), 1u);
   EXPECT_EQ(view.messages[0].text, kFailed);
-  EXPECT_THAT(view.addresses, ElementsAre(kPage));
+  EXPECT_THAT(world.system.openedAddresses, ElementsAre(kPage));
   ASSERT_EQ(server.requests().size(), 1u);
   EXPECT_EQ(server.requests()[0].rfind("GET /zujian/m_update.zip HTTP/1.1\r\n", 0), 0u);
 }

@@ -22,7 +22,7 @@ using test::MakeZip;
 using test::ZipEntry;
 
 // Caps that no test archive comes near, unless a test means it to.
-constexpr UnzipLimits kRoomy{64 << 20, 64 << 20};
+constexpr config::UnzipLimits kRoomy{64 << 20, 64 << 20};
 
 class Unzip : public ::testing::Test {
  protected:
@@ -31,7 +31,7 @@ class Unzip : public ::testing::Test {
   // The program's GBK text of a path in the test folder (ASCII here).
   static Text Gbk(const fs::path& p) { return p.string(); }
 
-  UnzipReport Extract(const std::vector<ZipEntry>& entries, const UnzipLimits& limits = kRoomy) {
+  UnzipReport Extract(const std::vector<ZipEntry>& entries, const config::UnzipLimits& limits = kRoomy) {
     const fs::path archive = base_ / "m_update.zip";
     Write(archive, MakeZip(entries));
     return ExtractArchive(Gbk(archive), Gbk(target_), limits);
@@ -196,7 +196,7 @@ std::map<std::string, std::string> FilesUnder(const fs::path& folder) {
 struct UnpackFault {
   const char* fault;
   std::vector<ZipEntry> entries;
-  UnzipLimits limits = kRoomy;
+  config::UnzipLimits limits = kRoomy;
   std::map<std::string, std::string> before = {};  // files there beforehand, read-only
   int written = 0, refused = 0, oversized = 0, failed = 0;
   std::map<std::string, std::string> after = {};  // every file there afterwards

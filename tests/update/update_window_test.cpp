@@ -15,9 +15,11 @@
 #include <memory>
 #include <random>
 
-#include "shell/message_loop.h"
 #include "support/fault_server.h"
 #include "support/temp_folder.h"
+#include "web/message_box.h"
+#include "win/message_loop.h"
+#include "win/win32_system_port.h"
 #include "zip_writer.h"
 
 namespace vorlane::update {
@@ -39,7 +41,7 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   while (!done()) {
     if (std::chrono::steady_clock::now() >= end) return false;
     ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    shell::ProcessPendingMessages();
+    win::ProcessPendingMessages();
   }
   return true;
 }
@@ -78,17 +80,13 @@ class UpdateWindowTest : public ::testing::Test {
                                300, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(owner_, nullptr) << "no window (is there a display?)";
 
-    options_.sinks.message = [this](const Text& text, const Text& caption, unsigned style) {
-      messages_.push_back({text, caption, style});
+    previousMessageSink_ = SetMessageBoxSink([this](const MessageBoxCall& call) {
+      messages_.push_back({call.message, call.caption, call.style});
       if (onMessage_) onMessage_();
-    };
-    options_.sinks.address = [this](const Text& address) { addresses_.push_back(address); };
-    options_.sinks.startProgram = [this](const Text& path, bool wait) {
-      started_.push_back({path, wait});
-      startedContent_ = ReadFileBytes(fs::path(path));
-      return true;
-    };
-    options_.sinks.endProgram = [this] { ++ends_; };
+      return 1;  // IDOK
+    });
+    options_.system = &system_;
+    options_.endProgram = [this] { ++ends_; };
   }
 
   void TearDown() override {
@@ -98,6 +96,7 @@ class UpdateWindowTest : public ::testing::Test {
       window_.reset();
     }
     ::DestroyWindow(owner_);
+    SetMessageBoxSink(std::move(previousMessageSink_));
     std::error_code ec;
     fs::current_path(previous_, ec);
   }
@@ -105,9 +104,9 @@ class UpdateWindowTest : public ::testing::Test {
   void Serve(vorlane::test::FaultPlan plan) {
     server_ = std::make_unique<vorlane::test::FaultServer>(std::move(plan));
   }
-  UpdateValues Offer(int version) const {
+  config::UpdateValues Offer(int version) const {
     return {version, kPage, server_ ? server_->Url("zujian/m_update.zip") : "http://127.0.0.1:1/",
-            UnzipLimits{1 << 20, 1 << 20}};
+            config::UnzipLimits{1 << 20, 1 << 20}};
   }
   void Open(int version) {
     options_.readValues = [values = Offer(version)] { return values; };
@@ -138,6 +137,23 @@ class UpdateWindowTest : public ::testing::Test {
   std::vector<std::pair<Text, bool>> started_;
   std::string startedContent_;
   int ends_ = 0;
+  MessageBoxSink previousMessageSink_;
+
+  // The real files and folders, but programs and the browser are recorded instead.
+  class RecordingSystem : public win::Win32SystemPort {
+   public:
+    explicit RecordingSystem(UpdateWindowTest& test) : test_(test) {}
+    bool StartProgram(const Text& path, bool waitUntilReady) override {
+      test_.started_.push_back({path, waitUntilReady});
+      test_.startedContent_ = ReadFileBytes(fs::path(path));
+      return true;
+    }
+    void OpenAddress(const Text& address) override { test_.addresses_.push_back(address); }
+
+   private:
+    UpdateWindowTest& test_;
+  };
+  RecordingSystem system_{*this};
 };
 
 TEST_F(UpdateWindowTest, LaysOutTheWindowOverItsDisabledOwner) {

@@ -23,7 +23,7 @@ TEST(NoticeBoxTest, DefaultsAreInformationStyleFriendlyCaptionAndTheProcessWindo
   test::NoticeRecorder recorder;
   EXPECT_EQ(NoticeBox("hello"), 0);
   ASSERT_EQ(recorder.notices().size(), 1u);
-  const Notice notice = recorder.notices()[0];
+  const MessageBoxCall notice = recorder.notices()[0];
   EXPECT_EQ(notice.message, "hello");
   EXPECT_EQ(notice.style, 0x40u);
   EXPECT_EQ(notice.caption, "\xD3\xD1\xC7\xE9\xCC\xE1\xD0\xD1");  // 友情提醒
@@ -32,13 +32,13 @@ TEST(NoticeBoxTest, DefaultsAreInformationStyleFriendlyCaptionAndTheProcessWindo
 
 TEST(NoticeBoxTest, GivenStyleCaptionAndOwnerPassThroughAndTheSinkAnswers) {
   int owner_marker = 0;
-  Notice seen;
-  NoticeSink previous = SetNoticeSink([&seen](const Notice& notice) {
+  MessageBoxCall seen;
+  MessageBoxSink previous = SetMessageBoxSink([&seen](const MessageBoxCall& notice) {
     seen = notice;
-    return 5;  // the sink plays the user pressing button 6
+    return 6;  // the sink plays the user pressing button 6
   });
   EXPECT_EQ(NoticeBox("m", 0x30, "cap", &owner_marker), 5);
-  SetNoticeSink(std::move(previous));
+  SetMessageBoxSink(std::move(previous));
   EXPECT_EQ(seen.message, "m");
   EXPECT_EQ(seen.style, 0x30u);
   EXPECT_EQ(seen.caption, "cap");

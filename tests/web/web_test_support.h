@@ -11,6 +11,7 @@
 #include "net/socket_platform.h"
 #include "support/under_wine.h"
 #include "web/http_service.h"
+#include "web/message_box.h"
 #include "web/notice_box.h"
 
 #ifdef _WIN32
@@ -23,25 +24,25 @@ namespace vorlane::test {
 class NoticeRecorder {
  public:
   NoticeRecorder() {
-    previous_ = SetNoticeSink([this](const Notice& notice) {
+    previous_ = SetMessageBoxSink([this](const MessageBoxCall& notice) {
       std::lock_guard lock(mutex_);
       notices_.push_back(notice);
-      return 0;
+      return 1;  // IDOK: the user pressed OK
     });
   }
-  ~NoticeRecorder() { SetNoticeSink(std::move(previous_)); }
+  ~NoticeRecorder() { SetMessageBoxSink(std::move(previous_)); }
   NoticeRecorder(const NoticeRecorder&) = delete;
   NoticeRecorder& operator=(const NoticeRecorder&) = delete;
 
-  std::vector<Notice> notices() const {
+  std::vector<MessageBoxCall> notices() const {
     std::lock_guard lock(mutex_);
     return notices_;
   }
 
  private:
   mutable std::mutex mutex_;
-  std::vector<Notice> notices_;
-  NoticeSink previous_;
+  std::vector<MessageBoxCall> notices_;
+  MessageBoxSink previous_;
 };
 
 // Service time-outs for one test; the defaults come back afterwards.

@@ -119,7 +119,7 @@ TEST(WebVisitTest, AWrongMethodShowsTheNoticeOnceAndTouchesNoNetwork) {
   EXPECT_EQ(response, "untouched");
   EXPECT_EQ(site.server().connection_count(), 0);
   ASSERT_EQ(recorder.notices().size(), 1u);
-  const Notice notice = recorder.notices()[0];
+  const MessageBoxCall notice = recorder.notices()[0];
   // 【网页_访问】命令的第二个【访问方式】参数有误,请返回修改
   EXPECT_EQ(
       notice.message,

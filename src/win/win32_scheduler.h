@@ -1,0 +1,52 @@
+// The scheduler over Win32, one per window: tasks posted from workers and tasks due
+// later arrive as messages to a message-only window of its own on the window's
+// thread; workers are detached threads.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+
+#include "win/detached_workers.h"
+#include "win/scheduler.h"
+#include "win/scoped_win.h"
+#include "win/ui_task.h"
+
+namespace vorlane::win {
+
+class Win32Scheduler final : public Scheduler {
+ public:
+  // Made on the window's thread, which then runs everything posted and due.
+  Win32Scheduler();
+  ~Win32Scheduler() override;
+  Win32Scheduler(const Win32Scheduler&) = delete;
+  Win32Scheduler& operator=(const Win32Scheduler&) = delete;
+
+  void PostToUi(std::function<void()> task) override;
+  void StartWorker(std::function<void()> task) override;
+  void RunLater(std::int64_t microseconds, std::function<void()> task) override;
+  void DelayWithEvents(std::int64_t microseconds) override;
+  void ProcessPendingMessages() override;
+  LocalDateTime LocalNow() override;
+
+  // The window it serves is going: what is queued or due is dropped unrun, and
+  // later posts are refused.
+  void Close();
+
+  // Worker threads started here that have not finished yet.
+  int runningWorkers() const { return workers_.running(); }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  void OnTimer(UINT_PTR id);
+  bool OnOwnThread() const;
+
+  UniqueWindow window_;
+  DWORD thread_ = 0;
+  UiTaskChannel tasks_;
+  DetachedWorkers workers_;
+  std::map<UINT_PTR, std::function<void()>> later_;
+  UINT_PTR nextTimer_ = 1;
+};
+
+}  // namespace vorlane::win

@@ -1,0 +1,18 @@
+// The system port over Win32: files by their UTF-16 names, CreateProcess and
+// ShellExecute, the one place the program opens an address in the browser.
+#pragma once
+
+#include "win/system_port.h"
+
+namespace vorlane::win {
+
+class Win32SystemPort : public SystemPort {
+ public:
+  Text CurrentDirectory() override;
+  bool FileExists(const Text& path) override;
+  void RemoveFile(const Text& path) override;
+  bool StartProgram(const Text& path, bool waitUntilReady) override;
+  void OpenAddress(const Text& address) override;
+};
+
+}  // namespace vorlane::win
