@@ -72,6 +72,15 @@ constexpr std::string_view kRangeStatus = "HTTP/1.1 416";
 
 }  // namespace
 
+std::string_view AuthorityPiece(std::string_view url) {
+  std::string_view rest = url;
+  for (int piece = 0; piece < 2; ++piece) {
+    size_t slash = rest.find('/');
+    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
+  }
+  return rest.substr(0, rest.find('/'));
+}
+
 DownloadTarget SplitDownloadUrl(std::string_view url) {
   // The update reads its address by its own rules, not by SplitUrl's: the two differ
   // in every part, and each difference would change a target. Here the authority is
@@ -80,13 +89,7 @@ DownloadTarget SplitDownloadUrl(std::string_view url) {
   // the Host line and for finding it in the path (SplitUrl's is lower case), and a
   // port is digits only (SplitUrl reads "+80", "80.5" and full-width digits as 80).
   DownloadTarget target;
-  // The authority is the third "/"-separated piece: "http:", "", authority, path...
-  std::string_view rest = url;
-  for (int piece = 0; piece < 2; ++piece) {
-    size_t slash = rest.find('/');
-    rest = slash == std::string_view::npos ? std::string_view() : rest.substr(slash + 1);
-  }
-  std::string_view authority = rest.substr(0, rest.find('/'));
+  const std::string_view authority = AuthorityPiece(url);
   const bool clean = std::find_if(authority.begin(), authority.end(), IsLineBreaking) == authority.end();
 
   size_t colon = authority.find(':');

@@ -20,6 +20,10 @@ struct DownloadTarget {
   bool valid = false;
 };
 
+// The third "/"-separated piece of an address ("http:", "", authority, path...): the
+// host, with ":" and port when given. Empty when the address has fewer pieces.
+std::string_view AuthorityPiece(std::string_view url);
+
 // Splits "http://" + host + optional ":" + port + "/" + path.
 DownloadTarget SplitDownloadUrl(std::string_view url);
 

@@ -1,6 +1,7 @@
 #include "update/update_paths.h"
 
 #include "text/gbk_scan.h"
+#include "update/download_request.h"
 #include "update/update_texts.h"
 
 namespace vorlane::update {
@@ -23,21 +24,9 @@ std::string_view CharacterHead(std::string_view text, size_t limit) {
 }  // namespace
 
 PackageParts SplitPackageAddress(std::string_view address) {
-  PackageParts parts;
-  size_t index = 0;
-  size_t start = 0;
-  for (;;) {
-    const size_t slash = address.find('/', start);
-    const std::string_view piece =
-        address.substr(start, slash == std::string_view::npos ? std::string_view::npos : slash - start);
-    if (index == 2) parts.authority = Text(piece);
-    if (slash == std::string_view::npos) {
-      parts.fileName = Text(piece);
-      return parts;
-    }
-    start = slash + 1;
-    ++index;
-  }
+  const size_t lastSlash = address.rfind('/');
+  return {Text(AuthorityPiece(address)),
+          Text(lastSlash == std::string_view::npos ? address : address.substr(lastSlash + 1))};
 }
 
 Text JoinPath(std::string_view folder, std::string_view name) {
