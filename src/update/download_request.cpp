@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <limits>
+#include <vector>
 
 #include "text/gbk_text.h"
 #include "text/url_parts.h"
+#include "web/response_head.h"
 
 namespace vorlane::update {
 namespace {
@@ -39,27 +41,6 @@ std::optional<std::uint16_t> ParsePort(std::string_view text) {
 bool IsLineBreaking(char c) {
   const auto byte = static_cast<unsigned char>(c);
   return byte <= 0x20 || byte == 0x7F;
-}
-
-// Calls `visit(name, value)` for each header line of a head, the value without its
-// surrounding blanks, until it returns false. The status line is not a header.
-template <class Visit>
-void ForEachHeader(std::string_view head, Visit&& visit) {
-  size_t line_start = head.find("\r\n");
-  while (line_start != std::string_view::npos) {
-    line_start += 2;
-    size_t line_end = head.find("\r\n", line_start);
-    if (line_end == std::string_view::npos || line_end == line_start) return;
-    std::string_view line = head.substr(line_start, line_end - line_start);
-    line_start = line_end;
-    size_t colon = line.find(':');
-    if (colon != std::string_view::npos && !visit(line.substr(0, colon), TrimBlanks(line.substr(colon + 1))))
-      return;
-  }
-}
-
-bool IsHeader(std::string_view name, std::string_view wanted) {
-  return CompareText(name, wanted, false) == 0;
 }
 
 // "GET /path HTTP/1.1" with the path escaped, so that the address cannot add lines.
@@ -146,17 +127,10 @@ StatusCheck CheckStatus(std::string_view received) {
 }
 
 std::optional<std::int32_t> ContentLength(std::string_view head) {
-  std::optional<std::int32_t> length;
-  bool readable = true;
-  ForEachHeader(head, [&](std::string_view name, std::string_view value) {
-    if (!IsHeader(name, "Content-Length")) return true;
-    const std::optional<std::uint64_t> parsed = ParseDigits(value, 10);
-    readable = parsed && *parsed <= static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) &&
-               (!length || *length == static_cast<std::int32_t>(*parsed));
-    if (readable) length = static_cast<std::int32_t>(*parsed);
-    return readable;
-  });
-  return readable ? length : std::nullopt;
+  const std::optional<std::uint64_t> length =
+      web::AnnouncedLength(head, static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()));
+  if (!length || web::HeaderValues(head, "Content-Length").empty()) return std::nullopt;
+  return static_cast<std::int32_t>(*length);
 }
 
 bool IsPartialContent(std::string_view head) {
@@ -164,15 +138,12 @@ bool IsPartialContent(std::string_view head) {
 }
 
 bool ContinuesPartialFile(std::string_view head, std::uint64_t offset, std::int32_t length) {
-  std::optional<std::string_view> range;
-  bool agreed = true;
-  ForEachHeader(head, [&](std::string_view name, std::string_view value) {
-    if (!IsHeader(name, "Content-Range")) return true;
-    agreed = !range || *range == value;
-    range = value;
-    return agreed;
-  });
-  if (!range || !agreed || length <= 0) return false;
+  const std::vector<std::string_view> ranges = web::HeaderValues(head, "Content-Range");
+  if (ranges.empty() || length <= 0) return false;
+  for (std::string_view other : ranges) {
+    if (other != ranges.front()) return false;
+  }
+  const std::optional<std::string_view> range = ranges.front();
 
   constexpr std::string_view kUnit = "bytes ";
   std::string_view spec = *range;
@@ -190,12 +161,10 @@ bool ContinuesPartialFile(std::string_view head, std::uint64_t offset, std::int3
 }
 
 bool HasTransferCoding(std::string_view head) {
-  bool coded = false;
-  ForEachHeader(head, [&](std::string_view name, std::string_view value) {
-    coded = IsHeader(name, "Transfer-Encoding") && CompareText(value, "identity", false) != 0;
-    return !coded;
-  });
-  return coded;
+  for (std::string_view value : web::HeaderValues(head, "Transfer-Encoding")) {
+    if (CompareText(value, "identity", false) != 0) return true;
+  }
+  return false;
 }
 
 }  // namespace vorlane::update
