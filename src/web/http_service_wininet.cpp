@@ -7,6 +7,7 @@
 #include <string>
 
 #include "web/http_service.h"
+#include "win/scoped_win.h"
 
 namespace vorlane::web {
 
@@ -14,24 +15,11 @@ namespace {
 
 constexpr DWORD kHeaderBuffer = 2048;
 
-// Closes the HINTERNET it holds when it goes out of scope.
-class InternetHandle {
- public:
-  InternetHandle() = default;
-  InternetHandle(const InternetHandle&) = delete;
-  InternetHandle& operator=(const InternetHandle&) = delete;
-  ~InternetHandle() { reset(); }
-
-  HINTERNET get() const { return handle_; }
-  explicit operator bool() const { return handle_ != nullptr; }
-  void reset(HINTERNET handle = nullptr) {
-    if (handle_) ::InternetCloseHandle(handle_);
-    handle_ = handle;
-  }
-
- private:
-  HINTERNET handle_ = nullptr;
+struct InternetTraits {
+  static bool Valid(HINTERNET h) { return h != nullptr; }
+  static void Close(HINTERNET h) { ::InternetCloseHandle(h); }
 };
+using InternetHandle = win::UniqueWin<HINTERNET, InternetTraits>;
 
 void ApplyTimeouts(HINTERNET internet) {
   const std::optional<ServiceTimeouts> timeouts = ServiceTimeoutsOverride();
