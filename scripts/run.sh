@@ -27,7 +27,7 @@ cmake --preset native >/dev/null
 cmake --build --preset native --target demo_site
 cmake --preset "$wpreset" >/dev/null
 cmake --build --preset "$wpreset" --target vorlane
-exe="$vorlane_root/build/$wpreset/src/shell/vorlane.exe"
+exe="$vorlane_root/build/$wpreset/src/app/vorlane.exe"
 site="$vorlane_root/build/native/tools/demo_site/demo_site"
 
 # A prefix of its own: stopping this run's Wine never touches a test run's.
