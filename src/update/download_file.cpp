@@ -1,88 +1,25 @@
 #include "update/download_file.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <limits>
-#include <memory>
 #include <optional>
-#include <system_error>
 
 #include "net/net_globals.h"
-#include "text/gbk_file.h"
 #include "update/download_request.h"
+#include "update/download_response.h"
 
 namespace vorlane::update {
 namespace {
 
-namespace fs = std::filesystem;
+// The answer, read from the program's connection with its wait.
+class SocketSource final : public ResponseSource {
+ public:
+  SocketSource(net::TcpSocket& socket, std::chrono::milliseconds wait) : socket_(socket), wait_(wait) {}
+  bool Receive(std::string& block) override { return socket_.receive(block, wait_); }
+  void Close() override { socket_.close(); }
 
-bool WriteAll(std::FILE* file, std::string_view bytes) {
-  return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-}
-
-// Flushes and closes; false when anything written was lost.
-bool Close(UniqueFile& file) {
-  return std::fclose(file.release()) == 0;
-}
-
-// The size the file system reports for a regular file; nothing for anything else.
-std::optional<std::uint64_t> RegularFileSize(const fs::path& path) {
-  std::error_code ec;
-  if (path.empty() || !fs::is_regular_file(path, ec)) return std::nullopt;
-  std::uint64_t size = fs::file_size(path, ec);
-  if (ec) return std::nullopt;
-  return size;
-}
-
-void RemoveFile(const fs::path& path) {
-  std::error_code ec;
-  if (!path.empty()) fs::remove(path, ec);
-}
-
-// Replaces any file at `to` in one step, so there is never a moment without a file
-// or with a partial one there.
-bool ReplaceFile(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  if (to.empty()) return false;
-  fs::rename(from, to, ec);
-  return !ec;
-}
-
-enum class HeadRead { kComplete, kRejected, kRangeRefused, kEnded };
-
-// Receives until the response head is complete. `head` keeps every byte received,
-// the first body bytes included.
-HeadRead ReadResponseHead(net::TcpSocket& socket, std::chrono::milliseconds wait, std::string& head,
-                          size_t& headSize) {
-  std::string block;
-  for (;;) {
-    if (!socket.receive(block, wait)) return HeadRead::kEnded;
-    const size_t searchFrom = head.size() >= 3 ? head.size() - 3 : 0;
-    head += block;
-    switch (CheckStatus(head)) {
-      case StatusCheck::kRejected:
-        return HeadRead::kRejected;
-      case StatusCheck::kRangeRefused:
-        return HeadRead::kRangeRefused;
-      case StatusCheck::kNeedMore:
-        continue;
-      case StatusCheck::kAccepted:
-        break;
-    }
-    size_t end = head.find("\r\n\r\n", searchFrom);
-    if (end != std::string::npos) {
-      headSize = end + 4;
-      return headSize <= kMaxResponseHead ? HeadRead::kComplete : HeadRead::kRejected;
-    }
-    if (head.size() > kMaxResponseHead) return HeadRead::kRejected;
-  }
-}
-
-// Ends a transfer that left no complete file.
-std::int32_t Incomplete(const fs::path& tempFile) {
-  RemoveFile(tempFile);
-  return kDownloadIncomplete;
-}
+ private:
+  net::TcpSocket& socket_;
+  std::chrono::milliseconds wait_;
+};
 
 }  // namespace
 
@@ -100,84 +37,11 @@ std::int32_t DownloadFile(net::TcpSocket& socket, std::string_view url, const st
   if (!socket.bind(0, {}, false)) return kDownloadBindFailed;
   if (!target.valid || !socket.connect(target.host, target.port)) return kDownloadConnectFailed;
 
-  const fs::path tempFile = PathFromGbk(savePath + ".tmp");
-  const std::optional<std::uint64_t> resumeFrom = RegularFileSize(tempFile);
+  const std::optional<std::uint64_t> resumeFrom = PartialFileSize(savePath);
   if (!socket.sendAll(resumeFrom ? ResumeRequest(target, *resumeFrom) : PlainRequest(target)))
     return kDownloadSendFailed;
-
-  std::string head;
-  size_t headSize = 0;
-  switch (ReadResponseHead(socket, wait, head, headSize)) {
-    case HeadRead::kComplete:
-      break;
-    case HeadRead::kRejected:
-      return kDownloadBadStatus;
-    case HeadRead::kRangeRefused:
-      // The partial file does not fit the server's file: asking again would be
-      // refused again, so it goes and the next attempt starts afresh.
-      if (resumeFrom) RemoveFile(tempFile);
-      return kDownloadBadStatus;
-    case HeadRead::kEnded:
-      return Incomplete(tempFile);
-  }
-
-  const std::string_view headBlock = std::string_view(head).substr(0, headSize);
-  const std::string_view firstPart = std::string_view(head).substr(headSize);
-  // Chunk framing would be saved as if it were the file. A partial file stays: it
-  // is not what was wrong.
-  if (HasTransferCoding(headBlock)) return kDownloadBadStatus;
-  const bool partial = IsPartialContent(headBlock);
-  // Part of a file that was asked for whole is not the file.
-  if (partial && !resumeFrom) return kDownloadBadStatus;
-  // A full answer to a resume request replaces the partial file instead of being
-  // appended to it.
-  const std::int64_t start = partial ? static_cast<std::int64_t>(*resumeFrom) : 0;
-  const std::optional<std::int32_t> length = ContentLength(headBlock);
-  if (!length || start + *length > std::numeric_limits<std::int32_t>::max()) return Incomplete(tempFile);
-  if (partial && !ContinuesPartialFile(headBlock, *resumeFrom, *length)) {
-    // The server's part does not continue the partial file (or does not say it
-    // does): appending would make a file that is neither. The partial file goes,
-    // so the next attempt asks for the whole file.
-    RemoveFile(tempFile);
-    return kDownloadBadStatus;
-  }
-  const auto total = static_cast<std::int32_t>(start + *length);
-  if (firstPart.size() > static_cast<std::uint64_t>(*length)) return Incomplete(tempFile);
-
-  UniqueFile file(OpenSoleWriter(tempFile, !partial));
-  if (!file) return Incomplete(tempFile);
-  // Writes go out in our own batches, not the C library's.
-  std::setvbuf(file.get(), nullptr, _IONBF, 0);
-
-  totalBytes = total;
-  bool written = WriteAll(file.get(), firstPart);
-  auto received = static_cast<std::int32_t>(start + static_cast<std::int64_t>(firstPart.size()));
-  receivedBytes = received;
-
-  std::string pending;
-  pending.reserve(kWriteBatch + net::kReceiveLimit);
-  std::string block;
-  while (written && received != total && socket.receive(block, wait)) {
-    if (block.size() > static_cast<std::uint64_t>(total - received)) {
-      written = false;  // more than announced: the file would not be the server's
-      break;
-    }
-    pending += block;
-    if (pending.size() >= kWriteBatch) {
-      written = WriteAll(file.get(), pending);
-      pending.clear();
-    }
-    received += static_cast<std::int32_t>(block.size());
-    receivedBytes = received;
-  }
-  socket.close();  // let the server go before the file is finished
-
-  written = written && WriteAll(file.get(), pending);
-  written = Close(file) && written;
-  if (written && RegularFileSize(tempFile) == static_cast<std::uint64_t>(total) &&
-      ReplaceFile(tempFile, PathFromGbk(savePath)))
-    return kDownloadOk;
-  return Incomplete(tempFile);
+  SocketSource source(socket, wait);
+  return ReceiveDownload(source, savePath, resumeFrom, totalBytes, receivedBytes);
 }
 
 std::int32_t DownloadFile(std::string_view url, const std::string& savePath, ByteCounter& totalBytes,
