@@ -1,5 +1,6 @@
 #include "check/monitor.h"
 
+#include <algorithm>
 #include <string>
 
 #include "check/check_texts.h"
@@ -51,17 +52,21 @@ void Monitor::StartMonitoring() {
   }
   state_ = MonitorState::Monitoring;
   intervalMinutes_ = ToInteger(TrimBoth(view.GetText(Control::编辑框_检索间隔)));
-  CountPass();
   if (passRunning_) {
-    restartPass_ = true;  // the pass below us on the stack starts over at its next row
+    // The pass below us on the stack starts over at its next row. Two starts (with a
+    // stop between) before it gets there begin one pass, and count as one.
+    if (!restartPass_) CountPass();
+    restartPass_ = true;
     return;
   }
+  CountPass();
   RunCheckPass();
 }
 
 void Monitor::RunCheckPass() {
   MainView& view = context_.view;
   ProductList& list = rows_.list();
+  mostPassesAtOnce_ = std::max(mostPassesAtOnce_, ++passesAtOnce_);
   passRunning_ = true;
   bool again = true;
   while (again) {
@@ -100,6 +105,7 @@ void Monitor::RunCheckPass() {
     view.SetTimerPeriod(Timer::时钟_监测间隔, kMonitorTickMs);
   }
   passRunning_ = false;
+  --passesAtOnce_;
 }
 
 void Monitor::OnMonitorTick() {

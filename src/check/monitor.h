@@ -38,6 +38,9 @@ class Monitor {
   int ElapsedMinutes() const { return elapsedMinutes_; }
   int QueryCount() const { return queryCount_; }
   bool passRunning() const { return passRunning_; }
+  // The most passes that ever ran at once, one inside another: 1 once a pass has run,
+  // and never more, whatever the user clicks while a pass lets messages through.
+  int mostPassesAtOnce() const { return mostPassesAtOnce_; }
 
  private:
   void RunCheckPass();
@@ -57,6 +60,8 @@ class Monitor {
   // starts over instead of a second pass running inside it.
   bool passRunning_ = false;
   bool restartPass_ = false;
+  int passesAtOnce_ = 0;
+  int mostPassesAtOnce_ = 0;
 };
 
 }  // namespace vorlane::check

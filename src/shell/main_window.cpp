@@ -30,7 +30,9 @@ MainWindow::MainWindow(MainWindowOptions options)
       single_(context_),
       listController_(context_, products_),
       monitor_(context_, listController_),
-      tray_(options_.notify) {}
+      tray_(options_.notify) {
+  scheduler_.SetTimeScale(options_.timeScale);
+}
 
 MainWindow::~MainWindow() {
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
@@ -120,7 +122,8 @@ void MainWindow::SetTimerPeriod(TimerId timer, unsigned milliseconds) {
   if (milliseconds == 0) {
     ::KillTimer(hwnd_, id);
   } else {
-    ::SetTimer(hwnd_, id, milliseconds, nullptr);
+    const std::int64_t scaled = scheduler_.Scaled(std::int64_t{milliseconds} * 1000) / 1000;
+    ::SetTimer(hwnd_, id, static_cast<UINT>(std::max<std::int64_t>(scaled, USER_TIMER_MINIMUM)), nullptr);
   }
 }
 

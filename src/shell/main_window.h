@@ -50,6 +50,9 @@ struct MainWindowOptions {
   check::PageFetcher fetch;
   // Files, programs and the browser; the real system when null. Not owned.
   win::SystemPort* system = nullptr;
+  // How fast the window's time runs: the monitoring countdown, its one-second pacing
+  // and every delayed task. Below 1 only in the tests that compress hours.
+  double timeScale = 1.0;
   // The loading step found a newer version announced: true when the update took
   // over, which leaves the panel locked. Without it the panel is unlocked.
   std::function<bool(HWND owner, const ShellSettings& settings)> startUpdate;

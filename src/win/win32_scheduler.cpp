@@ -68,7 +68,7 @@ void Win32Scheduler::RunLater(std::int64_t microseconds, std::function<void()> t
     return;
   }
   if (!window_) return;
-  const std::int64_t ms = std::max<std::int64_t>((microseconds + 999) / 1000, USER_TIMER_MINIMUM);
+  const std::int64_t ms = std::max<std::int64_t>((Scaled(microseconds) + 999) / 1000, USER_TIMER_MINIMUM);
   const UINT_PTR id = nextTimer_++;
   if (::SetTimer(window_.get(), id, static_cast<UINT>(std::min<std::int64_t>(ms, USER_TIMER_MAXIMUM)),
                  nullptr) == 0)
@@ -86,7 +86,7 @@ void Win32Scheduler::OnTimer(UINT_PTR id) {
 }
 
 void Win32Scheduler::DelayWithEvents(std::int64_t microseconds) {
-  win::DelayWithEvents(microseconds);
+  win::DelayWithEvents(Scaled(microseconds));
 }
 
 void Win32Scheduler::ProcessPendingMessages() {

@@ -33,6 +33,14 @@ class Win32Scheduler final : public Scheduler {
   // later posts are refused.
   void Close();
 
+  // Runs time faster (below 1) for the tests that compress hours of monitoring into
+  // seconds: every wait and delay is multiplied by it. 1 outside the tests.
+  void SetTimeScale(double scale) { timeScale_ = scale > 0 ? scale : 1.0; }
+  // `microseconds` of the program's time in real microseconds.
+  std::int64_t Scaled(std::int64_t microseconds) const {
+    return static_cast<std::int64_t>(static_cast<double>(microseconds) * timeScale_);
+  }
+
   // Worker threads started here that have not finished yet.
   int runningWorkers() const { return workers_.running(); }
 
@@ -47,6 +55,7 @@ class Win32Scheduler final : public Scheduler {
   DetachedWorkers workers_;
   std::map<UINT_PTR, std::function<void()>> later_;
   UINT_PTR nextTimer_ = 1;
+  double timeScale_ = 1.0;
 };
 
 }  // namespace vorlane::win

@@ -200,6 +200,19 @@ TEST_F(MonitorTest, StopThenStartWithinASecondRunsExactlyOnePass) {
   EXPECT_EQ(scheduler.clockMicros(), 4 * kSecond);
 }
 
+TEST_F(MonitorTest, TwoRestartsBeforeTheRunningPassNoticesBeginOnePassAndCountOnce) {
+  Titles(3);
+  scheduler.At(kSecond / 2, [this] { monitor.StopMonitoring(); });
+  scheduler.At(kSecond / 2 + 100, [this] { monitor.StartMonitoring(); });
+  scheduler.At(kSecond / 2 + 200, [this] { monitor.StopMonitoring(); });
+  scheduler.At(kSecond / 2 + 300, [this] { monitor.StartMonitoring(); });
+  monitor.StartMonitoring();
+  EXPECT_EQ(view.texts[Control::标签_已查询次数], "2");
+  EXPECT_EQ(monitor.currentPass(), 2u);
+  EXPECT_EQ(monitor.mostPassesAtOnce(), 1);
+  EXPECT_EQ(monitor.state(), MonitorState::Monitoring);
+}
+
 TEST_F(MonitorTest, StartWhileMonitoringShowsTheTipForTenSeconds) {
   Titles(1);
   monitor.StartMonitoring();
