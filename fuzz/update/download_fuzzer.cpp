@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes as the server's answer to the downloader, in pieces of the
 // sizes the input's first bytes pick, to a fresh save path and, every other run, to
 // a resumed partial file. Whatever arrives: a defined result, and a file at the save
-// path only when the result says the download is complete, of the size announced.
+// path only when the result says the download is complete, of the size announced;
+// a partial file left behind only with the validator that lets it be resumed.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -58,19 +59,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static vorlane::test::TempFolder folder("vorlane-download-fuzz");
   const fs::path saved = folder / "m_update.zip";
   const fs::path partial = folder / "m_update.zip.tmp";
+  const fs::path validator = folder / "m_update.zip.tmp.validator";
   std::error_code ec;
   fs::remove(saved, ec);
   fs::remove(partial, ec);
-  std::optional<std::uint64_t> resumeFrom;
+  fs::remove(validator, ec);
+  ResumePoint from;
   if (resume) {
     std::ofstream(partial, std::ios::binary) << "0123456789";
-    resumeFrom = 10;
+    std::ofstream(validator, std::ios::binary) << "\"v1\"";
+    from = {10, "\"v1\""};
   }
 
   ScriptedSource source(answer, sizes);
   ByteCounter total{0};
   ByteCounter received{0};
-  const std::int32_t result = ReceiveDownload(source, saved.string(), resumeFrom, total, received);
+  const std::int32_t result = ReceiveDownload(source, saved.string(), from, {}, total, received).result;
   CHECK(result == kDownloadOk || result == kDownloadIncomplete || result == kDownloadBadStatus);
   if (result == kDownloadOk) {
     CHECK(fs::is_regular_file(saved, ec));
@@ -80,6 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else {
     CHECK(!fs::exists(saved, ec));
   }
-  if (result == kDownloadIncomplete) CHECK(!fs::exists(partial, ec));
+  if (result == kDownloadIncomplete) CHECK(!fs::exists(partial, ec) || fs::exists(validator, ec));
   return 0;
 }

@@ -46,10 +46,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   options.config = config::AppConfig::Load(folder);
   web::SetServiceTimeouts(shell::ShellSettings::From(options.config).serviceTimeouts);
   options.onDestroyed = EndProgram;
-  // The update window reads the configuration again when it opens.
-  options.startUpdate = [folder](HWND owner, const shell::ShellSettings&) {
+  // The update window reads the configuration again when it opens, with the update
+  // info the loading step fetched laid over it as it was then: fetched once, the
+  // same values both times.
+  options.startUpdate = [folder](HWND owner, const shell::ShellSettings&, const Text& updateInfo) {
     update::UpdateWindowOptions updateOptions;
-    updateOptions.readValues = [folder] { return config::ReadUpdateValues(config::AppConfig::Load(folder)); };
+    updateOptions.readValues = [folder, updateInfo] {
+      config::AppConfig config = config::AppConfig::Load(folder);
+      config::ApplyUpdateInfo(config, updateInfo);
+      return config::ReadUpdateValues(config);
+    };
     return update::RunUpdateWindow(owner, std::move(updateOptions));
   };
   // The program-wide state (the product list, the monitoring state, the tray

@@ -57,6 +57,14 @@ Text AppConfig::Get(const std::string& section, const std::string& key, const Te
   return it == values_.end() ? fallback : it->second;
 }
 
+bool AppConfig::Has(const std::string& section, const std::string& key) const {
+  return values_.count(ToLower(section) + "." + ToLower(key)) != 0;
+}
+
+void AppConfig::Set(const std::string& section, const std::string& key, const Text& value) {
+  values_[ToLower(section) + "." + ToLower(key)] = value;
+}
+
 AppConfig AppConfig::Defaults() {
   AppConfig config;
   config.Merge(

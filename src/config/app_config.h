@@ -19,6 +19,10 @@ class AppConfig {
 
   // The value, or `fallback` when the key is not set.
   Text Get(const std::string& section, const std::string& key, const Text& fallback = {}) const;
+  // Whether the key is set at all (perhaps to an empty value).
+  bool Has(const std::string& section, const std::string& key) const;
+  // Sets one key, as a later line of ini text would.
+  void Set(const std::string& section, const std::string& key, const Text& value);
 
   // The compiled-in defaults merged with vorlane.ini from `folder` (when present).
   static AppConfig Load(const Text& folder);

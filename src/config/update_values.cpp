@@ -9,6 +9,10 @@
 namespace vorlane::config {
 namespace {
 
+// The keys the update info may set.
+constexpr const char* kInfoKeys[] = {"latest_version", "page_url", "package_base", "package_sha256",
+                                     "package_size"};
+
 // Decimal digits only, above 0, within 64 bits.
 std::optional<std::uint64_t> ByteCount(std::string_view text) {
   text = TrimBytes(text, " \t");
@@ -27,6 +31,27 @@ std::uint64_t ReadCap(const AppConfig& config, const char* key) {
   return ByteCount(AppConfig::Defaults().Get("update", key)).value_or(0);
 }
 
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Exactly 64 hex digits, either case.
+std::optional<Sha256Digest> Digest(std::string_view text) {
+  text = TrimBytes(text, " \t");
+  Sha256Digest digest{};
+  if (text.size() != digest.size() * 2) return std::nullopt;
+  for (size_t i = 0; i < digest.size(); ++i) {
+    const int high = HexDigit(text[2 * i]);
+    const int low = HexDigit(text[2 * i + 1]);
+    if (high < 0 || low < 0) return std::nullopt;
+    digest[i] = static_cast<std::uint8_t>(high * 16 + low);
+  }
+  return digest;
+}
+
 }  // namespace
 
 UpdateValues ReadUpdateValues(const AppConfig& config) {
@@ -39,11 +64,29 @@ UpdateValues ReadUpdateValues(const AppConfig& config) {
   values.packageAddress = base + kPackagePath;
   values.unzipLimits.maxEntryBytes = ReadCap(config, "max_entry_bytes");
   values.unzipLimits.maxTotalBytes = ReadCap(config, "max_total_bytes");
+  values.package.size = ByteCount(config.Get("update", "package_size"));
+  values.package.sha256 = Digest(config.Get("update", "package_sha256"));
   return values;
 }
 
 int LatestVersion(const AppConfig& config) {
   return ToInteger(TrimBoth(config.Get("update", "latest_version")));
+}
+
+Text UpdateInfoAddress(const AppConfig& config) {
+  return TrimBoth(config.Get("update", "info_url"));
+}
+
+void ApplyUpdateInfo(AppConfig& config, std::string_view info) {
+  if (info.size() > kMaxUpdateInfoBytes) return;
+  AppConfig announced;
+  announced.Merge(info);
+  for (const char* key : kInfoKeys) {
+    // Keys before any section land in the section without a name.
+    for (const char* section : {"", "update"}) {
+      if (announced.Has(section, key)) config.Set("update", key, announced.Get(section, key));
+    }
+  }
 }
 
 }  // namespace vorlane::config

@@ -35,6 +35,7 @@ MainWindow::MainWindow(MainWindowOptions options)
 }
 
 MainWindow::~MainWindow() {
+  if (loadingLink_) loadingLink_->Cut();
   if (hwnd_ != nullptr) ::DestroyWindow(hwnd_);
 }
 

@@ -9,6 +9,7 @@
 #include <array>
 #include <functional>
 #include <map>
+#include <memory>
 
 #include "check/monitor.h"
 #include "check/product_list_controller.h"
@@ -23,6 +24,7 @@
 #include "win/win32_scheduler.h"
 #include "win/win32_system_port.h"
 #include "win/window_support.h"
+#include "win/worker_link.h"
 
 namespace vorlane::shell {
 
@@ -55,7 +57,9 @@ struct MainWindowOptions {
   double timeScale = 1.0;
   // The loading step found a newer version announced: true when the update took
   // over, which leaves the panel locked. Without it the panel is unlocked.
-  std::function<bool(HWND owner, const ShellSettings& settings)> startUpdate;
+  // `updateInfo` is the text [update] info_url gave (config::ApplyUpdateInfo), fetched
+  // once by the loading step; empty when there was none.
+  std::function<bool(HWND owner, const ShellSettings& settings, const Text& updateInfo)> startUpdate;
   // The window's very last message; the program ends here.
   std::function<void()> onDestroyed;
 };
@@ -112,6 +116,7 @@ class MainWindow {
   // main_window_startup.cpp
   void OnCreated();
   void OnLoadingStep();
+  void FinishLoading(const Text& updateInfo);
 
   // main_window_commands.cpp
   void OnCommand(WORD id, WORD code);
@@ -162,6 +167,8 @@ class MainWindow {
   win::UniqueMenu 托盘菜单;
   Text fileDialogFolder_;
   HWND lastFocus_ = nullptr;
+  // The loading step's way back from fetching the update info; cut once it is done.
+  std::shared_ptr<win::WorkerLink<MainWindow>> loadingLink_;
   bool panelUnlocked_ = false;
   double scale_ = 1.0;  // system DPI / 96
 };

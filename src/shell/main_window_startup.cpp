@@ -5,9 +5,11 @@
 
 #include <cmath>
 
+#include "config/update_values.h"
 #include "config/version.h"
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
+#include "web/web_visit.h"
 #include "win/wide_text.h"
 
 namespace vorlane::shell {
@@ -35,8 +37,34 @@ void MainWindow::OnCreated() {
 
 void MainWindow::OnLoadingStep() {
   SetTimerPeriod(TimerId::时钟_网站配置, 0);  // runs once
+  Text infoAddress = config::UpdateInfoAddress(options_.config);
+  if (infoAddress.empty()) {
+    FinishLoading({});
+    return;
+  }
+  // The update info is fetched while the panel stays locked and the texts stay as
+  // they are. Whichever ends first, its answer or the checks' deadline, finishes
+  // the loading and cuts the link, so the other finds nothing to do: a broken info
+  // server never locks the user out.
+  loadingLink_ = win::WorkerLink<MainWindow>::Make(*this, scheduler_);
+  scheduler_.StartWorker([link = loadingLink_, address = std::move(infoAddress)]() mutable {
+    const VisitResult visit = VisitPage(address);
+    // Only a whole answer counts; anything else is as if no info were given.
+    Text info = visit.Answered() && visit.complete ? visit.body : Text();
+    link->Post([info = std::move(info)](MainWindow& window) { window.FinishLoading(info); });
+  });
+  loadingLink_->RunLater(settings_.checkDeadlineMicros, [](MainWindow& window) { window.FinishLoading({}); });
+}
+
+void MainWindow::FinishLoading(const Text& updateInfo) {
+  if (loadingLink_) loadingLink_->Cut();
+  if (!updateInfo.empty()) {
+    config::AppConfig announced = options_.config;
+    config::ApplyUpdateInfo(announced, updateInfo);
+    settings_.latestVersion = config::LatestVersion(announced);
+  }
   if (config::IsNewerVersion(settings_.latestVersion) && options_.startUpdate &&
-      options_.startUpdate(hwnd_, settings_)) {
+      options_.startUpdate(hwnd_, settings_, updateInfo)) {
     return;  // the update owns the rest of the run; the panel stays locked
   }
   if (hwnd_ == nullptr) return;

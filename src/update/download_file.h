@@ -1,6 +1,8 @@
 // Downloads one file over plain HTTP/1.1 on a raw TCP connection into
-// savePath + ".tmp", resuming a temporary file left by an interrupted run, and
-// renames it into place when it is complete.
+// savePath + ".tmp", resuming a temporary file left by an interrupted run when it
+// can be trusted (download_response.h), and renames it into place when it is
+// complete and, when the update info announced them, of the package's size and
+// SHA-256.
 #pragma once
 
 #include <chrono>
@@ -9,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/update_values.h"
 #include "net/tcp_socket.h"
 #include "update/download_progress.h"
 
@@ -19,12 +22,14 @@ inline constexpr std::int32_t kDownloadNoSocket = 1;
 inline constexpr std::int32_t kDownloadBindFailed = 2;
 inline constexpr std::int32_t kDownloadConnectFailed = 3;
 inline constexpr std::int32_t kDownloadSendFailed = 4;
-// The transfer ended without a complete file; the temporary file has been deleted.
+// The transfer ended without a complete file. The temporary file has been deleted,
+// unless the server stopped part-way and the next attempt can trust what it holds.
 inline constexpr std::int32_t kDownloadIncomplete = 5;
 // No usable HTTP/1.1 2xx answer: another status, a response head beyond
 // kMaxResponseHead, a body in a transfer coding (chunked), a 206 to a request for
 // the whole file, or a 206 whose Content-Range does not continue the partial file
-// (which is then deleted). A file already at the save path is never touched.
+// (which is then deleted); or not the announced package: another size, or twice
+// another SHA-256 (deleted). A file already at the save path is never touched.
 inline constexpr std::int32_t kDownloadBadStatus = 6;
 
 inline constexpr std::size_t kMaxResponseHead = 64 * 1024;
@@ -33,13 +38,15 @@ inline constexpr std::size_t kWriteBatch = 20480;
 
 // `url` is "http://" + host + optional ":" + port + "/" + path; `savePath` is GBK.
 // Blocks until the transfer ends; a silence of `wait` ends it. The socket is
-// closed when the transfer ends, on every path.
+// closed when the transfer ends, on every path. A complete file whose SHA-256 is
+// not the announced one is deleted and downloaded once more from the start.
 std::int32_t DownloadFile(net::TcpSocket& socket, std::string_view url, const std::string& savePath,
                           ByteCounter& totalBytes, ByteCounter& receivedBytes,
-                          std::chrono::milliseconds wait = net::kDefaultWait);
+                          std::chrono::milliseconds wait = net::kDefaultWait,
+                          const config::AnnouncedPackage& package = {});
 
 // The program's download, on its one socket.
 std::int32_t DownloadFile(std::string_view url, const std::string& savePath, ByteCounter& totalBytes,
-                          ByteCounter& receivedBytes);
+                          ByteCounter& receivedBytes, const config::AnnouncedPackage& package = {});
 
 }  // namespace vorlane::update

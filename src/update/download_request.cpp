@@ -104,18 +104,47 @@ std::string PlainRequest(const DownloadTarget& target) {
   return r;
 }
 
-std::string ResumeRequest(const DownloadTarget& target, std::uint64_t offset) {
+std::string ResumeRequest(const DownloadTarget& target, std::uint64_t offset, std::string_view validator) {
   std::string r;
   r += RequestLine(target);
   r += "Host: " + target.hostValue + "\r\n";
   r += "Accept: */*\r\n";
   r += "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n";
   r += "Range: bytes=" + std::to_string(offset) + "-\r\n";
+  if (IsUsableValidator(validator)) r += "If-Range: " + std::string(validator) + "\r\n";
   r += "Pragma: no-cache\r\n";
   r += "Cache-Control: no-cache\r\n";
   r += "Connection: close\r\n";
   r += "\r\n";
   return r;
+}
+
+bool IsUsableValidator(std::string_view validator) {
+  if (validator.empty() || validator.size() > kMaxValidator) return false;
+  return std::none_of(validator.begin(), validator.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x20 || byte == 0x7F;
+  });
+}
+
+std::string ResumeValidator(std::string_view head) {
+  // One value, however many lines repeat it; lines that disagree make none.
+  auto single = [&head](std::string_view name) -> std::optional<std::string_view> {
+    const std::vector<std::string_view> values = web::HeaderValues(head, name);
+    if (values.empty()) return std::nullopt;
+    for (std::string_view v : values) {
+      if (v != values.front()) return std::string_view();
+    }
+    return values.front();
+  };
+  if (const std::optional<std::string_view> tag = single("ETag")) {
+    // A strong tag is a quoted string with no quote or blank inside.
+    const bool strong = tag->size() >= 2 && tag->front() == '"' && tag->back() == '"' &&
+                        tag->substr(1, tag->size() - 2).find_first_of("\" \t") == std::string_view::npos;
+    return strong && IsUsableValidator(*tag) ? std::string(*tag) : std::string();
+  }
+  const std::optional<std::string_view> date = single("Last-Modified");
+  return date && IsUsableValidator(*date) ? std::string(*date) : std::string();
 }
 
 StatusCheck CheckStatus(std::string_view received) {

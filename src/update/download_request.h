@@ -3,6 +3,7 @@
 // control bytes escaped; a host with such bytes makes no target at all.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,8 +30,25 @@ DownloadTarget SplitDownloadUrl(std::string_view url);
 
 // The request for a file not yet begun.
 std::string PlainRequest(const DownloadTarget& target);
-// The request for the rest of a file of which `offset` bytes are already here.
-std::string ResumeRequest(const DownloadTarget& target, std::uint64_t offset);
+// The request for the rest of a file of which `offset` bytes are already here. With
+// a `validator` (one IsUsableValidator accepts), an If-Range line after the Range
+// line asks for the rest only while the server's file is still the one that began
+// the partial file, and for the whole file otherwise.
+std::string ResumeRequest(const DownloadTarget& target, std::uint64_t offset,
+                          std::string_view validator = {});
+
+// The longest validator kept for a partial file.
+inline constexpr std::size_t kMaxValidator = 1024;
+
+// The validator of an answer that begins a file, to resume it later with If-Range:
+// its strong ETag, else (no ETag at all) its Last-Modified. Empty when there is
+// neither, when the ETag is weak (a weak tag may not go into If-Range, and with a
+// tag present a date may not either), or when the value is not usable.
+std::string ResumeValidator(std::string_view head);
+
+// Whether `validator` can go into a request line as it is: 1 to kMaxValidator bytes,
+// none of them a control byte (CR and LF could add lines).
+bool IsUsableValidator(std::string_view validator);
 
 enum class StatusCheck {
   kNeedMore,      // too few bytes to tell yet

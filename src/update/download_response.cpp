@@ -10,6 +10,7 @@
 #include "text/gbk_file.h"
 #include "update/download_file.h"
 #include "update/download_request.h"
+#include "update/package_check.h"
 
 namespace vorlane::update {
 namespace {
@@ -77,10 +78,25 @@ HeadRead ReadResponseHead(ResponseSource& source, std::string& head, size_t& hea
   }
 }
 
-// Ends a transfer that left no complete file.
-std::int32_t Incomplete(const fs::path& tempFile) {
-  RemoveFile(tempFile);
-  return kDownloadIncomplete;
+// Reads the validator kept beside the partial file; empty when there is none that
+// could go into a request.
+std::string ReadValidator(const std::string& savePath) {
+  UniqueFile file = OpenGbkFile(ValidatorPath(savePath), "rb");
+  if (!file) return {};
+  std::string validator(kMaxValidator + 1, '\0');
+  validator.resize(std::fread(validator.data(), 1, validator.size(), file.get()));
+  return IsUsableValidator(validator) ? validator : std::string();
+}
+
+bool WriteValidator(const std::string& savePath, std::string_view validator) {
+  UniqueFile file(OpenSoleWriter(PathFromGbk(ValidatorPath(savePath)), true));
+  return file && WriteAll(file.get(), validator) && Close(file);
+}
+
+// Ends a transfer that left no usable file.
+ReceiveEnd Failed(const std::string& savePath, std::int32_t result) {
+  DiscardPartialFile(savePath);
+  return {result};
 }
 
 }  // namespace
@@ -89,51 +105,92 @@ std::optional<std::uint64_t> PartialFileSize(const std::string& savePath) {
   return RegularFileSize(PathFromGbk(savePath + ".tmp"));
 }
 
-std::int32_t ReceiveDownload(ResponseSource& source, const std::string& savePath,
-                             std::optional<std::uint64_t> resumeFrom, ByteCounter& totalBytes,
-                             ByteCounter& receivedBytes) {
+std::string ValidatorPath(const std::string& savePath) {
+  return savePath + ".tmp.validator";
+}
+
+void DiscardPartialFile(const std::string& savePath) {
+  RemoveFile(PathFromGbk(savePath + ".tmp"));
+  RemoveFile(PathFromGbk(ValidatorPath(savePath)));
+}
+
+ResumePoint PlanResume(const std::string& savePath, const config::AnnouncedPackage& package) {
+  ResumePoint from{PartialFileSize(savePath), {}};
+  if (!from.offset) return from;
+  from.validator = ReadValidator(savePath);
+  // Without either, bytes of some other file could be continued into a file that is
+  // neither: a stock server answers any Range with the rest of whatever it has now.
+  const bool trusted = !from.validator.empty() || package.sha256.has_value();
+  const bool fits = !package.size || *from.offset < *package.size;
+  if (!trusted || !fits) {
+    DiscardPartialFile(savePath);
+    return {};
+  }
+  return from;
+}
+
+ReceiveEnd ReceiveDownload(ResponseSource& source, const std::string& savePath, const ResumePoint& from,
+                           const config::AnnouncedPackage& package, ByteCounter& totalBytes,
+                           ByteCounter& receivedBytes) {
+  const std::optional<std::uint64_t> resumeFrom = from.offset;
   const fs::path tempFile = PathFromGbk(savePath + ".tmp");
+  // Whether a partial file this transfer leaves could be resumed soundly next time.
+  bool resumable = package.sha256.has_value() || (resumeFrom && !from.validator.empty());
   std::string head;
   size_t headSize = 0;
   switch (ReadResponseHead(source, head, headSize)) {
     case HeadRead::kComplete:
       break;
     case HeadRead::kRejected:
-      return kDownloadBadStatus;
+      return {kDownloadBadStatus};
     case HeadRead::kRangeRefused:
       // The partial file does not fit the server's file: asking again would be
       // refused again, so it goes and the next attempt starts afresh.
-      if (resumeFrom) RemoveFile(tempFile);
-      return kDownloadBadStatus;
+      if (resumeFrom) DiscardPartialFile(savePath);
+      return {kDownloadBadStatus};
     case HeadRead::kEnded:
-      return Incomplete(tempFile);
+      // Nothing was added to a partial file; it stays when it could be resumed.
+      if (resumeFrom && resumable) return {kDownloadIncomplete};
+      return Failed(savePath, kDownloadIncomplete);
   }
 
   const std::string_view headBlock = std::string_view(head).substr(0, headSize);
   const std::string_view firstPart = std::string_view(head).substr(headSize);
   // Chunk framing would be saved as if it were the file. A partial file stays: it
   // is not what was wrong.
-  if (HasTransferCoding(headBlock)) return kDownloadBadStatus;
+  if (HasTransferCoding(headBlock)) return {kDownloadBadStatus};
   const bool partial = IsPartialContent(headBlock);
   // Part of a file that was asked for whole is not the file.
-  if (partial && !resumeFrom) return kDownloadBadStatus;
+  if (partial && !resumeFrom) return {kDownloadBadStatus};
   // A full answer to a resume request replaces the partial file instead of being
   // appended to it.
   const std::int64_t start = partial ? static_cast<std::int64_t>(*resumeFrom) : 0;
   const std::optional<std::int32_t> length = ContentLength(headBlock);
-  if (!length || start + *length > std::numeric_limits<std::int32_t>::max()) return Incomplete(tempFile);
+  if (!length || start + *length > std::numeric_limits<std::int32_t>::max())
+    return Failed(savePath, kDownloadIncomplete);
   if (partial && !ContinuesPartialFile(headBlock, *resumeFrom, *length)) {
     // The server's part does not continue the partial file (or does not say it
     // does): appending would make a file that is neither. The partial file goes,
     // so the next attempt asks for the whole file.
-    RemoveFile(tempFile);
-    return kDownloadBadStatus;
+    return Failed(savePath, kDownloadBadStatus);
   }
   const auto total = static_cast<std::int32_t>(start + *length);
-  if (firstPart.size() > static_cast<std::uint64_t>(*length)) return Incomplete(tempFile);
+  // The server's file is not the package on offer: nothing of it is worth keeping.
+  if (package.size && *package.size != static_cast<std::uint64_t>(total))
+    return Failed(savePath, kDownloadBadStatus);
+  if (firstPart.size() > static_cast<std::uint64_t>(*length)) return Failed(savePath, kDownloadIncomplete);
 
+  // A full answer begins the partial file anew, and its validator with it. The old
+  // validator goes first: a partial file must never sit beside one that did not
+  // begin it.
+  if (!partial) RemoveFile(PathFromGbk(ValidatorPath(savePath)));
   UniqueFile file(OpenSoleWriter(tempFile, !partial));
-  if (!file) return Incomplete(tempFile);
+  if (!file) return Failed(savePath, kDownloadIncomplete);
+  if (!partial) {
+    const std::string validator = ResumeValidator(headBlock);
+    const bool kept = !validator.empty() && WriteValidator(savePath, validator);
+    resumable = package.sha256.has_value() || kept;
+  }
   // Writes go out in our own batches, not the C library's.
   std::setvbuf(file.get(), nullptr, _IONBF, 0);
 
@@ -162,10 +219,23 @@ std::int32_t ReceiveDownload(ResponseSource& source, const std::string& savePath
 
   written = written && WriteAll(file.get(), pending);
   written = Close(file) && written;
-  if (written && RegularFileSize(tempFile) == static_cast<std::uint64_t>(total) &&
-      ReplaceFile(tempFile, PathFromGbk(savePath)))
-    return kDownloadOk;
-  return Incomplete(tempFile);
+  if (written && received == total && RegularFileSize(tempFile) == static_cast<std::uint64_t>(total)) {
+    if (!HasAnnouncedDigest(savePath + ".tmp", package)) {
+      // Most likely a partial file of some other file was continued.
+      DiscardPartialFile(savePath);
+      return {kDownloadBadStatus, true};
+    }
+    if (ReplaceFile(tempFile, PathFromGbk(savePath))) {
+      RemoveFile(PathFromGbk(ValidatorPath(savePath)));
+      return {kDownloadOk};
+    }
+  }
+  // The server stopped part-way: every byte written is the server's, and the next
+  // attempt can go on from them when it can trust them.
+  if (written && received != total && resumable &&
+      RegularFileSize(tempFile) == static_cast<std::uint64_t>(received))
+    return {kDownloadIncomplete};
+  return Failed(savePath, kDownloadIncomplete);
 }
 
 }  // namespace vorlane::update

@@ -10,9 +10,9 @@
 namespace vorlane::update {
 
 Downloader ProgramDownloader() {
-  return [](const Text& url, const Text& savePath, ByteCounter& total, ByteCounter& received) {
-    return DownloadFile(url, savePath, total, received);
-  };
+  return
+      [](const Text& url, const Text& savePath, const config::AnnouncedPackage& package, ByteCounter& total,
+         ByteCounter& received) { return DownloadFile(url, savePath, total, received, package); };
 }
 
 Unpacker ProgramUnpacker() {
@@ -52,6 +52,7 @@ void UpdateFlow::OnWindowCreated(const config::UpdateValues& values) {
     return;
   }
   packageAddress_ = values.packageAddress;
+  package_ = values.package;
   unzipLimits_ = values.unzipLimits;
   StartUpdate();
 }
@@ -75,14 +76,14 @@ void UpdateFlow::StartUpdate() {
   // The worker gets its own copies of everything it uses but the counters, which
   // live as long as the program.
   scheduler_.StartWorker([link = link_, download = download_, url = packageAddress_, savePath = savePath_,
-                          parts, &total = total_, &received = received_] {
+                          package = package_, parts, &total = total_, &received = received_] {
     const Text saveTo = SaveToText(savePath, parts.fileName);
     const Text source = SourceText(parts);
     link->Post([saveTo, source](UpdateFlow& flow) {
       flow.view_.SetLabel(Label::标签7, saveTo);
       flow.view_.SetLabel(Label::标签2, source);
     });
-    const std::int32_t result = download(url, savePath, total, received);
+    const std::int32_t result = download(url, savePath, package, total, received);
     link->Post([result](UpdateFlow& flow) { flow.OnDownloadEnded(result); });
   });
 }

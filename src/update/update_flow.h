@@ -20,9 +20,11 @@
 
 namespace vorlane::update {
 
-// Fetches `url` into `savePath`, keeping the two counters; a DownloadFile result code.
-using Downloader = std::function<std::int32_t(const Text& url, const Text& savePath, ByteCounter& total,
-                                              ByteCounter& received)>;
+// Fetches `url` into `savePath`, checked against what the update info announced of
+// the package, keeping the two counters; a DownloadFile result code.
+using Downloader =
+    std::function<std::int32_t(const Text& url, const Text& savePath, const config::AnnouncedPackage& package,
+                               ByteCounter& total, ByteCounter& received)>;
 
 // DownloadFile on the program's socket.
 Downloader ProgramDownloader();
@@ -94,6 +96,7 @@ class UpdateFlow {
   State state_ = State::kWaiting;
   Text pageAddress_;     // UpdatePageAddress
   Text packageAddress_;  // PackageAddress
+  config::AnnouncedPackage package_;
   config::UnzipLimits unzipLimits_;
   Text folder_;  // the current directory when the download began
   Text savePath_;

@@ -60,6 +60,12 @@ ProgramProcess::~ProgramProcess() {
 }
 
 bool ProgramProcess::Start(const std::string& ini) {
+  // A second start in the same folder: the first run's handles go first.
+  if (process_.hProcess != nullptr) {
+    ::CloseHandle(process_.hProcess);
+    ::CloseHandle(process_.hThread);
+    process_ = {};
+  }
   std::ofstream(folder_ / "vorlane.ini", std::ios::binary) << ini;
   std::wstring command = L"\"" + (folder_ / "vorlane.exe").wstring() + L"\"";
   STARTUPINFOW startup{};

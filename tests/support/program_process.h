@@ -21,6 +21,8 @@ class ProgramProcess {
   ProgramProcess(const ProgramProcess&) = delete;
   ProgramProcess& operator=(const ProgramProcess&) = delete;
 
+  // Starts the program with `ini` beside it. May be called again once the program
+  // has ended, for a second run in the same folder.
   bool Start(const std::string& ini);
   // The exit code, or STILL_ACTIVE when the process has not ended within the time.
   DWORD WaitForExit(std::chrono::milliseconds timeout);

@@ -11,6 +11,8 @@
 #include "net/net_globals.h"
 #include "support/fault_server.h"
 #include "support/temp_folder.h"
+#include "support/update_site.h"
+#include "update/sha256.h"
 
 namespace vorlane::update {
 namespace {
@@ -32,6 +34,17 @@ FaultPlan Serving(std::string content) {
   return plan;
 }
 
+config::Sha256Digest DigestOf(std::string_view bytes) {
+  Sha256 hash;
+  hash.Add(bytes);
+  return hash.Finish().value_or(config::Sha256Digest{});
+}
+
+// What the update info would announce of `content`.
+config::AnnouncedPackage Announcing(std::string_view content) {
+  return {content.size(), DigestOf(content)};
+}
+
 // Polls `done` for up to 5 s.
 template <typename Pred>
 bool Eventually(Pred done) {
@@ -51,6 +64,12 @@ class Download : public testing::Test {
   }
   fs::path Native(std::string_view name = "m_update.zip") const { return dir_ / name; }
   fs::path Temp(std::string_view name = "m_update.zip") const { return dir_ / (std::string(name) + ".tmp"); }
+  fs::path Validator() const { return dir_ / "m_update.zip.tmp.validator"; }
+  // A partial file as an earlier run that kept the validator of its answer left it.
+  void LeavePartial(std::string_view bytes, std::string_view validator = "\"v1\"") {
+    Write(Temp(), bytes);
+    if (!validator.empty()) Write(Validator(), validator);
+  }
 
   static std::string Read(const fs::path& p) { return test::ReadFileBytes(p); }
   static void Write(const fs::path& p, std::string_view bytes) { test::WriteFileBytes(p, bytes); }
@@ -60,8 +79,9 @@ class Download : public testing::Test {
     return ec ? 0 : n;
   }
 
-  std::int32_t Fetch(const std::string& url, std::chrono::milliseconds wait = 2s) {
-    std::int32_t result = DownloadFile(socket_, url, Save(), total_, received_, wait);
+  std::int32_t Fetch(const std::string& url, std::chrono::milliseconds wait = 2s,
+                     const config::AnnouncedPackage& package = {}) {
+    std::int32_t result = DownloadFile(socket_, url, Save(), total_, received_, wait, package);
     EXPECT_FALSE(socket_.isOpen()) << "the socket outlived the transfer";
     return result;
   }
@@ -74,6 +94,7 @@ class Download : public testing::Test {
   void ExpectNoFiles() {
     EXPECT_FALSE(fs::exists(Native()));
     EXPECT_FALSE(fs::exists(Temp()));
+    EXPECT_FALSE(fs::exists(Validator()));
   }
 
   test::TempFolder folder_{"vorlane-download"};
@@ -118,10 +139,10 @@ TEST_F(Download, ExplicitPortUrlConnectsThereAndNamesItInThePlainRequest) {
 
 TEST_F(Download, ResumeAsksForTheRestOfThePartialFileAndCountsItsBytes) {
   const std::string content = Pattern(1500);
-  Write(Temp(), content.substr(0, 1000));
+  Write(Temp(), content.substr(0, 1000));  // trusted for the announced digest
   FaultServer server(Serving(content));
 
-  EXPECT_EQ(Fetch(server.Url("a/b.zip")), kDownloadOk);
+  EXPECT_EQ(Fetch(server.Url("a/b.zip"), 2s, Announcing(content)), kDownloadOk);
 
   ASSERT_EQ(server.connections(), 1);
   EXPECT_EQ(server.requests().at(0),
@@ -238,12 +259,13 @@ TEST_F(Download, HostWithControlBytesGivesThreeWithoutLookingItUp) {
 }
 
 TEST_F(Download, RefusedResumeKeepsThePartialFile) {
-  Write(Temp(), Pattern(1000));
+  LeavePartial(Pattern(1000));
   FaultPlan plan = Serving(Pattern(1500));
   plan.status_line = "HTTP/1.1 404 Not Found";
   FaultServer server(plan);
   EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
   EXPECT_TRUE(Read(Temp()) == Pattern(1000));
+  EXPECT_EQ(Read(Validator()), "\"v1\"");
   EXPECT_FALSE(fs::exists(Native()));
 }
 
@@ -302,7 +324,7 @@ TEST_F(Download, HeadAloneFirstStartsTheFileEmpty) {
 
 TEST_F(Download, ResumedFileCountsBeforeAnyNewByteArrives) {
   const std::string content = Pattern(5000);
-  Write(Temp(), content.substr(0, 1000));
+  LeavePartial(content.substr(0, 1000));
   FaultPlan plan = Serving(content);
   plan.holds = {0};
   FaultServer server(plan);
@@ -347,7 +369,7 @@ TEST_F(Download, LaterBlocksAreWrittenInBatches) {
 
 TEST_F(Download, FullAnswerToAResumeStartsTheFileOver) {
   const std::string content = Pattern(3000);
-  Write(Temp(), std::string(1000, 'x'));
+  LeavePartial(std::string(1000, 'x'));
   FaultPlan plan = Serving(content);
   plan.honour_range = false;
   FaultServer server(plan);
@@ -356,13 +378,14 @@ TEST_F(Download, FullAnswerToAResumeStartsTheFileOver) {
 
   EXPECT_THAT(server.requests().at(0), testing::HasSubstr("Range: bytes=1000-\r\n"));
   EXPECT_TRUE(Read(Native()) == content);
+  EXPECT_FALSE(fs::exists(Validator()));
   EXPECT_EQ(total_, 3000);
   EXPECT_EQ(received_, 3000);
 }
 
 TEST_F(Download, RangeRefusedDeletesThePartialFileSoTheNextAttemptStartsAfresh) {
   const std::string content = Pattern(2000);
-  Write(Temp(), content);  // complete, but never renamed
+  LeavePartial(content);  // complete, but never renamed
   FaultServer server(Serving(content));
 
   EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
@@ -518,12 +541,13 @@ TEST_F(Download, AnswersThatAreNotTheFileGiveSixAndLeaveThePreviousFile) {
   for (const WrongAnswer& a : answers) {
     SCOPED_TRACE(a.fault);
     Write(Native(), "previous package");
-    if (a.resume) Write(Temp(), file.substr(0, 1000));
+    if (a.resume) LeavePartial(file.substr(0, 1000));
     FaultServer server(a.plan);
     EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadBadStatus);
     EXPECT_EQ(Read(Native()), "previous package");
     // A partial file the answer did not continue is gone: the next attempt starts afresh.
     EXPECT_FALSE(fs::exists(Temp()));
+    EXPECT_FALSE(fs::exists(Validator()));
   }
 }
 
@@ -540,7 +564,7 @@ TEST_P(DownloadBadLength, GivesFiveAndLeavesNoFile) {
 }
 
 TEST_P(DownloadBadLength, DeletesThePartialFileOfAResume) {
-  Write(Temp(), "partial");
+  LeavePartial("partial");
   FaultPlan plan = Serving("partial and the rest");
   plan.content_length = GetParam();
   FaultServer server(plan);
@@ -553,13 +577,167 @@ INSTANTIATE_TEST_SUITE_P(Lengths, DownloadBadLength,
                          testing::Values("-5", "99999999999", "letters", "12abc", "2147483648", ""));
 
 TEST_F(Download, ResumedSizePlusLengthBeyond32BitsGivesFive) {
-  Write(Temp(), Pattern(1000));
+  LeavePartial(Pattern(1000));
   FaultPlan plan = Serving(Pattern(2000));
   plan.content_length = "2147483000";  // with the 1000 bytes at hand: past 2^31 - 1
   FaultServer server(plan);
   EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadIncomplete);
   ExpectNoFiles();
   EXPECT_EQ(total_, 0);
+}
+
+// --- Partial files: resumed only when they can be trusted --------------------------
+
+TEST_F(Download, APartialFileIsResumedOnlyWithAKeptValidatorOrAnAnnouncedDigest) {
+  const std::string content = Pattern(1500);
+  const struct {
+    const char* what;
+    std::string validator;  // kept beside the partial file; empty for none
+    config::AnnouncedPackage package;
+    const char* ifRange;  // the If-Range line sent, when the partial file was resumed
+    bool resumed;
+  } cases[] = {
+      {"neither: the partial file goes", "", {}, nullptr, false},
+      {"a kept validator", "\"v1\"", {}, "If-Range: \"v1\"\r\n", true},
+      {"a kept date",
+       "Sat, 09 Nov 2013 12:30:00 GMT",
+       {},
+       "If-Range: Sat, 09 Nov 2013 12:30:00 GMT\r\n",
+       true},
+      {"an announced digest", "", Announcing(content), nullptr, true},
+      {"both", "\"v1\"", Announcing(content), "If-Range: \"v1\"\r\n", true},
+      {"a validator that would break the request", "\"v1\"\r\nX-Injected: 1", {}, nullptr, false},
+      {"a partial file as large as the announced package", "\"v1\"", {1000, std::nullopt}, nullptr, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    LeavePartial(content.substr(0, 1000), c.validator);
+    FaultServer server(Serving(content));
+    const std::int32_t result = Fetch(server.Url("m_update.zip"), 2s, c.package);
+
+    const std::string request = server.requests().at(0);
+    EXPECT_EQ(request.find("Range: bytes=1000-\r\n") != std::string::npos, c.resumed);
+    EXPECT_EQ(request.find("If-Range:") != std::string::npos, c.ifRange != nullptr);
+    if (c.ifRange != nullptr) {
+      EXPECT_THAT(request, testing::HasSubstr(std::string("Range: bytes=1000-\r\n") + c.ifRange));
+    }
+    EXPECT_THAT(request, testing::Not(testing::HasSubstr("X-Injected")));
+    if (c.package.size == 1000u) {
+      // Nor is the server's file the announced package.
+      EXPECT_EQ(result, kDownloadBadStatus);
+      ExpectNoFiles();
+    } else {
+      EXPECT_EQ(result, kDownloadOk);
+      EXPECT_TRUE(Read(Native()) == content);
+      EXPECT_FALSE(fs::exists(Temp()));
+      EXPECT_FALSE(fs::exists(Validator()));
+      fs::remove(Native());
+    }
+  }
+}
+
+TEST_F(Download, AnInterruptedDownloadKeepsItsValidatorAndGoesOnWhereItStopped) {
+  test::UpdateSite site;
+  const std::string content = Pattern(50000);
+  site.SetPackage(content);
+  site.CutNextPackageAnswer(20000);
+  const std::string url = site.BaseUrl() + "zujian/m_update.zip";
+
+  EXPECT_EQ(Fetch(url), kDownloadIncomplete);
+  EXPECT_TRUE(Read(Temp()) == content.substr(0, 20000));
+  EXPECT_EQ(Read(Validator()), site.etag());
+  EXPECT_FALSE(fs::exists(Native()));
+
+  EXPECT_EQ(Fetch(url), kDownloadOk);
+  const auto answers = site.packageAnswers();
+  ASSERT_EQ(answers.size(), 2u);
+  EXPECT_EQ(answers[1].request.Header("Range"), "bytes=20000-");
+  EXPECT_EQ(answers[1].request.Header("If-Range"), site.etag());
+  EXPECT_EQ(answers[1].status, 206);
+  EXPECT_TRUE(Read(Native()) == content);
+  EXPECT_FALSE(fs::exists(Temp()));
+  EXPECT_FALSE(fs::exists(Validator()));
+}
+
+TEST_F(Download, AFileChangedOnTheServerReplacesThePartialFileWhole) {
+  test::UpdateSite site;
+  site.SetPackage(std::string(50000, 'o'));
+  site.CutNextPackageAnswer(20000);
+  const std::string url = site.BaseUrl() + "zujian/m_update.zip";
+  ASSERT_EQ(Fetch(url), kDownloadIncomplete);
+  const std::string oldTag = site.etag();
+
+  const std::string content = Pattern(30000);
+  site.SetPackage(content);
+  EXPECT_EQ(Fetch(url), kDownloadOk);
+  const auto answers = site.packageAnswers();
+  ASSERT_EQ(answers.size(), 2u);
+  EXPECT_EQ(answers[1].request.Header("If-Range"), oldTag);
+  EXPECT_EQ(answers[1].status, 200);
+  EXPECT_TRUE(Read(Native()) == content);
+  EXPECT_FALSE(fs::exists(Validator()));
+}
+
+TEST_F(Download, AnInterruptedAnswerWithoutAValidatorLeavesNothingUnlessADigestIsAnnounced) {
+  const std::string content = Pattern(5000);
+  FaultPlan plan = Serving(content);
+  plan.extra_headers = "ETag: W/\"weak\"\r\n";  // a weak tag keeps nothing
+  plan.close_after = 3000;
+  {
+    FaultServer server(plan);
+    EXPECT_EQ(Fetch(server.Url("m_update.zip")), kDownloadIncomplete);
+    ExpectNoFiles();
+  }
+  {
+    FaultServer server(plan);
+    EXPECT_EQ(Fetch(server.Url("m_update.zip"), 2s, Announcing(content)), kDownloadIncomplete);
+    EXPECT_TRUE(Read(Temp()) == content.substr(0, 3000));
+    EXPECT_FALSE(fs::exists(Validator()));
+  }
+  FaultServer server(Serving(content));
+  EXPECT_EQ(Fetch(server.Url("m_update.zip"), 2s, Announcing(content)), kDownloadOk);
+  EXPECT_THAT(server.requests().at(0), testing::HasSubstr("Range: bytes=3000-\r\n"));
+  EXPECT_TRUE(Read(Native()) == content);
+}
+
+// --- The announced package --------------------------------------------------------
+
+TEST_F(Download, APartialFileOfAnotherFileIsCaughtByTheDigestAndFetchedAfreshOnce) {
+  const std::string content = Pattern(3000);
+  Write(Temp(), std::string(1000, 's'));  // left by some other download
+  FaultServer server(Serving(content));
+
+  EXPECT_EQ(Fetch(server.Url("m_update.zip"), 2s, Announcing(content)), kDownloadOk);
+
+  const std::vector<std::string> requests = server.requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_THAT(requests[0], testing::HasSubstr("Range: bytes=1000-\r\n"));
+  EXPECT_THAT(requests[1], testing::Not(testing::HasSubstr("Range:")));
+  EXPECT_TRUE(Read(Native()) == content);
+  EXPECT_FALSE(fs::exists(Temp()));
+}
+
+TEST_F(Download, AFileThatIsNotTheAnnouncedPackageGivesSixAndLeavesNothing) {
+  const std::string content = Pattern(3000);
+  const struct {
+    const char* what;
+    config::AnnouncedPackage package;
+    size_t requests;
+  } cases[] = {
+      {"another digest, twice", {std::nullopt, DigestOf("another package")}, 2},
+      {"another size", {2999, std::nullopt}, 1},
+      {"another size with the right digest", {3001, DigestOf(content)}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Write(Native(), "previous package");
+    FaultServer server(Serving(content));
+    EXPECT_EQ(Fetch(server.Url("m_update.zip"), 2s, c.package), kDownloadBadStatus);
+    EXPECT_EQ(server.requests().size(), c.requests);
+    EXPECT_EQ(Read(Native()), "previous package");
+    EXPECT_FALSE(fs::exists(Temp()));
+    EXPECT_FALSE(fs::exists(Validator()));
+  }
 }
 
 }  // namespace

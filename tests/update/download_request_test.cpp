@@ -101,6 +101,56 @@ TEST(DownloadRequests, ResumeRequestByteForByte) {
             "\r\n");
 }
 
+TEST(DownloadRequests, AKeptValidatorAddsOneIfRangeLineAfterTheRange) {
+  EXPECT_EQ(ResumeRequest(SplitDownloadUrl("http://h/a/b.zip"), 1000, "\"pkg-v1\""),
+            "GET /a/b.zip HTTP/1.1\r\n"
+            "Host: h\r\n"
+            "Accept: */*\r\n"
+            "User-Agent: Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)\r\n"
+            "Range: bytes=1000-\r\n"
+            "If-Range: \"pkg-v1\"\r\n"
+            "Pragma: no-cache\r\n"
+            "Cache-Control: no-cache\r\n"
+            "Connection: close\r\n"
+            "\r\n");
+  EXPECT_NE(ResumeRequest(SplitDownloadUrl("http://h/a.zip"), 5, "Sat, 09 Nov 2013 12:30:00 GMT")
+                .find("Range: bytes=5-\r\nIf-Range: Sat, 09 Nov 2013 12:30:00 GMT\r\nPragma"),
+            std::string::npos);
+  // A validator that could break the request is not sent at all.
+  const std::string plain = ResumeRequest(SplitDownloadUrl("http://h/a.zip"), 5);
+  for (const std::string& bad : {std::string("\"v1\"\r\nX-Injected: 1"), std::string("\"v\0\"", 4),
+                                 std::string("\"v\t1\""), "\"" + std::string(kMaxValidator, 'v') + "\""}) {
+    SCOPED_TRACE(bad);
+    EXPECT_EQ(ResumeRequest(SplitDownloadUrl("http://h/a.zip"), 5, bad), plain);
+  }
+}
+
+TEST(ResumeValidator, AStrongETagElseTheLastModifiedDateElseNone) {
+  const struct {
+    const char* headers;
+    const char* validator;
+  } heads[] = {
+      {"ETag: \"pkg-v1\"\r\nLast-Modified: Sat, 09 Nov 2013 12:30:00 GMT\r\n", "\"pkg-v1\""},
+      {"etag:   \"5d8c-4f5a\"  \r\n", "\"5d8c-4f5a\""},
+      {"ETag: \"a\"\r\nETag: \"a\"\r\n", "\"a\""},
+      {"Last-Modified: Sat, 09 Nov 2013 12:30:00 GMT\r\n", "Sat, 09 Nov 2013 12:30:00 GMT"},
+      // A weak tag may not go into If-Range, and with a tag given a date may not either.
+      {"ETag: W/\"pkg-v1\"\r\nLast-Modified: Sat, 09 Nov 2013 12:30:00 GMT\r\n", ""},
+      {"ETag: pkg-v1\r\n", ""},
+      {"ETag: \"pkg v1\"\r\n", ""},
+      {"ETag: \"a\"\r\nETag: \"b\"\r\n", ""},
+      {"Last-Modified: Sat, 09 Nov 2013 12:30:00 GMT\r\nLast-Modified: Sun, 10 Nov 2013 12:30:00 GMT\r\n",
+       ""},
+      {"Content-Type: application/zip\r\n", ""},
+      {"X-ETag: \"pkg-v1\"\r\n", ""},
+  };
+  for (const auto& h : heads) {
+    SCOPED_TRACE(h.headers);
+    EXPECT_EQ(ResumeValidator("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n" + std::string(h.headers) + "\r\n"),
+              h.validator);
+  }
+}
+
 TEST(DownloadRequests, AddressBytesCannotBreakTheRequest) {
   // In the path, spaces and control bytes are escaped; GBK bytes stay.
   const struct {

@@ -76,10 +76,12 @@ class UpdateFlowTest : public ::testing::Test {
  protected:
   // A download that ends with `result` and leaves the counters at `totalAtEnd`.
   void DownloadEndsWith(std::int32_t result, std::int32_t totalAtEnd = 2000000) {
-    download = [this, result, totalAtEnd](const Text& url, const Text& savePath, ByteCounter& t,
+    download = [this, result, totalAtEnd](const Text& url, const Text& savePath,
+                                          const config::AnnouncedPackage& package, ByteCounter& t,
                                           ByteCounter& r) {
       urls.push_back(url);
       savePaths.push_back(savePath);
+      packages.push_back(package);
       t = totalAtEnd;
       r = result == kDownloadOk ? totalAtEnd : totalAtEnd / 2;
       return result;
@@ -98,6 +100,7 @@ class UpdateFlowTest : public ::testing::Test {
   ByteCounter received{0};
   Downloader download;
   std::vector<Text> urls, savePaths;
+  std::vector<config::AnnouncedPackage> packages;
   std::unique_ptr<UpdateFlow> flow;
 };
 
@@ -134,6 +137,18 @@ TEST_F(UpdateFlowTest, Version111StartsTheDownloadWithAFreshWindow) {
   EXPECT_EQ(view.labels[Label::标签7], "\xCF\xC2\xD4\xD8\xB5\xBD:C:\\Vorlane\\m_update.zip");  // 下载到:
   EXPECT_EQ(view.labels[Label::标签2],
             "m_update.zip (\xC0\xB4\xD7\xD4 files.example:8080 )");  // (来自 files.example:8080 )
+}
+
+TEST_F(UpdateFlowTest, WhatTheUpdateInfoSaysOfThePackageReachesTheDownloader) {
+  DownloadEndsWith(kDownloadOk);
+  config::UpdateValues offer = Offer(111);
+  offer.package.size = 307200;
+  offer.package.sha256 = config::Sha256Digest{0xAB, 0xCD};
+  Flow().OnWindowCreated(offer);
+  FinishWorker();
+  ASSERT_EQ(packages.size(), 1u);
+  EXPECT_EQ(packages[0].size, 307200u);
+  EXPECT_EQ(packages[0].sha256, offer.package.sha256);
 }
 
 TEST_F(UpdateFlowTest, AnInstallerAlreadyHereIsStartedInsteadOfDownloading) {
@@ -267,9 +282,9 @@ TEST_F(UpdateFlowTest, AServerAnswering404EndsTheUpdateAtThePage) {
   plan.status_line = "HTTP/1.1 404 Not Found";
   vorlane::test::FaultServer server(plan);
   net::TcpSocket socket;
-  download = [&socket](const Text& url, const Text& savePath, ByteCounter& t, ByteCounter& r) {
-    return DownloadFile(socket, url, savePath, t, r, 5s);
-  };
+  download = [&socket](const Text& url, const Text& savePath, const config::AnnouncedPackage& package,
+                       ByteCounter& t,
+                       ByteCounter& r) { return DownloadFile(socket, url, savePath, t, r, 5s, package); };
   Flow().OnWindowCreated({111, kPage, server.Url("zujian/m_update.zip")});
   FinishWorker();
   EXPECT_THAT(view.events, ElementsAre("message", "open", "end"));
