@@ -3,7 +3,9 @@
 // for a small catalogue of titles, carrying the site's markers: the not-found
 // sentence "没有找到你要搜索的", or the count between `title fl">找到` and `个“`.
 // Modes make the site misbehave in the ways a visit must survive. The tests of the
-// web visit and of the checks, and the demo site, share this catalogue.
+// web visit and of the checks, and the demo site, share this catalogue; the demo
+// site may serve a catalogue read from a file instead, and flip some of its titles
+// between searches.
 #pragma once
 
 #include <chrono>
@@ -89,10 +91,43 @@ inline constexpr std::string_view kSessionCookie = "site_session=abc123";
 inline constexpr std::string_view kLanguageCookie = "site_lang=zh-cn";
 inline constexpr std::string_view kLongHeadersCookie = "long_headers=1";
 
+// A title a site knows, owned: the built-in catalogue's or one read from a file.
+struct SiteTitle {
+  std::string utf8;
+  PageKind kind = PageKind::kNotFound;
+  std::string countText;  // UTF-8; what stands between the count markers
+  bool flips = false;     // alternates between indexed and not when the site flips
+};
+
+using SiteCatalogue = std::vector<SiteTitle>;
+
+// SearchCatalogue() as a SiteCatalogue.
+SiteCatalogue BuiltInSiteCatalogue();
+
+// A catalogue file's text (UTF-8), one title a line:
+//   title <TAB> kind [<TAB> count text [<TAB> flip]]
+// kind is found, found-without-count, not-found or not-found-with-count; the count
+// text is required by the kinds with count markers and must be empty for the
+// others; "flip" marks a title that flipping alternates. Blank lines and lines
+// that start with '#' are skipped. Fields are taken as they are, spaces included.
+struct CatalogueReading {
+  SiteCatalogue titles;
+  int errorLine = 0;  // the first malformed line, 1-based; 0 when every line was read
+  std::string error;  // what is wrong with it
+};
+CatalogueReading ReadCatalogue(std::string_view text);
+
 struct SearchSiteOptions {
   SiteMode mode = SiteMode::kNormal;
   size_t fillerBytes = 0;                     // product listing markup added to every result page
   std::chrono::milliseconds slowPause{2000};  // kSlow's pause
+  // The titles the site knows; none given means SearchCatalogue().
+  std::shared_ptr<const SiteCatalogue> catalogue{};
+  // Above 0, each title marked flip answers as catalogued for its first flipEvery
+  // searches, the opposite verdict for the next flipEvery, and so on, counted per
+  // title. A found title flips to the plain not-found page; a not-found one to a
+  // found page with its count text, or "1" when it has none.
+  int flipEvery = 0;
 };
 
 // The UTF-8 result page for a title (what kNormal serves for it).
@@ -102,7 +137,8 @@ std::string ResultPage(std::string_view utf8Title, size_t fillerBytes = 0);
 // search address.
 std::string PercentEncodeAll(std::string_view bytes);
 
-// The handler for LocalServer: the site in one fixed mode.
+// The handler for LocalServer: the site in one fixed mode. Its copies share one
+// count of searches for flipping.
 Handler SearchSiteHandler(SearchSiteOptions options = {});
 
 // The site on its own server, with a mode that tests can switch while it runs.
