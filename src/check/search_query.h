@@ -49,6 +49,8 @@ Text BuildSearchUrl(const Text& host, const Text& title);
 
 // GET through the web visit, body converted from UTF-8 to GBK.
 FetchedPage FetchResultPage(const Text& url);
+// The same through an HTTP proxy, "host[:port]".
+FetchedPage FetchResultPageThrough(const Text& url, std::string_view proxy);
 
 PageVerdict JudgeResultPage(const Text& page);
 

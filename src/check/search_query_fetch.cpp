@@ -4,10 +4,14 @@
 namespace vorlane::check {
 
 FetchedPage FetchResultPage(const Text& url) {
+  return FetchResultPageThrough(url, {});
+}
+
+FetchedPage FetchResultPageThrough(const Text& url, std::string_view proxy) {
   Text address = url;
   Text headers;          // no extra lines: the visit adds its standard ones
   Text responseHeaders;  // nobody reads them
-  VisitResult visit = VisitPage(address, kVisitGet, {}, &headers, {}, {}, kBodyFromUtf8, &responseHeaders);
+  VisitResult visit = VisitPage(address, kVisitGet, proxy, &headers, {}, {}, kBodyFromUtf8, &responseHeaders);
   FetchedPage fetched;
   fetched.page = BytesToText(visit.body);
   fetched.status = visit.status;

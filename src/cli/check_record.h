@@ -1,0 +1,38 @@
+// One check as the front end reports it: the title, what the check came to, the
+// count the window's list would show, why it failed, and when. The table, CSV, JSON
+// and the history file are all written from it.
+#pragma once
+
+#include <string_view>
+
+#include "check/search_query.h"
+#include "cli/report_model.h"
+#include "text/text.h"
+
+namespace vorlane::cli {
+
+struct CheckRecord {
+  Text title;  // GBK
+  CheckStatus status = CheckStatus::kFailed;
+  // As the window's list shows it: the text between the count markers when
+  // indexed, "0" when not indexed; empty when the check failed.
+  Text count;
+  check::CheckFailure failure = check::CheckFailure::kNone;
+  int httpStatus = 0;
+  Text time;  // the program's check time, "2013-11-9 8:05:07"
+};
+
+CheckRecord RecordOf(const Text& title, const check::PageVerdict& verdict, const Text& time);
+
+// The tokens of the history file, the CSV and the JSON: "indexed", "not indexed",
+// "failed"; and the reason of a failure: "connection", "time-out", "HTTP 503",
+// "page not recognised", empty unless failed.
+std::string_view StatusToken(CheckStatus status);
+Text ReasonToken(const CheckRecord& record);
+
+// The status as the table shows it, in Chinese: "已收录", "未收录",
+// "查询失败（超时）".
+Text StatusWord(CheckStatus status);
+Text StatusText(const CheckRecord& record);
+
+}  // namespace vorlane::cli

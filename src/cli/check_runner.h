@@ -1,0 +1,67 @@
+// The check command's walk over its titles: each title fetched and judged on a
+// worker exactly as a list row is (BuildSearchUrl, CheckTitleAt), the starts paced
+// on the scheduler's clock, at most `jobs` checks waiting for the site at a time, a
+// failed check tried again up to `retries` times, and a check without an answer by
+// the deadline given up as failed, its late answer dropped.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "check/search_query.h"
+#include "win/scheduler.h"
+#include "win/worker_link.h"
+
+namespace vorlane::cli {
+
+struct CheckPlan {
+  std::vector<Text> titles;  // GBK
+  Text host;                 // host[:port] of the site's search
+  check::PageFetcher fetch;
+  std::int64_t paceMicros = 1'000'000;  // between one start and the next
+  int jobs = 1;
+  int retries = 0;
+  std::int64_t deadlineMicros = 60'000'000;
+};
+
+class CheckRunner {
+ public:
+  // Every check's verdict as it comes in, retries included; `final` when the title
+  // is done with. Called on the scheduler's main thread.
+  using OnVerdict = std::function<void(size_t index, const check::PageVerdict& verdict, bool final)>;
+
+  CheckRunner(win::Scheduler& scheduler, CheckPlan plan, OnVerdict onVerdict);
+  ~CheckRunner();
+  CheckRunner(const CheckRunner&) = delete;
+  CheckRunner& operator=(const CheckRunner&) = delete;
+
+  // Returns once every title has its final verdict.
+  void Run();
+
+ private:
+  struct Title {
+    std::uint32_t serial = 0;  // of the latest check started
+    int attempts = 0;
+    bool waiting = false;  // the latest check has not answered yet
+  };
+
+  void StartReady();
+  void Start(size_t index);
+  void OnAnswer(size_t index, std::uint32_t serial, const check::PageVerdict& verdict);
+
+  win::Scheduler& scheduler_;
+  CheckPlan plan_;
+  OnVerdict onVerdict_;
+  std::vector<Title> titles_;
+  std::deque<size_t> queue_;  // titles to start, the next first
+  int waiting_ = 0;
+  bool paced_ = false;  // the pace since the latest start has not passed yet
+  size_t finished_ = 0;
+  std::uint32_t lastSerial_ = 0;
+  std::shared_ptr<win::WorkerLink<CheckRunner>> link_;
+};
+
+}  // namespace vorlane::cli

@@ -1,0 +1,112 @@
+#include "cli/console_scheduler.h"
+
+#include <algorithm>
+#include <ctime>
+#include <thread>
+
+namespace vorlane::cli {
+namespace {
+
+// A thread's entry is a border no exception may cross: a task that throws ends
+// with no answer, as a check that never came back, and the program goes on.
+void RunGuarded(const std::function<void()>& task) noexcept {
+  try {
+    task();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+void ConsoleScheduler::PostToUi(std::function<void()> task) {
+  {
+    std::lock_guard lock(mutex_);
+    if (closed_) return;
+    posted_.push_back(std::move(task));
+  }
+  wake_.notify_one();
+}
+
+void ConsoleScheduler::StartWorker(std::function<void()> task) {
+  auto running = running_;
+  auto shared = std::make_shared<std::function<void()>>(std::move(task));
+  ++*running;
+  try {
+    std::thread([shared, running]() mutable {
+      RunGuarded(*shared);
+      shared.reset();  // the task's captures go before the count does
+      --*running;
+    }).detach();
+  } catch (...) {
+    // No thread to be had: the task runs here rather than not at all.
+    RunGuarded(*shared);
+    --*running;
+  }
+}
+
+void ConsoleScheduler::RunLater(std::int64_t microseconds, std::function<void()> task) {
+  if (closed_) return;
+  later_.emplace(Clock::now() + std::chrono::microseconds(microseconds), std::move(task));
+}
+
+bool ConsoleScheduler::RunOneReady() {
+  std::function<void()> task;
+  {
+    std::lock_guard lock(mutex_);
+    if (!posted_.empty()) {
+      task = std::move(posted_.front());
+      posted_.pop_front();
+    }
+  }
+  if (!task && !later_.empty() && later_.begin()->first <= Clock::now()) {
+    task = std::move(later_.begin()->second);
+    later_.erase(later_.begin());
+  }
+  if (!task) return false;
+  // One at a time, taken off the queue first: a task that waits in turn runs what
+  // comes after it, in order, and nothing twice.
+  task();
+  return true;
+}
+
+void ConsoleScheduler::ProcessPendingMessages() {
+  while (RunOneReady()) {
+  }
+}
+
+void ConsoleScheduler::DelayWithEvents(std::int64_t microseconds) {
+  const Clock::time_point end = Clock::now() + std::chrono::microseconds(std::max<std::int64_t>(microseconds, 0));
+  for (;;) {
+    ProcessPendingMessages();
+    if (Clock::now() >= end) return;
+    Clock::time_point until = end;
+    if (!later_.empty()) until = std::min(until, later_.begin()->first);
+    std::unique_lock lock(mutex_);
+    wake_.wait_until(lock, until, [this] { return !posted_.empty() || closed_; });
+    if (closed_) return;
+  }
+}
+
+win::LocalDateTime ConsoleScheduler::LocalNow() {
+  const std::time_t now = std::time(nullptr);
+  std::tm t{};
+#ifdef _WIN32
+  ::localtime_s(&t, &now);
+#else
+  ::localtime_r(&now, &t);
+#endif
+  return win::LocalDateTime{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
+}
+
+void ConsoleScheduler::Close() {
+  std::deque<std::function<void()>> dropped;
+  {
+    std::lock_guard lock(mutex_);
+    closed_ = true;
+    dropped.swap(posted_);
+  }
+  later_.clear();
+  wake_.notify_all();
+}
+
+}  // namespace vorlane::cli

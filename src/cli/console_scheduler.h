@@ -1,0 +1,55 @@
+// The scheduler of the command-line front end, where there is no window: workers
+// are threads, and what they post and what is due later runs on the main thread
+// whenever it waits (DelayWithEvents) or asks (ProcessPendingMessages). Portable:
+// the same on Windows and Linux.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "win/scheduler.h"
+
+namespace vorlane::cli {
+
+class ConsoleScheduler final : public win::Scheduler {
+ public:
+  ConsoleScheduler() = default;
+  ~ConsoleScheduler() override { Close(); }
+  ConsoleScheduler(const ConsoleScheduler&) = delete;
+  ConsoleScheduler& operator=(const ConsoleScheduler&) = delete;
+
+  void PostToUi(std::function<void()> task) override;
+  void StartWorker(std::function<void()> task) override;
+  void RunLater(std::int64_t microseconds, std::function<void()> task) override;
+  void DelayWithEvents(std::int64_t microseconds) override;
+  void ProcessPendingMessages() override;
+  win::LocalDateTime LocalNow() override;
+
+  // What is queued or due is dropped unrun, and later posts are refused.
+  void Close();
+  // Worker threads that have not finished their task yet.
+  int runningWorkers() const { return running_->load(); }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+
+  // Runs one posted task, or else one task that is due; false when none was ready.
+  bool RunOneReady();
+
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::deque<std::function<void()>> posted_;
+  bool closed_ = false;
+  // Main thread only.
+  std::multimap<Clock::time_point, std::function<void()>> later_;
+  // Shared with the worker threads, which nobody joins.
+  std::shared_ptr<std::atomic<int>> running_ = std::make_shared<std::atomic<int>>(0);
+};
+
+}  // namespace vorlane::cli

@@ -1,0 +1,19 @@
+// The system as the checks on a console see it. The monitor and the row checks ask
+// nothing of it; the file questions are answered by the file system, and a console
+// has no program to start or browser to open an address in.
+#pragma once
+
+#include "win/system_port.h"
+
+namespace vorlane::cli {
+
+class ConsoleSystemPort final : public win::SystemPort {
+ public:
+  Text CurrentDirectory() override;
+  bool FileExists(const Text& path) override;
+  void RemoveFile(const Text& path) override;
+  bool StartProgram(const Text& /*path*/, bool /*waitUntilReady*/) override { return false; }
+  void OpenAddress(const Text& /*address*/) override {}
+};
+
+}  // namespace vorlane::cli

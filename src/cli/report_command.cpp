@@ -1,0 +1,117 @@
+#include "cli/report_command.h"
+
+#include <cstdio>
+#include <string>
+
+#include "cli/check_record.h"
+#include "cli/cli_texts.h"
+#include "cli/history_reader.h"
+#include "cli/row_format.h"
+#include "text/gbk_file.h"
+
+#if VORLANE_HAVE_REPORT_HTML
+#include "check/product_list.h"
+#include "cli/report_html.h"
+#endif
+
+namespace vorlane::cli {
+namespace {
+
+Text Share(double share, bool percent) {
+  char buf[32];
+  if (percent) {
+    std::snprintf(buf, sizeof buf, "%.1f%%", share * 100);
+  } else {
+    std::snprintf(buf, sizeof buf, "%.4f", share);
+  }
+  return buf;
+}
+
+void ReportSkipped(OutputStream& err, const HistoryContents& contents) {
+  for (const SkippedLine& skipped : contents.skipped) {
+    ReportError(err, texts::kSkippedLine + std::to_string(skipped.line) + texts::kSkippedLineEnd + skipped.why);
+  }
+  const std::int64_t more = contents.skippedCount - static_cast<std::int64_t>(contents.skipped.size());
+  if (more > 0) ReportError(err, texts::kSkippedMore + std::to_string(more) + texts::kSkippedMoreEnd);
+}
+
+// Writes the page; false when the file could not be written or there is no page.
+bool WriteHtml(const std::string& path, const std::vector<TitleReport>& titles, win::Scheduler& scheduler,
+               OutputStream& err, Encoding pathEncoding) {
+#if VORLANE_HAVE_REPORT_HTML
+  const std::string page = RenderReportHtml(titles, check::FormatCheckTime(scheduler.LocalNow()));
+  UniqueFile file = OpenGbkFile(path, "wb");
+  if (file && std::fwrite(page.data(), 1, page.size(), file.get()) == page.size() && std::fclose(file.release()) == 0)
+    return true;
+  ReportError(err, texts::kHtmlUnwritable + DecodeText(path, pathEncoding));
+  return false;
+#else
+  (void)path, (void)titles, (void)scheduler, (void)pathEncoding;
+  ReportError(err, texts::kHtmlUnavailable);
+  return false;
+#endif
+}
+
+}  // namespace
+
+Text FormatReport(const std::vector<TitleReport>& titles, Format format, Encoding encoding) {
+  Text text;
+  switch (format) {
+    case Format::kTable: {
+      std::vector<std::vector<Text>> rows;
+      rows.reserve(titles.size());
+      for (const TitleReport& t : titles) {
+        rows.push_back({t.title, StatusWord(t.latest), t.lastChanged, Share(t.indexedShare, true),
+                        std::to_string(t.checks.size())});
+      }
+      return FormatTable({{texts::kHeaderTitle},
+                          {texts::kHeaderLatest},
+                          {texts::kHeaderSince},
+                          {texts::kHeaderShare, Align::kRight},
+                          {texts::kHeaderChecks, Align::kRight}},
+                         rows);
+    }
+    case Format::kCsv:
+      text = CsvRecord({"title", "latest", "since", "indexed_share", "checks"});
+      for (const TitleReport& t : titles) {
+        text += CsvRecord({WellFormedGbk(t.title), Text(StatusToken(t.latest)), t.lastChanged,
+                           Share(t.indexedShare, false), std::to_string(t.checks.size())});
+      }
+      return text;
+    case Format::kJson: {
+      const bool ascii = encoding != Encoding::kUtf8;
+      text = "[";
+      for (size_t i = 0; i < titles.size(); ++i) {
+        const TitleReport& t = titles[i];
+        text += (i > 0 ? "," : "") + Text(kNewline) + "{\"title\":" + JsonString(t.title, ascii) +
+                ",\"latest\":" + JsonString(StatusToken(t.latest), ascii) +
+                ",\"since\":" + JsonString(t.lastChanged, ascii) +
+                ",\"indexed_share\":" + Share(t.indexedShare, false) +
+                ",\"checks\":" + std::to_string(t.checks.size()) + "}";
+      }
+      return text + Text(kNewline) + "]" + Text(kNewline);
+    }
+  }
+  return text;
+}
+
+int RunReportCommand(const CliOptions& options, CommandContext& context) {
+  const HistoryContents contents = ReadHistory(*options.history);
+  if (contents.unreadable) {
+    ReportError(context.err, texts::kHistoryUnreadable + DecodeText(*options.history, context.pathEncoding));
+    return kExitUsage;
+  }
+  ReportSkipped(context.err, contents);
+  context.out.Write(FormatReport(contents.titles, options.format.value_or(Format::kTable), context.out.encoding()));
+  if (options.html &&
+      !WriteHtml(*options.html, contents.titles, context.scheduler, context.err, context.pathEncoding))
+    return kExitUsage;
+  bool anyFailed = false, anyNotIndexed = false;
+  for (const TitleReport& t : contents.titles) {
+    anyFailed |= t.latest == CheckStatus::kFailed;
+    anyNotIndexed |= t.latest == CheckStatus::kNotIndexed;
+  }
+  return ExitStatusOf(anyFailed, anyNotIndexed);
+}
+
+}  // namespace vorlane::cli

@@ -1,0 +1,46 @@
+// The three shapes of the front end's output: an aligned table for people, CSV
+// (RFC 4180) and JSON for programs. They work on the program's GBK text; CSV's
+// rules touch only ASCII bytes, so a record of UTF-8 fields is made alike.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "text/text.h"
+
+namespace vorlane::cli {
+
+enum class Format { kTable, kCsv, kJson };
+
+enum class Align { kLeft, kRight };
+
+struct Column {
+  Text caption;
+  Align align = Align::kLeft;
+};
+
+// The rows under their captions, columns two spaces apart, each line ending in
+// kNewline. A double-byte character takes two columns, as a terminal draws it.
+// Control bytes show as '?', so that no title moves the cursor; no line ends in
+// blanks.
+Text FormatTable(const std::vector<Column>& columns, const std::vector<std::vector<Text>>& rows);
+
+// Text as a terminal may be given it: control bytes as '?', so that no title
+// moves the cursor or clears the screen.
+Text ShownText(std::string_view gbk);
+
+// GBK text in which every byte sequence that is no GBK character has become '?'.
+// Converted to any encoding, its ASCII bytes stay where they are, so quoting done
+// on it holds in the output.
+Text WellFormedGbk(std::string_view gbk);
+
+// One record: fields with a comma, a quote or any control byte (line breaks
+// included) are quoted, their quotes doubled; the record ends in CR LF.
+Text CsvRecord(const std::vector<Text>& fields);
+
+// A JSON string literal of GBK text: quotes, backslashes and control bytes escaped.
+// With `asciiOnly` every other character is written as \uXXXX too, so that the
+// JSON reads the same in any encoding.
+Text JsonString(std::string_view gbk, bool asciiOnly);
+
+}  // namespace vorlane::cli

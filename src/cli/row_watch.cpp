@@ -1,0 +1,87 @@
+#include "cli/row_watch.h"
+
+#include <algorithm>
+
+#include "cli/cli_texts.h"
+#include "cli/command_context.h"
+#include "cli/row_format.h"
+
+namespace vorlane::cli {
+namespace {
+
+std::optional<CheckStatus> StatusOf(check::RowOutcome outcome) {
+  switch (outcome) {
+    case check::RowOutcome::kIndexed:
+      return CheckStatus::kIndexed;
+    case check::RowOutcome::kNotIndexed:
+      return CheckStatus::kNotIndexed;
+    case check::RowOutcome::kFailed:
+      return CheckStatus::kFailed;
+    case check::RowOutcome::kUnknown:
+    case check::RowOutcome::kPending:
+      break;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+RowWatch::RowWatch(const check::ProductList& list, win::Scheduler& scheduler, OutputStream& out)
+    : list_(list),
+      scheduler_(scheduler),
+      out_(out),
+      statuses_(static_cast<size_t>(list.count())),
+      reported_(static_cast<size_t>(list.count()), 0) {}
+
+void RowWatch::OnRowsRedrawn(int first, int last) {
+  for (int row = std::max(first, 0); row <= last && row < list_.count(); ++row) Report(row);
+}
+
+void RowWatch::Report(int row) {
+  const check::RowCheck& check = list_.check(row);
+  const std::optional<CheckStatus> status = StatusOf(check.outcome);
+  // A row left out because it stands indexed is counted, not checked: its serial
+  // stays that of the check already reported.
+  if (!status || check.serial == 0 || reported_[static_cast<size_t>(row)] == check.serial) return;
+  reported_[static_cast<size_t>(row)] = check.serial;
+
+  CheckRecord record;
+  record.title = list_.cell(row, check::kColumnTitle);
+  record.status = *status;
+  // A failed check keeps the count of an earlier one in the window; it found none.
+  if (*status != CheckStatus::kFailed) record.count = list_.cell(row, check::kColumnCount);
+  record.failure = check.failure;
+  record.httpStatus = check.httpStatus;
+  record.time = check::FormatCheckTime(scheduler_.LocalNow());
+  if (onRecord) onRecord(record);
+
+  std::optional<CheckStatus>& before = statuses_[static_cast<size_t>(row)];
+  const Text counted =
+      record.status == CheckStatus::kIndexed ? texts::kCountLabel + ShownText(record.count) : Text();
+  Text line = record.time + "  ";
+  if (!before) {
+    line += ShownText(record.title) + texts::kVerdictSeparator + StatusText(record) + counted;
+  } else if (*before != *status) {
+    const bool dropped = *before == CheckStatus::kIndexed && *status == CheckStatus::kNotIndexed;
+    line += (dropped ? texts::kAlert : texts::kChanged) + ShownText(record.title) + texts::kVerdictSeparator +
+            StatusWord(*before) + texts::kArrow + StatusText(record) + counted;
+  } else {
+    before = status;
+    return;
+  }
+  out_.Write(line + Text(kNewline));
+  const std::optional<CheckStatus> from = before;
+  before = status;
+  if (from && onChange) onChange(StatusChange{record.title, *from, *status, record.count});
+}
+
+int RowWatch::ExitStatus() const {
+  bool anyFailed = false, anyNotIndexed = false;
+  for (const std::optional<CheckStatus>& status : statuses_) {
+    anyFailed |= !status || *status == CheckStatus::kFailed;
+    anyNotIndexed |= status && *status == CheckStatus::kNotIndexed;
+  }
+  return ExitStatusOf(anyFailed, anyNotIndexed);
+}
+
+}  // namespace vorlane::cli

@@ -1,0 +1,207 @@
+// vorlane-cli monitor: the window's passes and countdown on the fake clock, the
+// lines it prints, a status change between passes and the command it runs, and
+// Ctrl+C.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <map>
+#include <mutex>
+#include <thread>
+
+#include "cli/interrupt_watch.h"
+#include "cli_test_support.h"
+#include "support/search_site.h"
+#include "support/temp_folder.h"
+
+namespace vorlane::cli::test {
+namespace {
+
+using vorlane::test::LocalServer;
+using vorlane::test::RecordedRequest;
+using vorlane::test::Reply;
+
+constexpr std::int64_t kSecond = 1'000'000;
+constexpr std::int64_t kMinute = 60 * kSecond;
+
+// A site whose answers the test turns round: before the flip "alpha" is found
+// (count 3) and "beta" is not; after it, the other way round. It counts searches.
+class FlippingSite {
+ public:
+  FlippingSite()
+      : server_([this](const RecordedRequest& request) {
+          const bool alpha = request.target == "/book/search/" + vorlane::test::PercentEncodeAll("alpha");
+          {
+            std::lock_guard lock(mutex_);
+            ++searches_[alpha ? "alpha" : "beta"];
+          }
+          const bool found = alpha != flipped_.load();
+          return Reply::Http(200, vorlane::test::ResultPage(found ? "ab 1" : "not in the catalogue"),
+                             "Content-Type: text/html; charset=utf-8\r\n");
+        }) {}
+
+  void Flip() { flipped_ = true; }
+  // As before the flip, with no searches counted.
+  void Reset() {
+    flipped_ = false;
+    std::lock_guard lock(mutex_);
+    searches_.clear();
+  }
+  int Searches(const std::string& title) {
+    std::lock_guard lock(mutex_);
+    return searches_[title];
+  }
+  std::string host() const { return server_.authority(); }
+
+ private:
+  std::atomic<bool> flipped_{false};
+  std::mutex mutex_;
+  std::map<std::string, int> searches_;
+  LocalServer server_;
+};
+
+std::string Summary(int remaining) {
+  return " 共2个宝贝->已收录: 1 个->未收录: 1 个  正在监测->距下次查询还有: " + std::to_string(remaining) + " Min\n";
+}
+
+// Commands for the system's shell.
+#ifdef _WIN32
+std::string RecordCommand(const std::string& file) {
+  return "echo %VORLANE_TITLE%^|%VORLANE_OLD_STATUS%^|%VORLANE_NEW_STATUS%^|%VORLANE_COUNT%>>\"" + file + "\"";
+}
+const std::string kFailingCommand = "exit 3";
+const std::string kHangingCommand = "for /l %i in (1,1,2000000000) do @rem";
+#else
+std::string RecordCommand(const std::string& file) {
+  return "printf '%s|%s|%s|%s\\n' \"$VORLANE_TITLE\" \"$VORLANE_OLD_STATUS\" \"$VORLANE_NEW_STATUS\" "
+         "\"$VORLANE_COUNT\" >> '" +
+         file + "'";
+}
+const std::string kFailingCommand = "exit 3";
+const std::string kHangingCommand = "sleep 30";
+#endif
+
+class MonitorCommandTest : public ::testing::Test {
+ protected:
+  MonitorCommandTest() { vorlane::test::WriteFileBytes(titles, "alpha\r\nbeta\r\n"); }
+
+  // Monitors alpha and beta every five minutes: the first pass at once, the flip
+  // after two and a half minutes, the second pass after five, Ctrl+C after five and
+  // a half.
+  CliResult Monitor(std::vector<std::string> options) {
+    site.Reset();
+    const std::int64_t start = cli.scheduler.clockMicros();
+    cli.scheduler.At(start + 150 * kSecond, [this] { site.Flip(); });
+    cli.scheduler.At(start + 330 * kSecond, [] { DeliverInterrupt(); });
+    std::vector<std::string> args = {"monitor", "--host", site.host(), "--file", titles.string(), "--interval", "5"};
+    args.insert(args.end(), options.begin(), options.end());
+    return cli.Run(args);
+  }
+
+  FlippingSite site;
+  CliHarness cli;
+  vorlane::test::TempFolder folder{"vorlane-cli-monitor"};
+  const std::filesystem::path titles = folder / "titles.txt";
+};
+
+TEST_F(MonitorCommandTest, PassesCountdownAndTheChangesBetweenThemAsLines) {
+  const CliResult result = Monitor({});
+  EXPECT_EQ(result.out, Native(" 正在查询宝贝收录情况...\n"
+                               "2013-11-9 8:05:07  alpha：已收录，宝贝个数 3\n"
+                               "2013-11-9 8:05:07  beta：未收录\n" +
+                               Summary(5) + Summary(4) + Summary(3) + Summary(2) + Summary(1) + Summary(0) +
+                               " 正在查询宝贝收录情况...\n"
+                               "2013-11-9 8:05:07  【警报】宝贝不再收录：alpha：已收录 → 未收录\n"
+                               "2013-11-9 8:05:07  状态变化：beta：未收录 → 已收录，宝贝个数 3\n" +
+                               Summary(5) + " 已停止监测！\n"));
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.status, 1);  // alpha stands not indexed
+  EXPECT_EQ(site.Searches("alpha"), 2);
+  EXPECT_EQ(site.Searches("beta"), 2);
+}
+
+TEST_F(MonitorCommandTest, OnlyUnindexedLeavesIndexedTitlesOutOfTheNextPass) {
+  const CliResult result = Monitor({"--only-unindexed"});
+  EXPECT_EQ(site.Searches("alpha"), 1);
+  EXPECT_EQ(site.Searches("beta"), 2);
+  EXPECT_NE(result.out.find("状态变化：beta：未收录 → 已收录"), std::string::npos);
+  EXPECT_EQ(result.out.find("警报"), std::string::npos);
+  EXPECT_EQ(result.status, 0);  // both stand indexed now
+}
+
+TEST_F(MonitorCommandTest, ChangeRunsTheCommandWithTheTitleStatusesAndCountInItsEnvironment) {
+  const std::string record = (folder / "changes.txt").string();
+  const CliResult result = Monitor({"--on-change", RecordCommand(record), "--history", (folder / "h.csv").string()});
+  std::string written = vorlane::test::ReadFileBytes(record);
+  std::erase(written, '\r');
+  EXPECT_EQ(written,
+            "alpha|indexed|not indexed|0\n"
+            "beta|not indexed|indexed|3\n");
+  // Each command's end follows the change that ran it.
+  EXPECT_NE(result.out.find(Native("alpha：已收录 → 未收录\n"
+                                   "2013-11-9 8:05:07  变化命令已结束，退出状态 0，宝贝：alpha\n")),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find(Native("变化命令已结束，退出状态 0，宝贝：beta\n")), std::string::npos);
+  // Every check is in the history: two passes of two titles.
+  const std::string history = vorlane::test::ReadFileBytes(folder / "h.csv");
+  EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 5);
+}
+
+TEST_F(MonitorCommandTest, CommandThatFailsOrHangsIsReportedAndMonitoringGoesOn) {
+  struct Case {
+    std::string command;
+    std::string ended;
+  };
+  const Case cases[] = {
+      {kFailingCommand, "变化命令已结束，退出状态 3"},
+      {kHangingCommand, "变化命令运行超过 0.3 秒，已终止"},
+  };
+  for (const Case& c : cases) {
+    const auto started = std::chrono::steady_clock::now();
+    const CliResult result = Monitor({"--on-change", c.command, "--on-change-timeout", "0.3"});
+    EXPECT_NE(result.out.find(c.ended + "，宝贝：alpha"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find(c.ended + "，宝贝：beta"), std::string::npos) << result.out;
+    // The pass went on to its summary, and monitoring to its stop.
+    EXPECT_NE(result.out.find(Native("宝贝：beta\n") + Summary(5) + " 已停止监测！"), std::string::npos);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  }
+}
+
+#ifndef _WIN32
+TEST_F(MonitorCommandTest, ChangeCommandGetsTheTitleInTheOutputEncoding) {
+  vorlane::test::WriteFileBytes(titles, "alpha\r\n");
+  for (const char* encoding : {"utf8", "gbk"}) {
+    const std::string record = (folder / (std::string(encoding) + ".txt")).string();
+    vorlane::test::WriteFileBytes(titles, "韩版alpha\r\n");
+    // The flip site knows the title by its last word only: it is beta to it.
+    Monitor({"--encoding", encoding, "--on-change", "printf '%s' \"$VORLANE_TITLE\" > '" + record + "'"});
+    const std::string title = vorlane::test::ReadFileBytes(record);
+    EXPECT_EQ(title, std::string(encoding) == "gbk" ? Gbk("韩版alpha") : "韩版alpha");
+  }
+}
+
+TEST_F(MonitorCommandTest, CtrlCStopsMonitoringThroughItsOwnHandlerAndGivesTheSignalBack) {
+  // SIGINT raised in this process: without the monitor's handler it would end the
+  // test program. The handler's thread posts the stop; the fake clock waits for it.
+  cli.scheduler.At(200 * kSecond, [this] {
+    const int before = cli.scheduler.posts.load();
+    std::raise(SIGINT);
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (cli.scheduler.posts.load() == before && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  });
+  const CliResult result = Monitor({});
+  EXPECT_EQ(result.out.substr(result.out.size() - std::string(Native(Summary(2) + " 已停止监测！\n")).size()),
+            Native(Summary(2) + " 已停止监测！\n"));
+  EXPECT_EQ(site.Searches("alpha"), 1);  // stopped before the second pass
+  EXPECT_EQ(result.status, 1);
+  struct sigaction now {};
+  ::sigaction(SIGINT, nullptr, &now);
+  EXPECT_EQ(now.sa_handler, SIG_DFL);
+}
+#endif
+
+}  // namespace
+}  // namespace vorlane::cli::test
