@@ -9,10 +9,11 @@ cache="$here/.deps"
 
 packages="g++ cmake ninja-build make pkg-config python3 curl zip unzip bzip2 dpkg-dev \
   googletest libgtest-dev libgmock-dev libbenchmark-dev \
-  libcurl4-openssl-dev libminizip-dev zlib1g-dev \
+  libcurl4-openssl-dev libssl-dev libminizip-dev zlib1g-dev \
   clang libclang-rt-14-dev clang-format \
   g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev \
-  wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei locales"
+  wine wine32:i386 wine64 xvfb xauth xdotool imagemagick fonts-wqy-microhei locales nsis \
+  chromium"
 
 missing=""
 for p in $packages; do
