@@ -45,7 +45,10 @@ work=$(mktemp -d)
 xvfb_pid=""
 prefix_used=""
 cleanup() {
-  if [ -n "$prefix_used" ]; then "$WINE_SERVER" -k >/dev/null 2>&1 || true; fi
+  if [ -n "$prefix_used" ]; then
+    timeout 30 "$WINE_SERVER" -k >/dev/null 2>&1 || true
+    timeout 30 "$WINE_SERVER" -w >/dev/null 2>&1 || true
+  fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null; fi
   rm -rf "$work"
 }
@@ -185,7 +188,7 @@ else
   echo "   nor the 32-bit NSIS installer can start under Wine here. The install test below"
   echo "   uses the same package built from the win64 build (x86_64) with NSIS's amd64-unicode"
   echo "   stub; the product's own installer was only checked above, not run."
-  test_out=build/package-x86_64-test
+  test_out=$work/package-x86_64-test
   # shellcheck disable=SC2086
   scripts/package.sh $package_args --arch x86_64 --out "$test_out" >"$work/package64.log" 2>&1 ||
     { cat "$work/package64.log"; bad "the x86_64 test package did not build"; stop_if_failed; }
@@ -198,16 +201,25 @@ else
 fi
 
 echo "== check-package: install, start, close and uninstall under Wine ($arch) in Xvfb"
-# A new prefix each time: an earlier run's install must not count for this one.
-VORLANE_WINEPREFIX=$vorlane_root/.deps/wine-package-$arch
+# A new prefix each time, of this run alone: an earlier run's install must not
+# count for this one, and two runs at once must not share a wineserver.
+VORLANE_WINEPREFIX=$work/prefix
 prefix_used=1
-if [ -d "$VORLANE_WINEPREFIX" ]; then
+# The prefix's first start (wineboot) has a time limit too; then wine_setup only
+# sets the variables.
+status=0
+vorlane_root=$vorlane_root VORLANE_WINEPREFIX=$VORLANE_WINEPREFIX \
+  timeout 300 sh -c '. scripts/wine-env.sh && wine_setup "$1"' sh "$arch" || status=$?
+if [ $status != 0 ] || [ ! -f "$VORLANE_WINEPREFIX/.vorlane-ready" ]; then
+  # Marked ready only so that wine_setup names the prefix's wineserver for the
+  # clean-up instead of starting wineboot again.
+  mkdir -p "$VORLANE_WINEPREFIX" && touch "$VORLANE_WINEPREFIX/.vorlane-ready"
   wine_setup "$arch"
-  "$WINE_SERVER" -k >/dev/null 2>&1 || true
-  rm -rf "$VORLANE_WINEPREFIX"
+  bad "a new Wine prefix could not be made within 300 s (status $status)"
+  stop_if_failed
 fi
 wine_setup "$arch"
-quiet_wine() { "$WINE_LOADER" "$@" 2>/dev/null </dev/null; }
+quiet_wine() { timeout 60 "$WINE_LOADER" "$@" 2>/dev/null </dev/null; }
 
 Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
 xvfb_pid=$!
@@ -271,6 +283,8 @@ until xdotool search --name "$pattern" >/dev/null 2>&1; do
   sleep 0.5
 done
 ok "the shortcut started the program: window \"$(xdotool search --name "$pattern" getwindowname %1 2>/dev/null)\""
+# Wine gives the window the program's Unix process id.
+program_pid=$(xdotool search --name "$pattern" getwindowpid %1 2>/dev/null || true)
 # A moment for its loading step, then close it as Windows would (WM_CLOSE).
 sleep 2
 timeout 30 "$WINE_LOADER" taskkill /im vorlane.exe >"$work/taskkill.log" 2>&1 </dev/null || true
@@ -281,6 +295,18 @@ while xdotool search --name "$pattern" >/dev/null 2>&1; do
   sleep 0.5
 done
 ok "the window closed"
+# Its files are in use until the process has ended.
+if [ -n "$program_pid" ]; then
+  tries=0
+  while kill -0 "$program_pid" 2>/dev/null; do
+    tries=$((tries + 1))
+    if [ $tries -gt 60 ]; then bad "vorlane.exe (pid $program_pid) still runs 30 s after its window closed"; stop_if_failed; fi
+    sleep 0.5
+  done
+  ok "vorlane.exe ended"
+else
+  bad "the window names no process id"
+fi
 
 status=0
 timeout 120 "$WINE_LOADER" "$instdir/uninstall.exe" /S >"$work/uninstall.log" 2>&1 </dev/null || status=$?
@@ -295,7 +321,7 @@ while [ -e "$instdir" ] || [ -e "$shortcut" ]; do
 done
 if [ -e "$instdir" ]; then
   bad "the install folder is still there after the uninstall, holding:"
-  (cd "$instdir" && find . | sed 's|^\./|   |')
+  (cd "$instdir" && find . -mindepth 1 | sed 's|^\./|   |')
 else
   ok "the install folder is gone"
 fi
@@ -306,7 +332,4 @@ fi
 if quiet_wine reg query "$uninstall_key" >/dev/null; then bad "the uninstall entry is still there"; else ok "the uninstall entry is gone"; fi
 stop_if_failed
 
-"$WINE_SERVER" -k >/dev/null 2>&1 || true
-prefix_used=""
-rm -rf "$VORLANE_WINEPREFIX" "$VORLANE_WINEPREFIX.lock"
 echo "== check-package: PASSED"

@@ -10,7 +10,8 @@
 #                                   an uninstaller listed under the user's programs
 #
 # <version> and the installer's version information come from the VERSIONINFO of
-# resources/vorlane.rc, the one place the version is written for the packages.
+# resources/vorlane.rc; the copies of the version in the manifests and in
+# resources/vorlane-cli.rc must agree with it.
 #
 # Usage: scripts/package.sh [--no-cli] [--arch i686|x86_64] [--out DIR]
 #        scripts/package.sh --version   prints the version and builds nothing
@@ -73,6 +74,16 @@ manifest_version=$(sed -n 's/.*assemblyIdentity type="win32" name="Vorlane" vers
 [ "$file_string" = "$version" ] || die "$rc: FileVersion \"$file_string\" is not $version"
 [ "$product_string" = "$short" ] || die "$rc: ProductVersion \"$product_string\" is not $short"
 [ "$manifest_version" = "$version" ] || die "resources/vorlane.manifest: version \"$manifest_version\" is not $version"
+# vorlane-cli's resources repeat them.
+cli_rc=resources/vorlane-cli.rc
+for key in FILEVERSION PRODUCTVERSION; do
+  [ "$(sed -n "s/^[[:space:]]*$key[[:space:]]*//p" $cli_rc | tr -d ' \r' | tr , .)" = "$version" ] ||
+    die "$cli_rc: $key is not $version, as in $rc"
+done
+[ "$(sed -n 's/.*VALUE "FileVersion", "\([^"]*\)".*/\1/p' $cli_rc)" = "$version" ] || die "$cli_rc: FileVersion is not \"$version\""
+[ "$(sed -n 's/.*VALUE "ProductVersion", "\([^"]*\)".*/\1/p' $cli_rc)" = "$short" ] || die "$cli_rc: ProductVersion is not \"$short\""
+[ "$(sed -n 's/.*assemblyIdentity type="win32" name="Vorlane.Cli" version="\([^"]*\)".*/\1/p' resources/vorlane-cli.manifest)" = "$version" ] ||
+  die "resources/vorlane-cli.manifest: its version is not $version"
 if [ $print_version = 1 ]; then
   echo "$version"
   exit 0
