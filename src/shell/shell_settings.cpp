@@ -1,23 +1,11 @@
 #include "shell/shell_settings.h"
 
+#include "config/network_values.h"
 #include "config/version.h"
 
 #include "text/gbk_text.h"
 
 namespace vorlane::shell {
-namespace {
-
-// A time in seconds (fractions allowed) between a tenth of a second and an hour;
-// anything else keeps the default.
-std::chrono::milliseconds Seconds(const config::AppConfig& config, const char* key,
-                                  std::chrono::milliseconds fallback) {
-  const Text text = TrimBoth(config.Get("network", key));
-  const double seconds = ToNumber(text);
-  if (text.empty() || !(seconds >= 0.1 && seconds <= 3600)) return fallback;
-  return std::chrono::milliseconds(static_cast<std::int64_t>(seconds * 1000 + 0.5));
-}
-
-}  // namespace
 
 ShellSettings ShellSettings::From(const config::AppConfig& config) {
   ShellSettings s;
@@ -41,12 +29,13 @@ ShellSettings ShellSettings::From(const config::AppConfig& config) {
   s.noticeText = config.Get("maker", "notice_text");
   // Absent or not a number: nothing newer is announced.
   s.latestVersion = config::LatestVersion(config);
-  s.serviceTimeouts.connect = Seconds(config, "connect_timeout", s.serviceTimeouts.connect);
-  s.serviceTimeouts.send = Seconds(config, "send_timeout", s.serviceTimeouts.send);
-  s.serviceTimeouts.receive = Seconds(config, "receive_timeout", s.serviceTimeouts.receive);
-  s.checkDeadlineMicros =
-      Seconds(config, "check_deadline", std::chrono::milliseconds(s.checkDeadlineMicros / 1000)).count() *
-      1000;
+  s.serviceTimeouts.connect = config::NetworkSeconds(config, "connect_timeout", s.serviceTimeouts.connect);
+  s.serviceTimeouts.send = config::NetworkSeconds(config, "send_timeout", s.serviceTimeouts.send);
+  s.serviceTimeouts.receive = config::NetworkSeconds(config, "receive_timeout", s.serviceTimeouts.receive);
+  s.checkDeadlineMicros = config::NetworkSeconds(config, "check_deadline",
+                                                 std::chrono::milliseconds(s.checkDeadlineMicros / 1000))
+                              .count() *
+                          1000;
   return s;
 }
 
