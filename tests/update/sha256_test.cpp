@@ -6,21 +6,12 @@
 
 #include <string>
 
+#include "digest_hex.h"
 #include "support/temp_folder.h"
 #include "update/package_check.h"
 
 namespace vorlane::update {
 namespace {
-
-std::string Hex(const config::Sha256Digest& digest) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (std::uint8_t byte : digest) {
-    hex += kDigits[byte >> 4];
-    hex += kDigits[byte & 15];
-  }
-  return hex;
-}
 
 struct Vector {
   std::string message;
@@ -45,7 +36,7 @@ TEST(Sha256, StandardVectorsWholeAndInPieces) {
         ASSERT_TRUE(hash.Add(std::string_view(v.message).substr(at, piece)));
       const std::optional<config::Sha256Digest> digest = hash.Finish();
       ASSERT_TRUE(digest.has_value());
-      EXPECT_EQ(Hex(*digest), v.digest);
+      EXPECT_EQ(vorlane::test::DigestHex(*digest), v.digest);
     }
   }
 }
@@ -68,7 +59,7 @@ TEST(FileSha256, HashesTheWholeFileAndNothingForAMissingOne) {
 
   const std::optional<config::Sha256Digest> digest = FileSha256(path);
   ASSERT_TRUE(digest.has_value());
-  EXPECT_EQ(Hex(*digest), "f8b0585eb91f58c007a5634362c9f90d8543822c113f702523bc7b73408a9392");
+  EXPECT_EQ(vorlane::test::DigestHex(*digest), "f8b0585eb91f58c007a5634362c9f90d8543822c113f702523bc7b73408a9392");
   EXPECT_FALSE(FileSha256((folder / "missing.zip").string()).has_value());
 
   config::AnnouncedPackage announced;

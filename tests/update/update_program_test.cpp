@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "digest_hex.h"
 #include "shell/main_window_layout.h"
 #include "support/fault_server.h"
 #include "support/local_server.h"
@@ -40,16 +41,6 @@ std::wstring TextOf(HWND window) {
   return text;
 }
 
-std::string Hex(const config::Sha256Digest& digest) {
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string hex;
-  for (std::uint8_t byte : digest) {
-    hex += kDigits[byte >> 4];
-    hex += kDigits[byte & 15];
-  }
-  return hex;
-}
-
 // The update package: the stand-in installer as m_update.exe, and filler no deflate
 // can shrink, so that the download takes a while and can be cut part-way.
 std::string PackageWithStandIn() {
@@ -72,7 +63,7 @@ class UpdateProgramTest : public ::testing::Test {
     if (withDigest) {
       update::Sha256 hash;
       hash.Add(package_);
-      info += "package_sha256=" + Hex(hash.Finish().value()) +
+      info += "package_sha256=" + vorlane::test::DigestHex(hash.Finish().value()) +
               "\r\npackage_size=" + std::to_string(package_.size()) + "\r\n";
     }
     return info;
@@ -219,7 +210,7 @@ TEST_F(UpdateProgramTest, AStalePartialFileIsNeverSplicedIntoThePackage) {
     if (c.withDigest) {
       update::Sha256 hash;
       hash.Add(package_);
-      info += "package_sha256=" + Hex(hash.Finish().value()) + "\r\n";
+      info += "package_sha256=" + vorlane::test::DigestHex(hash.Finish().value()) + "\r\n";
     }
     site.SetInfo(info);
 
