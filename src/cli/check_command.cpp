@@ -1,6 +1,7 @@
 #include "cli/check_command.h"
 
-#include <optional>
+#include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -25,26 +26,42 @@ std::vector<Column> CheckColumns() {
 }
 
 // The rows, written as they become final and in title order: CSV and JSON stream,
-// the table waits for the widths of every row.
+// keeping only the rows that came in before an earlier title's; the table waits for
+// the widths of every row, and keeps each row small for a list of 100,000 titles:
+// the title stays in the runner's list, and the check times, a few hundred at most
+// in a run, are kept once each.
 class CheckOutput {
  public:
-  CheckOutput(OutputStream& out, Format format, ProgressLine& progress)
-      : out_(out), format_(format), progress_(progress) {}
+  CheckOutput(OutputStream& out, Format format, ProgressLine& progress, size_t total)
+      : out_(out), format_(format), progress_(progress) {
+    if (format_ == Format::kTable) rows_.resize(total);
+  }
 
   void Begin();
   void Add(size_t index, CheckRecord record);
-  void End();
+  void End(const std::vector<Text>& titles);
 
  private:
+  struct TableRow {
+    Text count;
+    std::uint32_t time = 0;  // in times_
+    std::uint16_t httpStatus = 0;
+    CheckStatus status = CheckStatus::kFailed;
+    check::CheckFailure failure = check::CheckFailure::kNone;
+  };
+
   void Emit(const Text& text);
   Text CsvRow(size_t index, const CheckRecord& record) const;
   Text JsonRow(size_t index, const CheckRecord& record) const;
+  std::vector<Text> TableCells(size_t index, const Text& title) const;
 
   OutputStream& out_;
   Format format_;
   ProgressLine& progress_;
-  std::vector<std::optional<CheckRecord>> records_;
-  size_t written_ = 0;  // rows out so far, in order
+  std::map<size_t, CheckRecord> waiting_;  // CSV and JSON: final, not written yet
+  size_t written_ = 0;                     // rows out so far, in order
+  std::vector<TableRow> rows_;             // the table: one a title, from the start
+  std::vector<Text> times_;
 };
 
 void CheckOutput::Emit(const Text& text) {
@@ -60,8 +77,18 @@ Text CheckOutput::CsvRow(size_t index, const CheckRecord& r) const {
 Text CheckOutput::JsonRow(size_t index, const CheckRecord& r) const {
   const bool ascii = out_.encoding() != Encoding::kUtf8;
   return "{\"number\":" + std::to_string(index + 1) + ",\"title\":" + JsonString(r.title, ascii) +
-         ",\"status\":" + JsonString(StatusToken(r.status), ascii) + ",\"count\":" + JsonString(r.count, ascii) +
-         ",\"time\":" + JsonString(r.time, ascii) + ",\"reason\":" + JsonString(ReasonToken(r), ascii) + "}";
+         ",\"status\":" + JsonString(StatusToken(r.status), ascii) +
+         ",\"count\":" + JsonString(r.count, ascii) + ",\"time\":" + JsonString(r.time, ascii) +
+         ",\"reason\":" + JsonString(ReasonToken(r), ascii) + "}";
+}
+
+std::vector<Text> CheckOutput::TableCells(size_t index, const Text& title) const {
+  const TableRow& row = rows_[index];
+  CheckRecord record;
+  record.status = row.status;
+  record.failure = row.failure;
+  record.httpStatus = row.httpStatus;
+  return {std::to_string(index + 1), title, StatusText(record), row.count, times_[row.time]};
 }
 
 void CheckOutput::Begin() {
@@ -70,34 +97,45 @@ void CheckOutput::Begin() {
 }
 
 void CheckOutput::Add(size_t index, CheckRecord record) {
-  if (records_.size() <= index) records_.resize(index + 1);
-  records_[index] = std::move(record);
-  if (format_ == Format::kTable) return;
+  if (format_ == Format::kTable) {
+    if (times_.empty() || times_.back() != record.time) times_.push_back(std::move(record.time));
+    rows_[index] = TableRow{std::move(record.count), static_cast<std::uint32_t>(times_.size() - 1),
+                            static_cast<std::uint16_t>(record.httpStatus), record.status, record.failure};
+    return;
+  }
+  waiting_.emplace(index, std::move(record));
   Text rows;
-  for (; written_ < records_.size() && records_[written_]; ++written_) {
+  for (auto next = waiting_.begin(); next != waiting_.end() && next->first == written_;
+       next = waiting_.erase(next), ++written_) {
     if (format_ == Format::kCsv) {
-      rows += CsvRow(written_, *records_[written_]);
+      rows += CsvRow(written_, next->second);
     } else {
       if (written_ > 0) rows += "," + Text(kNewline);
-      rows += JsonRow(written_, *records_[written_]);
+      rows += JsonRow(written_, next->second);
     }
   }
   if (!rows.empty()) Emit(rows);
 }
 
-void CheckOutput::End() {
+void CheckOutput::End(const std::vector<Text>& titles) {
   if (format_ == Format::kJson) {
     Emit((written_ > 0 ? Text(kNewline) : Text()) + "]" + Text(kNewline));
     return;
   }
   if (format_ != Format::kTable) return;
-  std::vector<std::vector<Text>> rows;
-  rows.reserve(records_.size());
-  for (size_t i = 0; i < records_.size(); ++i) {
-    const CheckRecord& r = *records_[i];
-    rows.push_back({std::to_string(i + 1), r.title, StatusText(r), r.count, r.time});
+  TableLayout layout(CheckColumns());
+  for (size_t i = 0; i < rows_.size(); ++i) layout.Measure(TableCells(i, titles[i]));
+  // Written in pieces, so the whole table is never text at once.
+  constexpr size_t kLinesAtOnce = 1024;
+  Text text = layout.Header();
+  for (size_t i = 0; i < rows_.size(); ++i) {
+    text += layout.Line(TableCells(i, titles[i]));
+    if ((i + 1) % kLinesAtOnce == 0) {
+      Emit(text);
+      text.clear();
+    }
   }
-  Emit(FormatTable(CheckColumns(), rows));
+  Emit(text);
 }
 
 }  // namespace
@@ -117,19 +155,21 @@ int RunCheckCommand(const CliOptions& options, CommandContext& context) {
         ReportError(context.err, texts::kHistoryNotOurs + DecodeText(*options.history, context.pathEncoding));
         return kExitUsage;
       case HistoryWriter::Opened::kUnopenable:
-        ReportError(context.err, texts::kHistoryUnopenable + DecodeText(*options.history, context.pathEncoding));
+        ReportError(context.err,
+                    texts::kHistoryUnopenable + DecodeText(*options.history, context.pathEncoding));
         return kExitUsage;
     }
   }
 
   const size_t total = read.titles.size();
   ProgressLine progress(context.err, total);
-  CheckOutput output(context.out, options.format.value_or(Format::kTable), progress);
+  CheckOutput output(context.out, options.format.value_or(Format::kTable), progress, total);
   bool anyFailed = false, anyNotIndexed = false, historyFailed = false;
   size_t finished = 0;
 
+  // The runner holds the one list of the titles; a check's title comes with its verdict.
   CheckPlan plan;
-  plan.titles = read.titles;
+  plan.titles = std::move(read.titles);
   plan.host = context.site.host;
   plan.fetch = context.fetch;
   plan.paceMicros = static_cast<std::int64_t>(options.paceSeconds * 1e6 + 0.5);
@@ -139,9 +179,9 @@ int RunCheckCommand(const CliOptions& options, CommandContext& context) {
   output.Begin();
   progress.Show(0);
   CheckRunner runner(context.scheduler, std::move(plan),
-                     [&](size_t index, const check::PageVerdict& verdict, bool final) {
-                       CheckRecord record = RecordOf(read.titles[index],
-                                                     verdict, check::FormatCheckTime(context.scheduler.LocalNow()));
+                     [&](size_t index, const Text& title, const check::PageVerdict& verdict, bool final) {
+                       CheckRecord record =
+                           RecordOf(title, verdict, check::FormatCheckTime(context.scheduler.LocalNow()));
                        if (history.isOpen() && !history.Append(record) && !historyFailed) {
                          historyFailed = true;
                          ReportError(context.err, texts::kHistoryWriteFailed +
@@ -154,7 +194,7 @@ int RunCheckCommand(const CliOptions& options, CommandContext& context) {
                        progress.Show(++finished);
                      });
   runner.Run();
-  output.End();
+  output.End(runner.titles());
   return ExitStatusOf(anyFailed, anyNotIndexed);
 }
 

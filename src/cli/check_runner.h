@@ -29,9 +29,10 @@ struct CheckPlan {
 
 class CheckRunner {
  public:
-  // Every check's verdict as it comes in, retries included; `final` when the title
-  // is done with. Called on the scheduler's main thread.
-  using OnVerdict = std::function<void(size_t index, const check::PageVerdict& verdict, bool final)>;
+  // Every check's verdict as it comes in, retries included, with its title; `final`
+  // when the title is done with. Called on the scheduler's main thread.
+  using OnVerdict =
+      std::function<void(size_t index, const Text& title, const check::PageVerdict& verdict, bool final)>;
 
   CheckRunner(win::Scheduler& scheduler, CheckPlan plan, OnVerdict onVerdict);
   ~CheckRunner();
@@ -40,6 +41,7 @@ class CheckRunner {
 
   // Returns once every title has its final verdict.
   void Run();
+  const std::vector<Text>& titles() const { return plan_.titles; }
 
  private:
   struct Title {
@@ -50,6 +52,9 @@ class CheckRunner {
 
   void StartReady();
   void Start(size_t index);
+  // Gives the check up as timed out once `remainingMicros` have passed without its
+  // answer.
+  void ArmDeadline(size_t index, std::uint32_t serial, std::int64_t remainingMicros);
   void OnAnswer(size_t index, std::uint32_t serial, const check::PageVerdict& verdict);
 
   win::Scheduler& scheduler_;

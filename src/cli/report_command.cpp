@@ -3,16 +3,13 @@
 #include <cstdio>
 #include <string>
 
+#include "check/product_list.h"
 #include "cli/check_record.h"
 #include "cli/cli_texts.h"
 #include "cli/history_reader.h"
+#include "cli/report_html.h"
 #include "cli/row_format.h"
 #include "text/gbk_file.h"
-
-#if VORLANE_HAVE_REPORT_HTML
-#include "check/product_list.h"
-#include "cli/report_html.h"
-#endif
 
 namespace vorlane::cli {
 namespace {
@@ -29,27 +26,23 @@ Text Share(double share, bool percent) {
 
 void ReportSkipped(OutputStream& err, const HistoryContents& contents) {
   for (const SkippedLine& skipped : contents.skipped) {
-    ReportError(err, texts::kSkippedLine + std::to_string(skipped.line) + texts::kSkippedLineEnd + skipped.why);
+    ReportError(err,
+                texts::kSkippedLine + std::to_string(skipped.line) + texts::kSkippedLineEnd + skipped.why);
   }
   const std::int64_t more = contents.skippedCount - static_cast<std::int64_t>(contents.skipped.size());
   if (more > 0) ReportError(err, texts::kSkippedMore + std::to_string(more) + texts::kSkippedMoreEnd);
 }
 
-// Writes the page; false when the file could not be written or there is no page.
+// Writes the page; false when the file could not be written.
 bool WriteHtml(const std::string& path, const std::vector<TitleReport>& titles, win::Scheduler& scheduler,
                OutputStream& err, Encoding pathEncoding) {
-#if VORLANE_HAVE_REPORT_HTML
   const std::string page = RenderReportHtml(titles, check::FormatCheckTime(scheduler.LocalNow()));
   UniqueFile file = OpenGbkFile(path, "wb");
-  if (file && std::fwrite(page.data(), 1, page.size(), file.get()) == page.size() && std::fclose(file.release()) == 0)
+  if (file && std::fwrite(page.data(), 1, page.size(), file.get()) == page.size() &&
+      std::fclose(file.release()) == 0)
     return true;
   ReportError(err, texts::kHtmlUnwritable + DecodeText(path, pathEncoding));
   return false;
-#else
-  (void)path, (void)titles, (void)scheduler, (void)pathEncoding;
-  ReportError(err, texts::kHtmlUnavailable);
-  return false;
-#endif
 }
 
 }  // namespace
@@ -102,7 +95,8 @@ int RunReportCommand(const CliOptions& options, CommandContext& context) {
     return kExitUsage;
   }
   ReportSkipped(context.err, contents);
-  context.out.Write(FormatReport(contents.titles, options.format.value_or(Format::kTable), context.out.encoding()));
+  context.out.Write(
+      FormatReport(contents.titles, options.format.value_or(Format::kTable), context.out.encoding()));
   if (options.html &&
       !WriteHtml(*options.html, contents.titles, context.scheduler, context.err, context.pathEncoding))
     return kExitUsage;

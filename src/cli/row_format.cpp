@@ -66,35 +66,41 @@ Text ShownText(std::string_view gbk) {
   return shown;
 }
 
-// A character of two bytes is two columns wide, so a shown cell's width is its byte
-// count.
-Text FormatTable(const std::vector<Column>& columns, const std::vector<std::vector<Text>>& rows) {
-  std::vector<std::vector<Text>> shown;
-  shown.reserve(rows.size() + 1);
+// A character of two bytes is two columns wide, and ShownText changes no byte into
+// two, so a cell's width is its byte count.
+TableLayout::TableLayout(std::vector<Column> columns)
+    : columns_(std::move(columns)), widths_(columns_.size(), 0) {
+  for (size_t i = 0; i < columns_.size(); ++i) widths_[i] = columns_[i].caption.size();
+}
+
+void TableLayout::Measure(const std::vector<Text>& row) {
+  for (size_t i = 0; i < row.size() && i < widths_.size(); ++i)
+    widths_[i] = std::max(widths_[i], row[i].size());
+}
+
+Text TableLayout::Header() const {
   std::vector<Text> captions;
-  for (const Column& column : columns) captions.push_back(column.caption);
-  shown.push_back(std::move(captions));
-  for (const std::vector<Text>& row : rows) {
-    std::vector<Text> cells;
-    cells.reserve(columns.size());
-    for (size_t i = 0; i < columns.size(); ++i) cells.push_back(i < row.size() ? ShownText(row[i]) : Text());
-    shown.push_back(std::move(cells));
+  for (const Column& column : columns_) captions.push_back(column.caption);
+  return Line(captions);
+}
+
+Text TableLayout::Line(const std::vector<Text>& row) const {
+  Text line;
+  for (size_t i = 0; i < columns_.size(); ++i) {
+    if (i > 0) line += "  ";
+    AppendPadded(line, i < row.size() ? ShownText(row[i]) : Text(), widths_[i], columns_[i].align,
+                 i + 1 == columns_.size());
   }
-  std::vector<size_t> widths(columns.size(), 0);
-  for (const std::vector<Text>& cells : shown) {
-    for (size_t i = 0; i < cells.size(); ++i) widths[i] = std::max(widths[i], cells[i].size());
-  }
-  Text table;
-  for (const std::vector<Text>& cells : shown) {
-    Text line;
-    for (size_t i = 0; i < cells.size(); ++i) {
-      if (i > 0) line += "  ";
-      AppendPadded(line, cells[i], widths[i], columns[i].align, i + 1 == cells.size());
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    table += line;
-    table += kNewline;
-  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  line += kNewline;
+  return line;
+}
+
+Text FormatTable(const std::vector<Column>& columns, const std::vector<std::vector<Text>>& rows) {
+  TableLayout layout(columns);
+  for (const std::vector<Text>& row : rows) layout.Measure(row);
+  Text table = layout.Header();
+  for (const std::vector<Text>& row : rows) table += layout.Line(row);
   return table;
 }
 

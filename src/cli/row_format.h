@@ -25,6 +25,23 @@ struct Column {
 // blanks.
 Text FormatTable(const std::vector<Column>& columns, const std::vector<std::vector<Text>>& rows);
 
+// The same table a line at a time, for rows too many to hold as text at once:
+// every row is measured first, then each is written.
+class TableLayout {
+ public:
+  explicit TableLayout(std::vector<Column> columns);
+
+  // Widens the columns to fit the row.
+  void Measure(const std::vector<Text>& row);
+  // The captions' line, and a row's, each ending in kNewline.
+  Text Header() const;
+  Text Line(const std::vector<Text>& row) const;
+
+ private:
+  std::vector<Column> columns_;
+  std::vector<size_t> widths_;
+};
+
 // Text as a terminal may be given it: control bytes as '?', so that no title
 // moves the cursor or clears the screen.
 Text ShownText(std::string_view gbk);

@@ -1,5 +1,7 @@
 #include "cli/titles_input.h"
 
+#include <algorithm>
+
 #include "check/product_list.h"
 #include "cli/cli_texts.h"
 
@@ -23,7 +25,8 @@ void AppendSplitAtLineFeeds(std::vector<Text>& titles, Text line) {
 
 }  // namespace
 
-TitlesRead ReadTitles(std::vector<Text> given, const std::optional<std::string>& file, Encoding pathEncoding) {
+TitlesRead ReadTitles(std::vector<Text> given, const std::optional<std::string>& file,
+                      Encoding pathEncoding) {
   TitlesRead read;
   read.titles = std::move(given);
   if (!file) return read;
@@ -48,6 +51,15 @@ TitlesRead ReadTitles(std::vector<Text> given, const std::optional<std::string>&
     read.error = texts::kTitlesEmpty + shownPath;
     return read;
   }
+  // A list of 100,000 titles is held once: the file's lines become the titles
+  // when nothing comes before them and no line needs splitting.
+  const bool whole = std::none_of(titles.lines.begin(), titles.lines.end(),
+                                  [](const Text& line) { return line.find('\n') != Text::npos; });
+  if (read.titles.empty() && whole) {
+    read.titles = std::move(titles.lines);
+    return read;
+  }
+  read.titles.reserve(read.titles.size() + titles.lines.size());
   for (Text& line : titles.lines) {
     AppendSplitAtLineFeeds(read.titles, std::move(line));
     if (read.titles.size() > max) {

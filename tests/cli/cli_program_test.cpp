@@ -1,6 +1,7 @@
 // The built program as a process of its own: Chinese titles in its arguments
 // (UTF-16 on Windows, the locale's bytes on Linux), its table and CSV in the
-// encoding asked for, and, on Linux, Ctrl+C sent to a running monitor.
+// encoding asked for; on Windows, the same written to a console; on Linux, Ctrl+C
+// sent to a running monitor.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -73,12 +74,50 @@ TEST_F(ProgramTest, UsageErrorEndsWith64) {
   EXPECT_NE(result.err.find("--bogus"), std::string::npos);
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+TEST_F(ProgramTest, TableAndCsvOfChineseTitlesReachAConsoleAsTheirCharacters) {
+  ConsoleBuffer console;
+  ASSERT_TRUE(console.ready()) << console.failure();
+  struct Case {
+    std::vector<std::string> options;
+    std::vector<std::string> expected;  // the lines, runs of blanks as one; the times as <time>
+  };
+  const std::vector<std::string> table = {"序号 宝贝全称 收录状态 宝贝个数 收录时间",
+                                          "1 韩版宽松毛衣女 已收录 1 <time>", "2 复古台灯 未收录 0 <time>"};
+  const std::vector<std::string> csv = {"number,title,status,count,time,reason",
+                                        "1,韩版宽松毛衣女,indexed,1,<time>,",
+                                        "2,复古台灯,not indexed,0,<time>,"};
+  // The console takes characters, whatever encoding is asked for: written as bytes,
+  // one of UTF-8 and GBK would read back as other characters, since the console's
+  // code page cannot be both.
+  const Case cases[] = {
+      {{"--encoding", "utf8"}, table},
+      {{"--encoding", "gbk"}, table},
+      {{"--format", "csv", "--encoding", "utf8"}, csv},
+      {{"--format", "csv", "--encoding", "gbk"}, csv},
+  };
+  for (const Case& c : cases) {
+    console.Clear();
+    std::vector<std::string> args = {"check", "--host", site.host(), "--pace", "0"};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.insert(args.end(), {"韩版宽松毛衣女", "复古台灯"});
+    ProgramRun run(args, {}, console.handle());
+    ASSERT_TRUE(run.started());
+    const ProgramResult result = run.Wait(60s);
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err, "");
+    std::vector<std::string> lines;
+    for (const std::string& line : console.Lines()) lines.push_back(WithoutTimes(line));
+    EXPECT_EQ(lines, c.expected) << ::testing::PrintToString(c.options);
+  }
+}
+#else
 TEST_F(ProgramTest, CtrlCEndsAMonitorWithTheStopTextAndItsStatus) {
   vorlane::test::TempFolder folder("vorlane-cli-program-titles");
   vorlane::test::WriteFileBytes(folder / "titles.txt", "复古台灯\r\n");
-  ProgramRun run({"monitor", "--host", site.host(), "--file", (folder / "titles.txt").string(), "--interval", "5"},
-                 environment);
+  ProgramRun run(
+      {"monitor", "--host", site.host(), "--file", (folder / "titles.txt").string(), "--interval", "5"},
+      environment);
   ASSERT_TRUE(run.started());
   // The first pass over (its one row takes the window's second), the countdown runs.
   const auto until = std::chrono::steady_clock::now() + 60s;

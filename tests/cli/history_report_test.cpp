@@ -7,14 +7,11 @@
 
 #include "cli/history_reader.h"
 #include "cli/interrupt_watch.h"
+#include "cli/report_html.h"
 #include "cli_test_support.h"
 #include "strict_parsers.h"
 #include "support/search_site.h"
 #include "support/temp_folder.h"
-
-#if VORLANE_HAVE_REPORT_HTML
-#include "cli/report_html.h"
-#endif
 
 namespace vorlane::cli::test {
 namespace {
@@ -59,7 +56,8 @@ class HistoryTest : public ::testing::Test {
 TEST_F(HistoryTest, ChecksOfSeveralRunsAreReportedByTitle) {
   ScriptedSite site({{"韩版宽松毛衣女", "FFN"}, {"ab 1", "EFF"}, {"复古台灯", "EEE"}});
   const std::vector<std::string> titles = {"韩版宽松毛衣女", "ab 1", "复古台灯"};
-  const win::LocalDateTime times[] = {{2013, 11, 9, 8, 5, 7}, {2013, 11, 9, 9, 0, 0}, {2013, 11, 9, 10, 0, 0}};
+  const win::LocalDateTime times[] = {
+      {2013, 11, 9, 8, 5, 7}, {2013, 11, 9, 9, 0, 0}, {2013, 11, 9, 10, 0, 0}};
   // Two runs of check, then a pass of monitor: each adds its checks.
   for (int run = 0; run < 2; ++run) {
     site.run = run;
@@ -103,14 +101,15 @@ TEST_F(HistoryTest, ChecksOfSeveralRunsAreReportedByTitle) {
        "韩版宽松毛衣女,not indexed,2013-11-9 10:00:00,0.6667,3\r\n"
        "ab 1,indexed,2013-11-9 9:00:00,0.6667,3\r\n"
        "复古台灯,failed,2013-11-9 8:05:07,0.0000,3\r\n"},
-      {"json", Native("[\n"
-                      "{\"title\":\"韩版宽松毛衣女\",\"latest\":\"not indexed\",\"since\":\"2013-11-9 10:00:00\","
-                      "\"indexed_share\":0.6667,\"checks\":3},\n"
-                      "{\"title\":\"ab 1\",\"latest\":\"indexed\",\"since\":\"2013-11-9 9:00:00\","
-                      "\"indexed_share\":0.6667,\"checks\":3},\n"
-                      "{\"title\":\"复古台灯\",\"latest\":\"failed\",\"since\":\"2013-11-9 8:05:07\","
-                      "\"indexed_share\":0.0000,\"checks\":3}\n"
-                      "]\n")},
+      {"json",
+       Native("[\n"
+              "{\"title\":\"韩版宽松毛衣女\",\"latest\":\"not indexed\",\"since\":\"2013-11-9 10:00:00\","
+              "\"indexed_share\":0.6667,\"checks\":3},\n"
+              "{\"title\":\"ab 1\",\"latest\":\"indexed\",\"since\":\"2013-11-9 9:00:00\","
+              "\"indexed_share\":0.6667,\"checks\":3},\n"
+              "{\"title\":\"复古台灯\",\"latest\":\"failed\",\"since\":\"2013-11-9 8:05:07\","
+              "\"indexed_share\":0.0000,\"checks\":3}\n"
+              "]\n")},
   };
   for (const Case& c : cases) {
     const CliResult report = cli.Run({"report", "--history", history.string(), "--format", c.format});
@@ -135,12 +134,13 @@ TEST_F(HistoryTest, FileThatIsNotAHistoryIsNeverWrittenInto) {
     vorlane::test::WriteFileBytes(history, start);
     for (const char* command : {"check", "monitor"}) {
       vorlane::test::WriteFileBytes(folder / "titles.txt", "ab 1\r\n");
-      const CliResult result =
-          cli.Run({command, "--host", site.host(), "--history", history.string(), "--file",
-                   (folder / "titles.txt").string(), std::string(command) == "monitor" ? "--interval" : "--pace",
-                   std::string(command) == "monitor" ? "5" : "0"});
+      const CliResult result = cli.Run({command, "--host", site.host(), "--history", history.string(),
+                                        "--file", (folder / "titles.txt").string(),
+                                        std::string(command) == "monitor" ? "--interval" : "--pace",
+                                        std::string(command) == "monitor" ? "5" : "0"});
       EXPECT_EQ(result.status, 64) << command << " " << ::testing::PrintToString(start);
-      EXPECT_EQ(result.err, "vorlane-cli: 不是 vorlane-cli 的历史文件，不会写入：" + history.string() + Native("\n"));
+      EXPECT_EQ(result.err,
+                "vorlane-cli: 不是 vorlane-cli 的历史文件，不会写入：" + history.string() + Native("\n"));
       EXPECT_EQ(vorlane::test::ReadFileBytes(history), start);
     }
   }
@@ -172,20 +172,20 @@ TEST_F(HistoryTest, NewEmptyOrCutShortHistoryIsWrittenWhole) {
 // A history with every kind of line that is no record of a check, between records
 // that are; the title of line 8 holds a line break, so its record has two lines.
 const std::string kDamaged = std::string(kBom) +
-                             "time,title,status,count,reason\r\n"               // 1
-                             "2013-11-9 8:05:07,ab 1,indexed,3,\r\n"            // 2
-                             "garbage\r\n"                                       // 3 columns
-                             "2013-11-9 8:05:07,ab 1,maybe,3,\r\n"              // 4 status
-                             "2013-11-9 8:05:07,ab 1,failed,,\r\n"              // 5 reason
-                             "2013-11-9 8:05:07,ab 1,indexed,3,connection\r\n"  // 6 reason
-                             "yesterday,ab 1,indexed,3,\r\n"                    // 7 time
+                             "time,title,status,count,reason\r\n"                     // 1
+                             "2013-11-9 8:05:07,ab 1,indexed,3,\r\n"                  // 2
+                             "garbage\r\n"                                            // 3 columns
+                             "2013-11-9 8:05:07,ab 1,maybe,3,\r\n"                    // 4 status
+                             "2013-11-9 8:05:07,ab 1,failed,,\r\n"                    // 5 reason
+                             "2013-11-9 8:05:07,ab 1,indexed,3,connection\r\n"        // 6 reason
+                             "yesterday,ab 1,indexed,3,\r\n"                          // 7 time
                              "2013-11-9 8:05:08,\"two\r\nlines\",not indexed,0,\r\n"  // 8-9
-                             "2013-11-9 8:05:09,\xC0\xFF,indexed,3,\r\n"        // 10 bytes
-                             "2013-11-9 8:05:09,ab\"1,indexed,3,\r\n"           // 11 quotes
-                             "2013-11-9 8:05:10,\"ab 1\",failed,,HTTP 503\r\n"  // 12
-                             "2013-11-9 8:05:11,\"ab 1,indexed,3,\r\n"          // 13 quote never closed
-                             "2013-11-9 8:05:12,ab 1,indexed,3,\r\n"            // 14
-                             "2013-11-9 8:05:13,ab 1,not indexed,0,";           // 15 cut short
+                             "2013-11-9 8:05:09,\xC0\xFF,indexed,3,\r\n"              // 10 bytes
+                             "2013-11-9 8:05:09,ab\"1,indexed,3,\r\n"                 // 11 quotes
+                             "2013-11-9 8:05:10,\"ab 1\",failed,,HTTP 503\r\n"        // 12
+                             "2013-11-9 8:05:11,\"ab 1,indexed,3,\r\n"                // 13 quote never closed
+                             "2013-11-9 8:05:12,ab 1,indexed,3,\r\n"                  // 14
+                             "2013-11-9 8:05:13,ab 1,not indexed,0,";                 // 15 cut short
 
 const char* const kDamagedSkipped =
     "vorlane-cli: 跳过历史文件第 3 行：列数不对\n"
@@ -250,8 +250,42 @@ TEST_F(HistoryTest, ReportOfAFileThatIsNoHistoryNamesTheFirstLinesAndCountsTheRe
   EXPECT_EQ(missing.err, "vorlane-cli: 历史文件读取失败：" + (folder / "none.csv").string() + Native("\n"));
 }
 
+TEST_F(HistoryTest, TitlesThatWouldBreakCsvOrJsonComeBackWholeThroughTheHistoryAndTheReport) {
+  ScriptedSite site(std::map<std::string, std::string>{{"a,b", "F"}});
+  const std::vector<std::string> titles = {"a,b",      "say \"hi\"",  "tab\there",    "cr\rhere", "lf\nhere",
+                                           "bell\x07", "back\\slash", "中文\"引号\"", "\x1b[2J",  "del\x7f"};
+  std::vector<std::string> args = {"check", "--host",    site.host(),     "--pace",
+                                   "0",     "--history", history.string()};
+  args.insert(args.end(), titles.begin(), titles.end());
+  EXPECT_EQ(cli.Run(args).status, 2);  // the site knows the first title only
+
+  for (const char* encoding : {"utf8", "gbk"}) {
+    const CliResult csv =
+        cli.Run({"report", "--history", history.string(), "--format", "csv", "--encoding", encoding});
+    EXPECT_EQ(csv.err, "") << encoding;
+    EXPECT_EQ(csv.status, 2) << encoding;
+    const std::string text = std::string(encoding) == "gbk" ? GbkToUtf8(csv.out) : csv.out;
+    const auto records = ParseCsv(text);
+    ASSERT_TRUE(records.has_value()) << text;
+    ASSERT_EQ(records->size(), titles.size() + 1) << encoding;
+    for (size_t i = 0; i < titles.size(); ++i) {
+      EXPECT_EQ((*records)[i + 1][0], titles[i]) << encoding;
+      EXPECT_EQ((*records)[i + 1][1], i == 0 ? "indexed" : "failed") << encoding;
+    }
+
+    const CliResult json =
+        cli.Run({"report", "--history", history.string(), "--format", "json", "--encoding", encoding});
+    const auto objects = JsonReader(json.out).Array();
+    ASSERT_TRUE(objects.has_value()) << json.out;
+    ASSERT_EQ(objects->size(), titles.size()) << encoding;
+    for (size_t i = 0; i < titles.size(); ++i) {
+      EXPECT_EQ((*objects)[i].at("title"), titles[i]) << encoding;
+      EXPECT_EQ((*objects)[i].at("checks"), "1") << encoding;
+    }
+  }
+}
+
 TEST_F(HistoryTest, HtmlReportIsThePageOfTheHistorysTitles) {
-#if VORLANE_HAVE_REPORT_HTML
   vorlane::test::WriteFileBytes(history, kDamaged);
   const auto page = folder / "report.html";
   const CliResult result = cli.Run({"report", "--history", history.string(), "--html", page.string()});
@@ -261,9 +295,6 @@ TEST_F(HistoryTest, HtmlReportIsThePageOfTheHistorysTitles) {
   const CliResult unwritable =
       cli.Run({"report", "--history", history.string(), "--html", (folder / "no" / "such.html").string()});
   EXPECT_EQ(unwritable.status, 64);
-#else
-  GTEST_SKIP() << "this build has no report page (src/cli/report_html.cpp)";
-#endif
 }
 
 }  // namespace

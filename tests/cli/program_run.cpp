@@ -53,6 +53,71 @@ HANDLE InheritableFile(const std::filesystem::path& path) {
 
 }  // namespace
 
+ConsoleBuffer::ConsoleBuffer() {
+  // AllocConsole points the standard handles at the new console; the test's own
+  // output goes on where ctest reads it.
+  const HANDLE in = ::GetStdHandle(STD_INPUT_HANDLE), out = ::GetStdHandle(STD_OUTPUT_HANDLE),
+               err = ::GetStdHandle(STD_ERROR_HANDLE);
+  // A console of its own: the one a program started from a Unix shell has under
+  // Wine makes no screen buffers.
+  ::FreeConsole();
+  const bool allocated = ::AllocConsole() != FALSE;
+  const DWORD allocError = allocated ? 0 : ::GetLastError();
+  ::SetStdHandle(STD_INPUT_HANDLE, in);
+  ::SetStdHandle(STD_OUTPUT_HANDLE, out);
+  ::SetStdHandle(STD_ERROR_HANDLE, err);
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const HANDLE buffer =
+      ::CreateConsoleScreenBuffer(GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                                  CONSOLE_TEXTMODE_BUFFER, nullptr);
+  if (buffer == INVALID_HANDLE_VALUE || buffer == nullptr) {
+    failure_ = "CreateConsoleScreenBuffer failed, error " + std::to_string(::GetLastError()) +
+               (allocated ? "" : "; AllocConsole failed, error " + std::to_string(allocError));
+    return;
+  }
+  // Wide enough that no row of the tests wraps.
+  if (!::SetConsoleScreenBufferSize(buffer, COORD{200, 50})) {
+    failure_ = "SetConsoleScreenBufferSize failed, error " + std::to_string(::GetLastError());
+    ::CloseHandle(buffer);
+    return;
+  }
+  buffer_ = buffer;
+}
+
+ConsoleBuffer::~ConsoleBuffer() {
+  if (buffer_ != nullptr) ::CloseHandle(buffer_);
+}
+
+void ConsoleBuffer::Clear() {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  ::GetConsoleScreenBufferInfo(buffer_, &info);
+  DWORD written = 0;
+  ::FillConsoleOutputCharacterW(buffer_, L' ', static_cast<DWORD>(info.dwSize.X) * info.dwSize.Y, COORD{0, 0},
+                                &written);
+  ::SetConsoleCursorPosition(buffer_, COORD{0, 0});
+}
+
+std::vector<std::string> ConsoleBuffer::Lines() const {
+  CONSOLE_SCREEN_BUFFER_INFO info{};
+  ::GetConsoleScreenBufferInfo(buffer_, &info);
+  std::vector<std::string> lines;
+  std::u16string row(static_cast<size_t>(info.dwSize.X), u' ');
+  for (SHORT y = 0; y < info.dwSize.Y; ++y) {
+    DWORD read = 0;
+    ::ReadConsoleOutputCharacterW(buffer_, reinterpret_cast<wchar_t*>(row.data()), info.dwSize.X, COORD{0, y},
+                                  &read);
+    std::u16string line;
+    for (size_t i = 0; i < read; ++i) {
+      if (row[i] == u' ' && (line.empty() || line.back() == u' ')) continue;
+      line += row[i];
+    }
+    while (!line.empty() && line.back() == u' ') line.pop_back();
+    lines.push_back(GbkToUtf8(Utf16StringToGbk(line)));
+  }
+  while (!lines.empty() && lines.back().empty()) lines.pop_back();
+  return lines;
+}
+
 struct ProgramRun::Process {
   PROCESS_INFORMATION info{};
   ~Process() {
@@ -64,7 +129,8 @@ struct ProgramRun::Process {
   }
 };
 
-ProgramRun::ProgramRun(const std::vector<std::string>& args, const std::vector<std::string>& environment)
+ProgramRun::ProgramRun(const std::vector<std::string>& args, const std::vector<std::string>& environment,
+                       void* consoleOutput)
     : process_(std::make_unique<Process>()) {
   std::string program = VORLANE_CLI_PATH;
   if (!program.empty() && program.front() == '/') program = "Z:" + program;
@@ -82,11 +148,13 @@ ProgramRun::ProgramRun(const std::vector<std::string>& args, const std::vector<s
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
+  startup.hStdOutput = consoleOutput != nullptr ? static_cast<HANDLE>(consoleOutput) : out;
   startup.hStdError = err;
-  started_ = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE,
-                              CREATE_UNICODE_ENVIRONMENT | CREATE_NO_WINDOW, block.data(),
-                              folder_.wstring().c_str(), &startup, &process_->info) != FALSE;
+  // A console handle is good only on its own console: the program then shares ours.
+  const DWORD console = consoleOutput != nullptr ? 0 : CREATE_NO_WINDOW;
+  started_ =
+      ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT | console,
+                       block.data(), folder_.wstring().c_str(), &startup, &process_->info) != FALSE;
   ::CloseHandle(out);
   ::CloseHandle(err);
 }
@@ -117,7 +185,8 @@ struct ProgramRun::Process {
   }
 };
 
-ProgramRun::ProgramRun(const std::vector<std::string>& args, const std::vector<std::string>& environment)
+ProgramRun::ProgramRun(const std::vector<std::string>& args, const std::vector<std::string>& environment,
+                       void* /*consoleOutput*/)
     : process_(std::make_unique<Process>()) {
   std::vector<std::string> argStrings = {VORLANE_CLI_PATH};
   argStrings.insert(argStrings.end(), args.begin(), args.end());

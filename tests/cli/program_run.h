@@ -19,10 +19,40 @@ struct ProgramResult {
   std::string err;
 };
 
+#ifdef _WIN32
+// A console of the test program's own, and a screen buffer on it that a program
+// can be given as its stdout and that the test reads back as characters. The test
+// program's own stdout and stderr stay where they were.
+class ConsoleBuffer {
+ public:
+  ConsoleBuffer();
+  ~ConsoleBuffer();
+  ConsoleBuffer(const ConsoleBuffer&) = delete;
+  ConsoleBuffer& operator=(const ConsoleBuffer&) = delete;
+
+  bool ready() const { return buffer_ != nullptr; }
+  // Why it is not ready.
+  const std::string& failure() const { return failure_; }
+  void* handle() const { return buffer_; }
+  // Blanks every cell and puts the cursor back in the top left corner.
+  void Clear();
+  // The rows written so far as UTF-8, each without its trailing blanks and with a
+  // run of blanks read as one; the blank rows after the last are left out.
+  std::vector<std::string> Lines() const;
+
+ private:
+  void* buffer_ = nullptr;
+  std::string failure_;
+};
+#endif
+
 class ProgramRun {
  public:
   // Starts the program with `args` (UTF-8) and `environment` added ("NAME=value").
-  ProgramRun(const std::vector<std::string>& args, const std::vector<std::string>& environment = {});
+  // On Windows, `consoleOutput` (a ConsoleBuffer's handle) is its stdout when given,
+  // and it shares the test program's console.
+  ProgramRun(const std::vector<std::string>& args, const std::vector<std::string>& environment = {},
+             void* consoleOutput = nullptr);
   ~ProgramRun();
   ProgramRun(const ProgramRun&) = delete;
   ProgramRun& operator=(const ProgramRun&) = delete;

@@ -156,12 +156,12 @@ void LocalServer::Stop() {
   }
   stop_cv_.notify_all();
   if (acceptor_.joinable()) acceptor_.join();
-  std::vector<std::thread> workers;
+  std::vector<Worker> workers;
   {
     std::lock_guard lock(mutex_);
     workers.swap(workers_);
   }
-  for (std::thread& t : workers) t.join();
+  for (Worker& w : workers) w.thread.join();
   if (listener_ != net::kInvalidSocket) net::CloseSocket(listener_);
   listener_ = net::kInvalidSocket;
 }
@@ -184,7 +184,17 @@ void LocalServer::AcceptLoop() {
     }
     ++connections_;
     clients_.push_back(c);
-    workers_.emplace_back([this, c] { Serve(c); });
+    std::erase_if(workers_, [](Worker& w) {
+      if (!w.done->load()) return false;
+      w.thread.join();  // it has left Serve; at most its last instructions are left to run
+      return true;
+    });
+    auto done = std::make_shared<std::atomic<bool>>(false);
+    workers_.push_back(Worker{std::thread([this, c, done] {
+                                Serve(c);
+                                done->store(true);
+                              }),
+                              done});
   }
 }
 

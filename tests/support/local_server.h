@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -96,7 +97,13 @@ class LocalServer {
   std::condition_variable stop_cv_;
   std::vector<RecordedRequest> requests_;
   std::vector<net::SocketHandle> clients_;
-  std::vector<std::thread> workers_;
+  // One thread per connection; those that have finished are joined as new ones
+  // start, so a long-running site (the demo site) never runs out of threads.
+  struct Worker {
+    std::thread thread;
+    std::shared_ptr<std::atomic<bool>> done;
+  };
+  std::vector<Worker> workers_;
   std::thread acceptor_;
 };
 
