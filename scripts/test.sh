@@ -64,6 +64,9 @@ else
   fail "fuzz-build"
 fi
 
+step "report page: the report of a history in headless Chromium (scripts/check-report-page.sh)"
+scripts/check-report-page.sh build/native/src/cli/vorlane-cli || fail report-page
+
 # The product is the 32-bit build; it is always built. Its tests run under 32-bit
 # Wine when this kernel executes 32-bit code, otherwise the same sources built for
 # x86_64 run under 64-bit Wine.
@@ -80,6 +83,9 @@ step "$wpreset: tests under Wine"
 wine_setup "$arch"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset "$wpreset" || fail "$wpreset-tests"
 "$WINE_SERVER" -k >/dev/null 2>&1 || true
+
+step "package: the portable zip and the installer from the builds above, installed, started and uninstalled under Wine"
+scripts/check-package.sh || fail package
 
 if [ -n "$failed" ]; then
   echo "FAILED:$failed"
