@@ -29,13 +29,11 @@ bool SendAll(SocketHandle s, std::string_view bytes) {
   return true;
 }
 
-// Waits up to 50 ms for data; 1 readable, 0 nothing yet, -1 error.
+// Waits up to 50 ms for data; 1 readable, 0 nothing yet, -1 error. Through the
+// program's own wait, which has no limit on the descriptor's value (a soak opens
+// more than select() can watch).
 int WaitReadable(SocketHandle s) {
-  fd_set set;
-  FD_ZERO(&set);
-  FD_SET(s, &set);
-  timeval tv{0, 50000};
-  return ::select(static_cast<int>(s) + 1, &set, nullptr, nullptr, &tv);
+  return net::WaitForSocket(s, false, std::chrono::milliseconds(50));
 }
 
 }  // namespace
