@@ -1,5 +1,5 @@
-// The program's entry: program-wide state, the tray module's and the network's
-// start-up, the main window, then the message loop until the window goes.
+// The program's entry: program-wide state, the main window, the network's
+// start-up, then the message loop until the window goes.
 #include <windows.h>
 
 #include <memory>
@@ -63,7 +63,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   // It lives for the whole run: the process ends inside the window's destruction.
   static shell::MainWindow* const window = new shell::MainWindow(std::move(options));
   win::InstallMessagePump();
-  net::ProgramNetStartup().start();
   if (!window->Create(instance)) return 1;
+  // Nothing before the message loop uses sockets; started after the window is up,
+  // Winsock is not loaded ahead of it.
+  net::ProgramNetStartup().start();
   return win::RunMessageLoop();
 }

@@ -61,6 +61,9 @@ bool MainWindow::Create(HINSTANCE instance) {
   win::SetDialogNavigationWindow(window);
   ::ShowWindow(window, SW_SHOW);
   ::UpdateWindow(window);
+  // After the first paint: adding the icon waits for the shell's process to take
+  // it (and loads shell32), which need not hold up the window.
+  tray_.TrayInstall(window, texts_.TrayTip);
   return true;
 }
 

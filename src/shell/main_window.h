@@ -71,8 +71,8 @@ class MainWindow {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  // Creates the window, runs its created handler and shows it. False when the
-  // window could not be made (no display).
+  // Creates the window, runs its created handler, shows it and adds the tray
+  // icon. False when the window could not be made (no display).
   bool Create(HINSTANCE instance);
 
   HWND hwnd() const { return hwnd_; }

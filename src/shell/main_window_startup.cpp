@@ -19,8 +19,8 @@ constexpr unsigned kLoadingDelayMs = 10;
 
 void MainWindow::OnCreated() {
   // The windows keep the system's own look (common controls 6 through the
-  // manifest): there is no separate skin to apply first.
-  tray_.TrayInstall(hwnd_, texts_.TrayTip);
+  // manifest): there is no separate skin to apply first. The tray icon is added
+  // once the window is up (Create).
   win::SetWindowTextGbk(hwnd_, texts_.WindowTitle);
 
   fileDialogFolder_ = system_.CurrentDirectory();
