@@ -2,21 +2,8 @@
 
 #include <algorithm>
 #include <ctime>
-#include <thread>
 
 namespace vorlane::cli {
-namespace {
-
-// A thread's entry is a border no exception may cross: a task that throws ends
-// with no answer, as a check that never came back, and the program goes on.
-void RunGuarded(const std::function<void()>& task) noexcept {
-  try {
-    task();
-  } catch (...) {
-  }
-}
-
-}  // namespace
 
 void ConsoleScheduler::PostToUi(std::function<void()> task) {
   {
@@ -28,20 +15,8 @@ void ConsoleScheduler::PostToUi(std::function<void()> task) {
 }
 
 void ConsoleScheduler::StartWorker(std::function<void()> task) {
-  auto running = running_;
-  auto shared = std::make_shared<std::function<void()>>(std::move(task));
-  ++*running;
-  try {
-    std::thread([shared, running]() mutable {
-      RunGuarded(*shared);
-      shared.reset();  // the task's captures go before the count does
-      --*running;
-    }).detach();
-  } catch (...) {
-    // No thread to be had: the task runs here rather than not at all.
-    RunGuarded(*shared);
-    --*running;
-  }
+  // A task that throws ends with no answer, as a check that never came back.
+  workers_.Start(std::move(task));
 }
 
 void ConsoleScheduler::RunLater(std::int64_t microseconds, std::function<void()> task) {
@@ -75,7 +50,8 @@ void ConsoleScheduler::ProcessPendingMessages() {
 }
 
 void ConsoleScheduler::DelayWithEvents(std::int64_t microseconds) {
-  const Clock::time_point end = Clock::now() + std::chrono::microseconds(std::max<std::int64_t>(microseconds, 0));
+  const Clock::time_point end =
+      Clock::now() + std::chrono::microseconds(std::max<std::int64_t>(microseconds, 0));
   for (;;) {
     ProcessPendingMessages();
     if (Clock::now() >= end) return;

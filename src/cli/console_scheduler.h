@@ -4,7 +4,6 @@
 // the same on Windows and Linux.
 #pragma once
 
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -13,6 +12,7 @@
 #include <memory>
 #include <mutex>
 
+#include "win/detached_workers.h"
 #include "win/scheduler.h"
 
 namespace vorlane::cli {
@@ -34,7 +34,7 @@ class ConsoleScheduler final : public win::Scheduler {
   // What is queued or due is dropped unrun, and later posts are refused.
   void Close();
   // Worker threads that have not finished their task yet.
-  int runningWorkers() const { return running_->load(); }
+  int runningWorkers() const { return workers_.running(); }
 
  private:
   using Clock = std::chrono::steady_clock;
@@ -48,8 +48,7 @@ class ConsoleScheduler final : public win::Scheduler {
   bool closed_ = false;
   // Main thread only.
   std::multimap<Clock::time_point, std::function<void()>> later_;
-  // Shared with the worker threads, which nobody joins.
-  std::shared_ptr<std::atomic<int>> running_ = std::make_shared<std::atomic<int>>(0);
+  win::DetachedWorkers workers_;  // nobody joins them
 };
 
 }  // namespace vorlane::cli

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "win/detached_workers.h"
+#include "win/failure_guard.h"
 #include "win/scheduler.h"
 #include "win/scoped_win.h"
 #include "win/ui_task.h"
@@ -52,7 +53,7 @@ class Win32Scheduler final : public Scheduler {
   UniqueWindow window_;
   DWORD thread_ = 0;
   UiTaskChannel tasks_;
-  DetachedWorkers workers_;
+  DetachedWorkers workers_{ReportCaughtFailure};
   std::map<UINT_PTR, std::function<void()>> later_;
   UINT_PTR nextTimer_ = 1;
   double timeScale_ = 1.0;
