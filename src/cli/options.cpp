@@ -13,13 +13,13 @@ namespace {
 // Which commands take an option.
 enum : unsigned { kCheckOnly = 1, kMonitorOnly = 2, kReportOnly = 4 };
 
-struct OptionSpec {
+struct OptionRule {
   std::string_view name;
   bool takesValue;
   unsigned commands;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionRule kOptions[] = {
     {"--file", true, kCheckOnly | kMonitorOnly},
     {"--history", true, kCheckOnly | kMonitorOnly | kReportOnly},
     {"--html", true, kReportOnly},
@@ -41,9 +41,9 @@ constexpr double kMaxSeconds = 86400;
 constexpr int kMaxJobs = 64;
 constexpr int kMaxRetries = 100;
 
-const OptionSpec* FindOption(std::string_view name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.name == name) return &spec;
+const OptionRule* FindOption(std::string_view name) {
+  for (const OptionRule& rule : kOptions) {
+    if (rule.name == name) return &rule;
   }
   return nullptr;
 }
@@ -206,10 +206,10 @@ ParsedArguments Parser::Parse(const std::vector<std::string>& args) {
     }
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    const OptionSpec* spec = FindOption(name);
-    if (spec == nullptr) return Fail(texts::kUnknownOption, name);
-    if ((spec->commands & CommandBit(options_.command)) == 0) return Fail(texts::kNotForCommand, name);
-    if (!spec->takesValue) {
+    const OptionRule* rule = FindOption(name);
+    if (rule == nullptr) return Fail(texts::kUnknownOption, name);
+    if ((rule->commands & CommandBit(options_.command)) == 0) return Fail(texts::kNotForCommand, name);
+    if (!rule->takesValue) {
       if (equals != std::string::npos) return Fail(texts::kBadValue, arg);
       options_.onlyUnindexed = true;
       continue;

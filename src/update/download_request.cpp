@@ -175,16 +175,16 @@ bool ContinuesPartialFile(std::string_view head, std::uint64_t offset, std::int3
   const std::optional<std::string_view> range = ranges.front();
 
   constexpr std::string_view kUnit = "bytes ";
-  std::string_view spec = *range;
-  if (spec.size() < kUnit.size() || CompareText(spec.substr(0, kUnit.size()), kUnit, false) != 0)
+  std::string_view bytes = *range;
+  if (bytes.size() < kUnit.size() || CompareText(bytes.substr(0, kUnit.size()), kUnit, false) != 0)
     return false;
-  spec = TrimBlanks(spec.substr(kUnit.size()));
-  const size_t dash = spec.find('-');
-  const size_t slash = spec.find('/');
+  bytes = TrimBlanks(bytes.substr(kUnit.size()));
+  const size_t dash = bytes.find('-');
+  const size_t slash = bytes.find('/');
   if (dash == std::string_view::npos || slash == std::string_view::npos || slash < dash) return false;
-  const std::optional<std::uint64_t> first = ParseDigits(spec.substr(0, dash));
-  const std::optional<std::uint64_t> last = ParseDigits(spec.substr(dash + 1, slash - dash - 1));
-  const std::optional<std::uint64_t> complete = ParseDigits(spec.substr(slash + 1));
+  const std::optional<std::uint64_t> first = ParseDigits(bytes.substr(0, dash));
+  const std::optional<std::uint64_t> last = ParseDigits(bytes.substr(dash + 1, slash - dash - 1));
+  const std::optional<std::uint64_t> complete = ParseDigits(bytes.substr(slash + 1));
   const std::uint64_t end = offset + static_cast<std::uint64_t>(length);
   return first == offset && last == end - 1 && complete == end;
 }
