@@ -82,8 +82,7 @@ void Monitor::RunCheckPass() {
       if (i > list.count()) break;
       SetStatus(texts::kPassRunning);
       view.EnsureListRowVisible(i - 1);
-      if (!view.IsChecked(Control::单选框_查询全部) &&
-          list.cell(i - 1, kColumnStatus) == texts::kStatusIndexed) {
+      if (!view.IsChecked(Control::单选框_查询全部) && list.status(i - 1) == RowStatus::kIndexed) {
         rows_.CountAsIndexed(i, pass);
         continue;
       }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "check/check_texts.h"
 #include "text/gbk_file.h"
 #include "text/gbk_scan.h"
 #include "text/text_file_encoding.h"
@@ -45,11 +46,45 @@ void CellColourTable::Clear() {
 void ProductList::Append(std::vector<Text> lines) {
   records_.reserve(records_.size() + lines.size());
   for (Text& line : lines) {
-    ProductRecord record;
-    record.cells[kColumnNumber] = std::to_string(records_.size() + 1);
-    record.cells[kColumnTitle] = std::move(line);
-    records_.push_back(std::move(record));
+    ProductRecord& record = records_.emplace_back();
+    record.title = std::move(line);
   }
+}
+
+Text ProductList::cell(int row, int column) const {
+  const ProductRecord& record = records_[static_cast<size_t>(row)];
+  switch (column) {
+    case kColumnNumber:
+      return std::to_string(row + 1);
+    case kColumnTitle:
+      return record.title;
+    case kColumnStatus:
+      return StatusCellText(record.status);
+    case kColumnCount:
+      return record.count;
+    case kColumnTime:
+      if (record.time.year == 0) return {};
+      return FormatCheckTime({record.time.year, record.time.month, record.time.day, record.time.hour,
+                              record.time.minute, record.time.second});
+    default:
+      return {};
+  }
+}
+
+void ProductList::SetCheckTime(int row, const LocalDateTime& t) {
+  // Years outside what the clock can give are not shown rather than shown wrong.
+  CheckTime& time = records_[static_cast<size_t>(row)].time;
+  if (t.year < 1 || t.year > 65535) {
+    time = CheckTime{};
+    return;
+  }
+  auto field = [](int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
+  time = CheckTime{static_cast<std::uint16_t>(t.year),
+                   field(t.month),
+                   field(t.day),
+                   field(t.hour),
+                   field(t.minute),
+                   field(t.second)};
 }
 
 void ProductList::Replace(std::vector<Text> lines) {
@@ -79,6 +114,22 @@ PassTally ProductList::Tally(std::uint32_t pass) const {
   }
   tally.pending = count() - tally.indexed - tally.notIndexed - tally.failed;
   return tally;
+}
+
+Text StatusCellText(RowStatus status) {
+  switch (status) {
+    case RowStatus::kQuerying:
+      return texts::kStatusQuerying;
+    case RowStatus::kIndexed:
+      return texts::kStatusIndexed;
+    case RowStatus::kNotIndexed:
+      return texts::kStatusNotIndexed;
+    case RowStatus::kFailed:
+      return texts::kStatusFailed;
+    case RowStatus::kNone:
+      break;
+  }
+  return {};
 }
 
 Text FormatCheckTime(const LocalDateTime& t) {

@@ -3,7 +3,6 @@
 // on the window's thread alone; row checks hand their results over to that thread.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <unordered_map>
@@ -39,9 +38,24 @@ struct RowCheck {
   bool expired = false;  // its deadline passed first: what it reports is dropped
 };
 
+// What the 收录状态 cell says.
+enum class RowStatus : std::uint8_t { kNone, kQuerying, kIndexed, kNotIndexed, kFailed };
+
+// The local time of a row's latest indexed verdict, packed; year 0 for none.
+struct CheckTime {
+  std::uint16_t year = 0;
+  std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// One row. Only the title and the count are kept as text: the number is the row's
+// place, and the status and time cells are made when drawn. A list can hold half a
+// million rows, so every byte of this record counts.
 struct ProductRecord {
-  std::array<Text, kColumns> cells;
+  Text title;
+  Text count;  // 宝贝个数 as the result page announced it
   RowCheck check;
+  CheckTime time;
+  RowStatus status = RowStatus::kNone;
 };
 
 // How the rows stand in one pass. Every row is in exactly one figure: a row the
@@ -84,17 +98,15 @@ class ProductList {
  public:
   int count() const { return static_cast<int>(records_.size()); }
   // Title number `number`, counted from 1.
-  const Text& title(int number) const {
-    return records_[static_cast<size_t>(number - 1)].cells[kColumnTitle];
-  }
+  const Text& title(int number) const { return records_[static_cast<size_t>(number - 1)].title; }
   // Row `row` of the list view, counted from 0.
   const ProductRecord& record(int row) const { return records_[static_cast<size_t>(row)]; }
-  const Text& cell(int row, int column) const {
-    return records_[static_cast<size_t>(row)].cells[static_cast<size_t>(column)];
-  }
-  void SetCell(int row, int column, Text text) {
-    records_[static_cast<size_t>(row)].cells[static_cast<size_t>(column)] = std::move(text);
-  }
+  // The text the list view shows in a cell.
+  Text cell(int row, int column) const;
+  RowStatus status(int row) const { return records_[static_cast<size_t>(row)].status; }
+  void SetStatus(int row, RowStatus status) { records_[static_cast<size_t>(row)].status = status; }
+  void SetCount(int row, Text count) { records_[static_cast<size_t>(row)].count = std::move(count); }
+  void SetCheckTime(int row, const LocalDateTime& t);
 
   // Adds one row per line, numbered after the existing ones.
   void Append(std::vector<Text> lines);
@@ -123,6 +135,9 @@ class ProductList {
 
 // "2013-11-9 8:05:07": no leading zeros but for minutes and seconds.
 Text FormatCheckTime(const LocalDateTime& t);
+
+// The status cell's text: "已收录", "查询失败"... or empty.
+Text StatusCellText(RowStatus status);
 
 // Splits a titles file's text into lines at CR LF only, stepping over GBK
 // characters; a final CR LF adds no empty line, an empty text gives none.

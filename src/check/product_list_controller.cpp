@@ -63,7 +63,7 @@ void ProductListController::ReplaceTitlesFromFile() {
 void ProductListController::OnListRightClick() {
   MainView& view = context_.view;
   const int row = view.SelectedListRow();
-  list_.SetContextTitle(row >= 0 && row < list_.count() ? list_.cell(row, kColumnTitle) : Text());
+  list_.SetContextTitle(row >= 0 && row < list_.count() ? list_.record(row).title : Text());
   view.PopupListMenu();
 }
 
@@ -71,7 +71,7 @@ void ProductListController::OnListItemPicked() {
   MainView& view = context_.view;
   const int row = view.SelectedListRow();
   if (row < 0 || row >= list_.count()) return;
-  view.SetText(Control::编辑框_标题, list_.cell(row, kColumnTitle));
+  view.SetText(Control::编辑框_标题, list_.record(row).title);
 }
 
 void ProductListController::OnClearTitleClicked() {
@@ -96,7 +96,7 @@ ProductListController::RowStart ProductListController::CheckRow(int row, std::ui
   const std::uint64_t generation = generation_;
   const std::uint32_t serial = ++lastSerial_;
   check = RowCheck{serial, pass, RowOutcome::kPending, CheckFailure::kNone, 0, true, false};
-  list_.SetCell(index, kColumnStatus, texts::kStatusQuerying);
+  list_.SetStatus(index, RowStatus::kQuerying);
   context_.view.RedrawListRows(index, index);
   context_.scheduler.StartWorker([link = link_, row, generation, serial, fetch = context_.fetch,
                                   host = context_.siteHost, title = list_.title(row)] {
@@ -143,18 +143,18 @@ void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdic
   if (verdict.failed()) {
     // Neither verdict: the count and the time keep what an earlier check found.
     check.outcome = RowOutcome::kFailed;
-    list_.SetCell(index, kColumnStatus, texts::kStatusFailed);
+    list_.SetStatus(index, RowStatus::kFailed);
     SetCellColour(index, kColumnStatus, kColourBlack, kColourAmber, true);
   } else if (verdict.indexed) {
     check.outcome = RowOutcome::kIndexed;
-    list_.SetCell(index, kColumnStatus, texts::kStatusIndexed);
-    list_.SetCell(index, kColumnCount, verdict.countText);
+    list_.SetStatus(index, RowStatus::kIndexed);
+    list_.SetCount(index, verdict.countText);
     SetCellColour(index, kColumnStatus, kColourBlack, kColourGreen, true);
-    list_.SetCell(index, kColumnTime, FormatCheckTime(context_.scheduler.LocalNow()));
+    list_.SetCheckTime(index, context_.scheduler.LocalNow());
   } else {
     check.outcome = RowOutcome::kNotIndexed;
-    list_.SetCell(index, kColumnStatus, texts::kStatusNotIndexed);
-    list_.SetCell(index, kColumnCount, "0");
+    list_.SetStatus(index, RowStatus::kNotIndexed);
+    list_.SetCount(index, "0");
     SetCellColour(index, kColumnStatus, kColourBlack, kColourRed, true);
   }
   context_.view.RedrawListRows(index, index);

@@ -46,10 +46,10 @@ void RowWatch::Report(int row) {
   reported_[static_cast<size_t>(row)] = check.serial;
 
   CheckRecord record;
-  record.title = list_.cell(row, check::kColumnTitle);
+  record.title = list_.record(row).title;
   record.status = *status;
   // A failed check keeps the count of an earlier one in the window; it found none.
-  if (*status != CheckStatus::kFailed) record.count = list_.cell(row, check::kColumnCount);
+  if (*status != CheckStatus::kFailed) record.count = list_.record(row).count;
   record.failure = check.failure;
   record.httpStatus = check.httpStatus;
   record.time = check::FormatCheckTime(scheduler_.LocalNow());

@@ -150,7 +150,7 @@ TEST_F(MonitorTest, OnlyUnindexedSkipsIndexedRowsWithoutWaiting) {
   view.checked[Control::单选框_查询全部] = false;
   view.checked[Control::单选框_只查未收录] = true;
   // A row still marked querying or never checked is checked too.
-  list.SetCell(2, kColumnStatus, Gbk("正在查询"));
+  list.SetStatus(2, RowStatus::kQuerying);
   for (int i = 0; i < 10; ++i) Tick();
   EXPECT_EQ(Visits(1), 1);
   EXPECT_EQ(Visits(2), 2);
