@@ -10,6 +10,7 @@
 #include "check/check_texts.h"
 #include "check/product_list.h"
 #include "check/search_query.h"
+#include "fuzz_check.h"
 #include "text/gbk_text.h"
 #include "text/text_file_encoding.h"
 
@@ -17,14 +18,9 @@ namespace {
 
 using namespace vorlane;
 
-#define CHECK(cond)                \
-  do {                             \
-    if (!(cond)) __builtin_trap(); \
-  } while (0)
-
 void TitlesFile(std::string_view bytes) {
   const Text text = TextFileToGbk(Bytes(bytes), std::string_view("\0\x1A", 2));
-  CHECK(text.find('\0') == Text::npos && text.find('\x1A') == Text::npos);
+  FUZZ_CHECK(text.find('\0') == Text::npos && text.find('\x1A') == Text::npos);
   const std::vector<Text> lines = check::SplitTitleLines(text);
   // A GBK file (what is read before its end mark is neither UTF-8 nor marked as
   // UTF-16) is its lines joined by CR LF again, less a final CR LF.
@@ -35,7 +31,7 @@ void TitlesFile(std::string_view bytes) {
     if (i > 0) joined += "\r\n";
     joined += lines[i];
   }
-  CHECK(joined == kept || joined + "\r\n" == kept);
+  FUZZ_CHECK(joined == kept || joined + "\r\n" == kept);
 }
 
 void ResultPage(std::string_view bytes) {
@@ -44,14 +40,14 @@ void ResultPage(std::string_view bytes) {
   const bool notFound = FindText(page, check::texts::kNotFoundMarker, 1, false) != -1;
   const bool counted = FindText(page, check::texts::kCountStartMarker, 1, true) != -1;
   if (notFound) {
-    CHECK(!verdict.indexed && !verdict.failed() && verdict.countText.empty());
+    FUZZ_CHECK(!verdict.indexed && !verdict.failed() && verdict.countText.empty());
   } else if (!counted) {
-    CHECK(!verdict.indexed && verdict.failure == check::CheckFailure::kNotResultPage);
+    FUZZ_CHECK(!verdict.indexed && verdict.failure == check::CheckFailure::kNotResultPage);
   } else {
-    CHECK(verdict.indexed && !verdict.failed() && verdict.countText.size() <= page.size());
+    FUZZ_CHECK(verdict.indexed && !verdict.failed() && verdict.countText.size() <= page.size());
   }
   // The failure text never leaves a failed check speechless.
-  CHECK(verdict.failed() == !check::FailureText(verdict).empty());
+  FUZZ_CHECK(verdict.failed() == !check::FailureText(verdict).empty());
 }
 
 }  // namespace

@@ -20,17 +20,13 @@
 #include "cli/check_record.h"
 #include "cli/history_file.h"
 #include "cli/history_reader.h"
+#include "fuzz_check.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 using namespace vorlane;
 using namespace vorlane::cli;
-
-#define CHECK(cond)                \
-  do {                             \
-    if (!(cond)) __builtin_trap(); \
-  } while (0)
 
 constexpr size_t kOneBlock = 1 << 16;
 
@@ -57,19 +53,19 @@ bool SameSkipped(const HistoryContents& a, const HistoryContents& b) {
 
 void CheckSummary(const HistoryContents& contents, std::int64_t lines) {
   for (const TitleReport& t : contents.titles) {
-    CHECK(!t.checks.empty());
-    CHECK(t.latest == t.checks.back().status);
-    CHECK(t.indexedShare >= 0.0 && t.indexedShare <= 1.0);
+    FUZZ_CHECK(!t.checks.empty());
+    FUZZ_CHECK(t.latest == t.checks.back().status);
+    FUZZ_CHECK(t.indexedShare >= 0.0 && t.indexedShare <= 1.0);
     const bool changedAtACheck = std::any_of(t.checks.begin(), t.checks.end(), [&](const HistoryCheck& c) {
       return c.time == t.lastChanged && c.status == t.latest;
     });
-    CHECK(changedAtACheck);
+    FUZZ_CHECK(changedAtACheck);
   }
-  CHECK(contents.skipped.size() == std::min<std::int64_t>(contents.skippedCount, kSkippedShown));
+  FUZZ_CHECK(contents.skipped.size() == std::min<std::int64_t>(contents.skippedCount, kSkippedShown));
   std::int64_t previous = 0;
   for (const SkippedLine& s : contents.skipped) {
-    CHECK(s.line > previous && s.line <= lines);
-    CHECK(!s.why.empty());
+    FUZZ_CHECK(s.line > previous && s.line <= lines);
+    FUZZ_CHECK(!s.why.empty());
     previous = s.line;
   }
 }
@@ -114,11 +110,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // reads the file at once, as the default block does, without allocating 4 MiB a
   // run.
   const HistoryContents whole = ReadHistory(path.string(), kOneBlock);
-  CHECK(!whole.unreadable);
+  FUZZ_CHECK(!whole.unreadable);
   const HistoryContents pieces = ReadHistory(path.string(), block);
-  CHECK(!pieces.unreadable);
-  CHECK(SameTitles(whole, pieces));
-  CHECK(SameSkipped(whole, pieces));
+  FUZZ_CHECK(!pieces.unreadable);
+  FUZZ_CHECK(SameTitles(whole, pieces));
+  FUZZ_CHECK(SameSkipped(whole, pieces));
   CheckSummary(whole, static_cast<std::int64_t>(std::count(bytes.begin(), bytes.end(), '\n')) + 1);
 
   // Titles that differ only in characters GBK lacks become one title in GBK; the
@@ -128,8 +124,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (distinct.size() == whole.titles.size()) {
     vorlane::test::WriteFileBytes(path, Rewritten(whole));
     const HistoryContents again = ReadHistory(path.string(), block);
-    CHECK(again.skippedCount == 0);
-    CHECK(SameTitles(whole, again));
+    FUZZ_CHECK(again.skippedCount == 0);
+    FUZZ_CHECK(SameTitles(whole, again));
     vorlane::test::WriteFileBytes(path, bytes);
   }
 
@@ -141,19 +137,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   HistoryWriter writer;
   const HistoryWriter::Opened opened = writer.Open(path.string());
   if (opened != HistoryWriter::Opened::kOpened) {
-    CHECK(opened == HistoryWriter::Opened::kNotOurs);
-    CHECK(vorlane::test::ReadFileBytes(path) == bytes);
+    FUZZ_CHECK(opened == HistoryWriter::Opened::kNotOurs);
+    FUZZ_CHECK(vorlane::test::ReadFileBytes(path) == bytes);
     return 0;
   }
-  CHECK(writer.Append(record));
+  FUZZ_CHECK(writer.Append(record));
   writer = HistoryWriter();
   const std::string after = vorlane::test::ReadFileBytes(path);
-  CHECK(after.starts_with(bytes));
-  CHECK(after.ends_with(HistoryRow(record)));
+  FUZZ_CHECK(after.starts_with(bytes));
+  FUZZ_CHECK(after.ends_with(HistoryRow(record)));
   const HistoryContents appended = ReadHistory(path.string(), block);
   const auto it = std::find_if(appended.titles.begin(), appended.titles.end(),
                                [&](const TitleReport& t) { return t.title == record.title; });
-  CHECK(it != appended.titles.end());
-  CHECK(it->checks.back().time == record.time && it->checks.back().status == record.status);
+  FUZZ_CHECK(it != appended.titles.end());
+  FUZZ_CHECK(it->checks.back().time == record.time && it->checks.back().status == record.status);
   return 0;
 }

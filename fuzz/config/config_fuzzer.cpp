@@ -8,15 +8,9 @@
 #include "config/app_config.h"
 #include "config/update_values.h"
 #include "config/version.h"
+#include "fuzz_check.h"
 
-namespace {
-
-#define CHECK(cond)                \
-  do {                             \
-    if (!(cond)) __builtin_trap(); \
-  } while (0)
-
-}  // namespace
+namespace {}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace vorlane::config;
@@ -26,9 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const UpdateValues values = ReadUpdateValues(config);
   // The caps are always a number of bytes above 0: a value that is not one keeps the
   // shipped cap.
-  CHECK(values.unzipLimits.maxEntryBytes > 0 && values.unzipLimits.maxTotalBytes > 0);
-  CHECK(values.packageAddress.size() >= sizeof(kPackagePath) - 1);
-  CHECK(values.latestVersion == LatestVersion(config));
+  FUZZ_CHECK(values.unzipLimits.maxEntryBytes > 0 && values.unzipLimits.maxTotalBytes > 0);
+  FUZZ_CHECK(values.packageAddress.size() >= sizeof(kPackagePath) - 1);
+  FUZZ_CHECK(values.latestVersion == LatestVersion(config));
   (void)IsNewerVersion(values.latestVersion);
   return 0;
 }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "support/url_parts_reference.h"
 #include "text/codepage.h"
 #include "text/gbk_text.h"
@@ -21,11 +22,6 @@
 namespace {
 
 using namespace vorlane;
-
-#define CHECK(cond)                \
-  do {                             \
-    if (!(cond)) __builtin_trap(); \
-  } while (0)
 
 unsigned char Fold(unsigned char b) {
   return b >= 'A' && b <= 'Z' ? b + 32 : b;
@@ -125,25 +121,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Searches agree with the reference, with every start position kind.
   for (const int s : {start, bigStart}) {
-    CHECK(FindText(text, sought, s, flag) == ReferenceFind(text, sought, s, flag));
+    FUZZ_CHECK(FindText(text, sought, s, flag) == ReferenceFind(text, sought, s, flag));
   }
-  CHECK(ReplaceAll(text, sought, other, start, count - 1, flag) ==
-        ReferenceReplaceAll(text, sought, other, start, count - 1, flag));
+  FUZZ_CHECK(ReplaceAll(text, sought, other, start, count - 1, flag) ==
+             ReferenceReplaceAll(text, sought, other, start, count - 1, flag));
   (void)ReplaceAll(text, sought, other, bigStart, INT32_MAX, flag);
 
   // Cutting never reads past the ends.
-  CHECK(LeftText(text, bigStart).size() <= text.size());
-  CHECK(RightText(text, start).size() <= text.size());
-  CHECK(MidText(text, start, bigStart).size() <= text.size());
+  FUZZ_CHECK(LeftText(text, bigStart).size() <= text.size());
+  FUZZ_CHECK(RightText(text, start).size() <= text.size());
+  FUZZ_CHECK(MidText(text, start, bigStart).size() <= text.size());
   const Text replaced = ReplaceRange(text, bigStart, start, other);
-  CHECK(replaced.size() <= text.size() + other.size());
+  FUZZ_CHECK(replaced.size() <= text.size() + other.size());
 
   const Text trimmed = TrimBoth(text);
-  CHECK(TrimBoth(trimmed) == trimmed);
-  CHECK(RemoveSpaces(RemoveSpaces(text)) == RemoveSpaces(text));
-  CHECK(ToUpper(text).size() == text.size() && ToLower(text).size() == text.size());
-  CHECK(CompareText(ToUpper(text), ToLower(text), false) == 0);
-  CHECK(CompareText(text, sought, flag) == -CompareText(sought, text, flag));
+  FUZZ_CHECK(TrimBoth(trimmed) == trimmed);
+  FUZZ_CHECK(RemoveSpaces(RemoveSpaces(text)) == RemoveSpaces(text));
+  FUZZ_CHECK(ToUpper(text).size() == text.size() && ToLower(text).size() == text.size());
+  FUZZ_CHECK(CompareText(ToUpper(text), ToLower(text), false) == 0);
+  FUZZ_CHECK(CompareText(text, sought, flag) == -CompareText(sought, text, flag));
   (void)ToNumber(text);
   (void)ToInteger(text);
 
@@ -153,20 +149,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Text host = reference::UrlHost(text);
   const Text path = reference::UrlPath(text);
   const int port = reference::UrlPort(text);
-  CHECK(split.host == host && UrlHost(text) == host);
-  CHECK(split.path == path && UrlPath(text) == path);
-  CHECK(split.port == port && UrlPort(text) == port);
-  CHECK(text.starts_with(split.scheme));
+  FUZZ_CHECK(split.host == host && UrlHost(text) == host);
+  FUZZ_CHECK(split.path == path && UrlPath(text) == path);
+  FUZZ_CHECK(split.port == port && UrlPort(text) == port);
+  FUZZ_CHECK(text.starts_with(split.scheme));
 
   // Conversions: some output for any input, well-formed where it is UTF-8.
-  CHECK(IsValidUtf8(GbkToUtf8(text)));
+  FUZZ_CHECK(IsValidUtf8(GbkToUtf8(text)));
   (void)Utf8ToGbk(text);
   (void)Big5ToGbk(text);
-  CHECK(ToSimplifiedChinese(text).size() == BytesToText(text).size());
-  CHECK(IsValidUtf8(FromUtf16(text, kCodePageUtf8)));
+  FUZZ_CHECK(ToSimplifiedChinese(text).size() == BytesToText(text).size());
+  FUZZ_CHECK(IsValidUtf8(FromUtf16(text, kCodePageUtf8)));
   (void)FromUtf16(text, kCodePageGbk);
-  CHECK(ToUtf16(text, flag ? kCodePageGbk : kCodePageUtf8).size() % 2 == 0);
+  FUZZ_CHECK(ToUtf16(text, flag ? kCodePageGbk : kCodePageUtf8).size() % 2 == 0);
   const Text encoded = UrlEncode(sought, flag);
-  CHECK(encoded.size() >= GbkToUtf8(sought).size());
+  FUZZ_CHECK(encoded.size() >= GbkToUtf8(sought).size());
   return 0;
 }

@@ -11,16 +11,12 @@
 #include <string_view>
 #include <system_error>
 
+#include "fuzz_check.h"
 #include "support/temp_folder.h"
 #include "update/download_file.h"
 #include "update/download_response.h"
 
 namespace {
-
-#define CHECK(cond)                \
-  do {                             \
-    if (!(cond)) __builtin_trap(); \
-  } while (0)
 
 namespace fs = std::filesystem;
 using namespace vorlane::update;
@@ -32,7 +28,8 @@ class ScriptedSource final : public ResponseSource {
   bool Receive(std::string& block) override {
     block.clear();
     if (closed_ || answer_.empty()) return false;
-    size_t n = sizes_.empty() ? answer_.size() : static_cast<unsigned char>(sizes_[next_++ % sizes_.size()]) + 1u;
+    size_t n =
+        sizes_.empty() ? answer_.size() : static_cast<unsigned char>(sizes_[next_++ % sizes_.size()]) + 1u;
     n = std::min(n, answer_.size());
     block.assign(answer_.substr(0, n));
     answer_.remove_prefix(n);
@@ -75,15 +72,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ByteCounter total{0};
   ByteCounter received{0};
   const std::int32_t result = ReceiveDownload(source, saved.string(), from, {}, total, received).result;
-  CHECK(result == kDownloadOk || result == kDownloadIncomplete || result == kDownloadBadStatus);
+  FUZZ_CHECK(result == kDownloadOk || result == kDownloadIncomplete || result == kDownloadBadStatus);
   if (result == kDownloadOk) {
-    CHECK(fs::is_regular_file(saved, ec));
-    CHECK(fs::file_size(saved, ec) == static_cast<std::uintmax_t>(total.load()));
-    CHECK(received.load() == total.load());
-    CHECK(!fs::exists(partial, ec));
+    FUZZ_CHECK(fs::is_regular_file(saved, ec));
+    FUZZ_CHECK(fs::file_size(saved, ec) == static_cast<std::uintmax_t>(total.load()));
+    FUZZ_CHECK(received.load() == total.load());
+    FUZZ_CHECK(!fs::exists(partial, ec));
   } else {
-    CHECK(!fs::exists(saved, ec));
+    FUZZ_CHECK(!fs::exists(saved, ec));
   }
-  if (result == kDownloadIncomplete) CHECK(!fs::exists(partial, ec) || fs::exists(validator, ec));
+  if (result == kDownloadIncomplete) FUZZ_CHECK(!fs::exists(partial, ec) || fs::exists(validator, ec));
   return 0;
 }

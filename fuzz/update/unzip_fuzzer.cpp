@@ -11,15 +11,11 @@
 #include <system_error>
 
 #include "config/unzip_limits.h"
+#include "fuzz_check.h"
 #include "support/temp_folder.h"
 #include "update/update_unzip.h"
 
 namespace {
-
-#define CHECK(cond)                \
-  do {                             \
-    if (!(cond)) __builtin_trap(); \
-  } while (0)
 
 namespace fs = std::filesystem;
 
@@ -48,26 +44,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs::create_directories(into);
   fs::create_directories(outside);
   std::ofstream(outside / "keep.txt", std::ios::binary) << "keep";
-  std::ofstream(archive, std::ios::binary).write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+  std::ofstream(archive, std::ios::binary)
+      .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
 
   const vorlane::update::UnzipReport report =
       vorlane::update::ExtractArchive(archive.string(), into.string(), {kEntryCap, kTotalCap});
-  CHECK(report.bytesWritten <= kTotalCap);
-  CHECK(BytesBelow(into) <= kTotalCap);
+  FUZZ_CHECK(report.bytesWritten <= kTotalCap);
+  FUZZ_CHECK(BytesBelow(into) <= kTotalCap);
   // Only the archive, the two folders and the kept file stand in the root.
   size_t entries = 0;
   for (const auto& entry : fs::directory_iterator(root.path(), ec)) {
     ++entries;
     (void)entry;
   }
-  CHECK(entries == 3);
+  FUZZ_CHECK(entries == 3);
   std::ifstream kept(outside / "keep.txt", std::ios::binary);
-  CHECK(std::string(std::istreambuf_iterator<char>(kept), {}) == "keep");
+  FUZZ_CHECK(std::string(std::istreambuf_iterator<char>(kept), {}) == "keep");
   size_t outsideEntries = 0;
   for (const auto& entry : fs::recursive_directory_iterator(outside, ec)) {
     ++outsideEntries;
     (void)entry;
   }
-  CHECK(outsideEntries == 1);
+  FUZZ_CHECK(outsideEntries == 1);
   return 0;
 }
