@@ -46,7 +46,7 @@ work=$(mktemp -d)
 xvfb_pid=""
 cleanup() {
   "$WINE_SERVER" -k >/dev/null 2>&1 || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  xvfb_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -59,16 +59,7 @@ case $arch in i686) triple=i686-w64-mingw32 ;; *) triple=x86_64-w64-mingw32 ;; e
 "$triple-strip" -o "$work/vorlane.exe" "$program"
 "$triple-strip" -o "$work/minimal_window.exe" "$reference"
 
-Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-tries=0
-until [ -s "$work/display" ]; do
-  tries=$((tries + 1))
-  if [ $tries -gt 100 ]; then cat "$work/xvfb.log" >&2; echo "bench-startup: Xvfb did not start" >&2; exit 1; fi
-  sleep 0.1
-done
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+xvfb_start "$work" 1280x1024 || exit 1
 
 # One wineserver for the session, and Wine's services (explorer, services,
 # plugplay...) started before anything is timed.

@@ -49,7 +49,7 @@ cleanup() {
     timeout 30 "$WINE_SERVER" -k >/dev/null 2>&1 || true
     timeout 30 "$WINE_SERVER" -w >/dev/null 2>&1 || true
   fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null; fi
+  xvfb_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -221,16 +221,7 @@ fi
 wine_setup "$arch"
 quiet_wine() { timeout 60 "$WINE_LOADER" "$@" 2>/dev/null </dev/null; }
 
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-tries=0
-until [ -s "$work/display" ]; do
-  tries=$((tries + 1))
-  if [ $tries -gt 100 ]; then cat "$work/xvfb.log" >&2; bad "Xvfb did not start"; stop_if_failed; fi
-  sleep 0.1
-done
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+xvfb_start "$work" 1024x768 || { bad "Xvfb did not start"; stop_if_failed; }
 
 # Where this prefix's user folders are, as Unix paths.
 user_folder() { quiet_wine winepath -u "$(quiet_wine cmd /c echo "%$1%" | tr -d '\r')"; }

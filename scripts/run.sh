@@ -40,7 +40,7 @@ xvfb_pid=""
 cleanup() {
   if [ -n "$xvfb_pid" ]; then "$WINE_SERVER" -k >/dev/null 2>&1 || true; fi
   [ -n "$site_pid" ] && kill "$site_pid" 2>/dev/null && wait "$site_pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  xvfb_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -67,16 +67,7 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 echo "== no display: running vorlane.exe in Xvfb for a screenshot"
-Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp >"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-tries=0
-until [ -s "$work/display" ]; do
-  tries=$((tries + 1))
-  if [ $tries -gt 100 ]; then cat "$work/xvfb.log" >&2; echo "run: Xvfb did not start" >&2; exit 1; fi
-  sleep 0.1
-done
-DISPLAY=":$(cat "$work/display")"
-export DISPLAY
+xvfb_start "$work" 1024x768 || exit 1
 
 winexe=$("$WINE_LOADER" winepath -w "$exe" 2>/dev/null)
 setsid "$WINE_LOADER" explorer /desktop=vorlane,1024x768 "$winexe" >"$work/wine.log" 2>&1 </dev/null &

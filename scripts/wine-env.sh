@@ -63,3 +63,28 @@ wine_warm_up() {
   "$WINE_SERVER" -p30 >/dev/null 2>&1 </dev/null || true
   setsid "$WINE_LOADER" cmd /c exit >/dev/null 2>&1 </dev/null &
 }
+
+# Starts a private X server for Wine's windows: xvfb_start WORK_DIR WIDTHxHEIGHT.
+# Sets xvfb_pid and exports DISPLAY; the caller stops it with xvfb_stop. Waits for
+# the server to say its display number; fails, with its log, when it does not.
+xvfb_start() {
+  Xvfb -displayfd 1 -screen 0 "$2x24" -nolisten tcp >"$1/display" 2>"$1/xvfb.log" &
+  xvfb_pid=$!
+  xvfb_tries=0
+  until [ -s "$1/display" ]; do
+    xvfb_tries=$((xvfb_tries + 1))
+    if [ $xvfb_tries -gt 100 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
+      cat "$1/xvfb.log" >&2
+      echo "Xvfb did not start" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+  DISPLAY=":$(cat "$1/display")"
+  export DISPLAY
+}
+
+xvfb_stop() {
+  if [ -n "${xvfb_pid:-}" ]; then kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true; fi
+  xvfb_pid=""
+}
