@@ -27,6 +27,11 @@ if(VORLANE_TESTS)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  # Test-only code: built as quickly as the tests themselves (tests/CMakeLists.txt).
+  foreach(target gtest gmock)
+    target_compile_options(${target} PRIVATE $<$<CONFIG:Release,RelWithDebInfo,MinSizeRel>:-O1>
+                                             $<$<CONFIG:RelWithDebInfo>:-g1>)
+  endforeach()
 endif()
 
 if(VORLANE_BENCHMARKS)

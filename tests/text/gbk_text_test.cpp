@@ -141,7 +141,8 @@ TEST(FindText, CraftedLongMarkersDoNotMakeTheSearchQuadratic) {
   EXPECT_EQ(ReplaceAll(text, offBoundary, "x"), text);
   // A near miss at every byte for the case-folding scan.
   const Text letters(1 << 20, 'a');
-  const Text nearMiss = Text(1 << 18, 'A') + "b";
+  Text nearMiss(1 << 18, 'A');
+  nearMiss += 'b';
   EXPECT_EQ(FindText(letters, nearMiss, 1, true), -1);
   EXPECT_EQ(FindText(letters + "b", nearMiss, 1, true), (1 << 20) - (1 << 18) + 1);
 }
