@@ -4,6 +4,7 @@
 
 #include "shell/control_classes.h"
 #include "win/message_loop.h"
+#include "win/wide_text.h"
 #include "win/window_support.h"
 
 namespace vorlane::shell {
@@ -55,12 +56,14 @@ bool MainWindow::Create(HINSTANCE instance) {
   const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
   const int x = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   const int y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, L"Vorlane V1.1", style, x, y, width,
-                                  height, nullptr, nullptr, instance, this);
+  // Made with its caption: setting it afterwards costs a round to the display.
+  HWND window = ::CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, Wide(texts_.WindowTitle).c_str(),
+                                  style, x, y, width, height, nullptr, nullptr, instance, this);
   if (window == nullptr) return false;
   win::SetDialogNavigationWindow(window);
   ::ShowWindow(window, SW_SHOW);
   ::UpdateWindow(window);
+  if (!CreateOutOfSightControls()) return false;
   // After the first paint: adding the icon waits for the shell's process to take
   // it (and loads shell32), which need not hold up the window.
   tray_.TrayInstall(window, texts_.TrayTip);

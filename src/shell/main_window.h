@@ -107,6 +107,9 @@ class MainWindow {
 
   // main_window_controls.cpp
   bool CreateControls();
+  // Makes the layout's controls that are out of sight at the start, or all others.
+  bool CreateLayoutControls(bool outOfSight);
+  bool CreateOutOfSightControls();
   HWND CreateControl(const ControlPlace& place, HWND parent, int offsetY);
   void CreateFonts();
   void CreateMenus();

@@ -58,6 +58,13 @@ ClassAndStyle ClassFor(ControlKind kind) {
   return {L"STATIC", 0, 0};
 }
 
+// Controls nobody sees when the window first shows: the help page's box and the two
+// web boxes that stand beyond the client area. They are made right after the first
+// paint, so that they do not hold up the window.
+bool OutOfSightAtStart(ControlId id) {
+  return id == ControlId::超文本浏览框1 || id == ControlId::超文本浏览框2 || id == ControlId::超文本浏览框3;
+}
+
 }  // namespace
 
 void MainWindow::CreateFonts() {
@@ -122,6 +129,43 @@ HWND MainWindow::CreateControl(const ControlPlace& place, HWND parent, int offse
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), instance_, param);
 }
 
+bool MainWindow::CreateLayoutControls(bool outOfSight) {
+  for (const ControlPlace& place : MainWindowControls()) {
+    if (OutOfSightAtStart(place.id) != outOfSight) continue;
+    HWND parent = hwnd_;
+    int offsetY = 0;
+    switch (place.parent) {
+      case ControlParent::kWindow:
+        break;
+      case ControlParent::kOperationPage:
+        parent = control(ControlId::页_操作面板);
+        offsetY = -kTabHeaderHeight;
+        break;
+      case ControlParent::kHelpPage:
+        parent = control(ControlId::页_使用帮助);
+        offsetY = -kTabHeaderHeight;
+        break;
+      case ControlParent::kPicture:
+        parent = control(ControlId::图片框2);
+        break;
+    }
+    HWND made = CreateControl(place, parent, offsetY);
+    if (made == nullptr) return false;
+    controls_[static_cast<size_t>(static_cast<int>(place.id) - kFirstControlId)] = made;
+    HFONT font = place.font == ControlFont::kBold        ? boldFont_.get()
+                 : place.kind == ControlKind::kHyperlink ? linkFont_.get()
+                                                         : defaultFont_.get();
+    ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  }
+  return true;
+}
+
+bool MainWindow::CreateOutOfSightControls() {
+  // The icons too: the caption and the taskbar take them a moment later.
+  LoadIcons();
+  return CreateLayoutControls(true);
+}
+
 bool MainWindow::CreateControls() {
   auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
   auto slot = [this](ControlId id) -> HWND& {
@@ -130,7 +174,6 @@ bool MainWindow::CreateControls() {
   auto menuId = [](ControlId id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); };
 
   CreateFonts();
-  LoadIcons();
 
   HWND status = ::CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
                                   menuId(ControlId::状态条1), instance_, nullptr);
@@ -162,32 +205,7 @@ bool MainWindow::CreateControls() {
     if (slot(pageIds[i]) == nullptr) return false;
   }
 
-  for (const ControlPlace& place : MainWindowControls()) {
-    HWND parent = hwnd_;
-    int offsetY = 0;
-    switch (place.parent) {
-      case ControlParent::kWindow:
-        break;
-      case ControlParent::kOperationPage:
-        parent = control(ControlId::页_操作面板);
-        offsetY = -kTabHeaderHeight;
-        break;
-      case ControlParent::kHelpPage:
-        parent = control(ControlId::页_使用帮助);
-        offsetY = -kTabHeaderHeight;
-        break;
-      case ControlParent::kPicture:
-        parent = control(ControlId::图片框2);
-        break;
-    }
-    HWND made = CreateControl(place, parent, offsetY);
-    if (made == nullptr) return false;
-    slot(place.id) = made;
-    HFONT font = place.font == ControlFont::kBold        ? boldFont_.get()
-                 : place.kind == ControlKind::kHyperlink ? linkFont_.get()
-                                                         : defaultFont_.get();
-    ::SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  }
+  if (!CreateLayoutControls(false)) return false;
   for (HWND window : {status, tab})
     ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont_.get()), FALSE);
 

@@ -21,8 +21,6 @@ void MainWindow::OnCreated() {
   // The windows keep the system's own look (common controls 6 through the
   // manifest): there is no separate skin to apply first. The tray icon is added
   // once the window is up (Create).
-  win::SetWindowTextGbk(hwnd_, texts_.WindowTitle);
-
   fileDialogFolder_ = system_.CurrentDirectory();
 
   ::SendMessageW(control(ControlId::单选框_查询全部), BM_SETCHECK, BST_CHECKED, 0);
