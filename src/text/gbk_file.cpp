@@ -4,8 +4,59 @@
 
 namespace vorlane {
 
+namespace {
+
+#ifdef _WIN32
+bool IsSeparator(wchar_t c) {
+  return c == L'\\' || c == L'/';
+}
+constexpr wchar_t kSeparator = L'\\';
+#else
+bool IsSeparator(char c) {
+  return c == '/';
+}
+constexpr char kSeparator = '/';
+#endif
+
+}  // namespace
+
+NativePath JoinPath(const NativePath& folder, const NativePath& name) {
+  if (folder.empty()) return name;
+  NativePath joined = folder;
+  if (!IsSeparator(joined.back())) joined += kSeparator;
+  joined += name;
+  return joined;
+}
+
+NativePath WithSuffix(const NativePath& path, std::string_view ascii) {
+  NativePath result = path;
+  result.append(ascii.begin(), ascii.end());
+  return result;
+}
+
+NativePath ParentPath(const NativePath& path) {
+  size_t end = path.size();
+  while (end > 0 && IsSeparator(path[end - 1])) --end;  // a folder's own final separator
+  while (end > 0 && !IsSeparator(path[end - 1])) --end;
+  if (end == 0) return {};
+  // The separator itself goes, unless it is the root's ("/", "C:\\").
+  const size_t cut = end - 1;
+  const bool root = cut == 0 || (cut == 2 && path[1] == ':');
+  return path.substr(0, root ? end : cut);
+}
+
+bool CreateFolders(const NativePath& path) {
+  if (path.empty()) return false;
+  if (IsFolder(path)) return true;
+  const NativePath parent = ParentPath(path);
+  if (!parent.empty() && parent.size() < path.size() && !CreateFolders(parent)) return false;
+  // Another process may have made it in the meantime: what counts is that it is
+  // a folder now.
+  return MakeFolder(path) || IsFolder(path);
+}
+
 UniqueFile OpenGbkFile(const Text& path, const char* mode) {
-  const std::filesystem::path file = PathFromGbk(path);
+  const NativePath file = PathFromGbk(path);
   if (file.empty()) return nullptr;
 #ifdef _WIN32
   const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));

@@ -2,10 +2,14 @@
 // way from a GBK name to the file system: on Windows the name's UTF-16 form, read
 // strictly (code page 936, bytes that are not GBK refused, so that a damaged name
 // can never open some other file); elsewhere its bytes as they are.
+//
+// Paths are plain strings of the system's own characters rather than
+// std::filesystem paths: on Windows those bring libstdc++'s whole locale machinery
+// into the program (about 800 KB that every start pages in).
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,9 +29,16 @@ using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
 // that is not GBK.
 UniqueFile OpenGbkFile(const Text& path, const char* mode);
 
+// A path as the file system takes it: UTF-16 on Windows, bytes elsewhere.
+#ifdef _WIN32
+using NativePath = std::wstring;
+#else
+using NativePath = std::string;
+#endif
+
 // The file-system path of a GBK path: UTF-16 on Windows, the bytes as they are
 // elsewhere. Empty when the text is not GBK.
-std::filesystem::path PathFromGbk(std::string_view gbk);
+NativePath PathFromGbk(std::string_view gbk);
 
 // The UTF-16 form of a GBK name, as Windows reads it when the name is opened (code
 // page 936). Nothing for an empty name, a NUL byte, or bytes that are not GBK.
@@ -35,23 +46,47 @@ std::optional<std::u16string> Utf16FromGbk(std::string_view gbk);
 
 // The file-system path of a name given in UTF-16 (one that Utf16FromGbk gave): as
 // it is on Windows, its GBK bytes elsewhere.
-std::filesystem::path PathFromUtf16(std::u16string_view name);
+NativePath PathFromUtf16(std::u16string_view name);
+
+// `name` inside `folder`, joined by one separator; `name` alone when `folder` is
+// empty.
+NativePath JoinPath(const NativePath& folder, const NativePath& name);
+// `path` with an ASCII ending added to its last part, such as ".tmp".
+NativePath WithSuffix(const NativePath& path, std::string_view ascii);
+// What comes before the last separator (the folder a file is in); empty when there
+// is none.
+NativePath ParentPath(const NativePath& path);
+
+// The size of the regular file at `path`; nothing when there is none (missing, a
+// folder, unreadable).
+std::optional<std::uint64_t> RegularFileSize(const NativePath& path);
+// Deletes the file at `path`; true when none is there afterwards.
+bool RemoveFileAt(const NativePath& path);
+// The process's current folder; empty when it cannot be read.
+NativePath CurrentFolder();
+// True when `path` names a folder.
+bool IsFolder(const NativePath& path);
+// Makes the one folder `path`, its parent already there; false when it was not made.
+bool MakeFolder(const NativePath& path);
+// Makes the folder `path` and any missing folder above it; true when it is a folder
+// afterwards.
+bool CreateFolders(const NativePath& path);
 
 // Opens `path` for writing at its end, created when missing and emptied first when
 // `truncate`; other writers are shut out while it is open. Null on failure.
-std::FILE* OpenSoleWriter(const std::filesystem::path& path, bool truncate);
+std::FILE* OpenSoleWriter(const NativePath& path, bool truncate);
 
 // Creates `path` for writing, other writers shut out; null when a file of that name
 // is already there or it cannot be made.
-std::FILE* CreateNewFile(const std::filesystem::path& path);
+std::FILE* CreateNewFile(const NativePath& path);
 
 // Moves `from` over `to` in one step: `to` is the old file or the new one, never
 // missing. A read-only or hidden `to` gets its normal attributes first, and its own
 // back when the move fails. False when it failed; `from` then stays.
-bool ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to);
+bool ReplaceFileWith(const NativePath& from, const NativePath& to);
 
 // Gives an existing file its normal attributes back (not read-only, hidden or
 // system), so that it can be replaced. False when that failed.
-bool ResetAttributes(const std::filesystem::path& path);
+bool ResetAttributes(const NativePath& path);
 
 }  // namespace vorlane

@@ -1,6 +1,8 @@
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -9,8 +11,8 @@
 
 namespace vorlane {
 
-std::filesystem::path PathFromGbk(std::string_view gbk) {
-  return std::filesystem::path(std::string(gbk));
+NativePath PathFromGbk(std::string_view gbk) {
+  return NativePath(gbk);
 }
 
 // The conversion substitutes what it cannot read; a name that does not come back
@@ -22,17 +24,46 @@ std::optional<std::u16string> Utf16FromGbk(std::string_view gbk) {
   return wide;
 }
 
-std::filesystem::path PathFromUtf16(std::u16string_view name) {
-  return std::filesystem::path(Utf16StringToGbk(name));
+NativePath PathFromUtf16(std::u16string_view name) {
+  return Utf16StringToGbk(name);
+}
+
+std::optional<std::uint64_t> RegularFileSize(const NativePath& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool RemoveFileAt(const NativePath& path) {
+  return !path.empty() && (::unlink(path.c_str()) == 0 || errno == ENOENT);
+}
+
+NativePath CurrentFolder() {
+  std::string folder(256, '\0');
+  while (::getcwd(folder.data(), folder.size()) == nullptr) {
+    if (errno != ERANGE) return {};
+    folder.resize(folder.size() * 2);
+  }
+  folder.resize(std::char_traits<char>::length(folder.c_str()));
+  return folder;
+}
+
+bool IsFolder(const NativePath& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakeFolder(const NativePath& path) {
+  return ::mkdir(path.c_str(), 0777) == 0;
 }
 
 // No sharing modes here; the file belongs to the one download that writes it.
-std::FILE* OpenSoleWriter(const std::filesystem::path& path, bool truncate) {
+std::FILE* OpenSoleWriter(const NativePath& path, bool truncate) {
   if (path.empty()) return nullptr;
   return std::fopen(path.c_str(), truncate ? "wb" : "ab");
 }
 
-std::FILE* CreateNewFile(const std::filesystem::path& path) {
+std::FILE* CreateNewFile(const NativePath& path) {
   if (path.empty()) return nullptr;
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) return nullptr;
@@ -42,16 +73,15 @@ std::FILE* CreateNewFile(const std::filesystem::path& path) {
 }
 
 // rename() replaces atomically, whatever the permissions of the file it replaces.
-bool ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool ReplaceFileWith(const NativePath& from, const NativePath& to) {
   return !from.empty() && !to.empty() && std::rename(from.c_str(), to.c_str()) == 0;
 }
 
 // Read-only is the one attribute here: the owner may write again.
-bool ResetAttributes(const std::filesystem::path& path) {
-  std::error_code ec;
-  std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
-                               std::filesystem::perm_options::add, ec);
-  return !ec;
+bool ResetAttributes(const NativePath& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 &&
+         ::chmod(path.c_str(), (st.st_mode & 07777) | S_IRUSR | S_IWUSR) == 0;
 }
 
 }  // namespace vorlane

@@ -22,21 +22,58 @@ std::optional<std::u16string> Utf16FromGbk(std::string_view gbk) {
   return std::u16string(wide.begin(), wide.end());
 }
 
-std::filesystem::path PathFromUtf16(std::u16string_view name) {
-  return std::filesystem::path(std::wstring(name.begin(), name.end()));
+NativePath PathFromUtf16(std::u16string_view name) {
+  return NativePath(name.begin(), name.end());
 }
 
-std::filesystem::path PathFromGbk(std::string_view gbk) {
+NativePath PathFromGbk(std::string_view gbk) {
   const std::optional<std::u16string> wide = Utf16FromGbk(gbk);
-  return wide ? PathFromUtf16(*wide) : std::filesystem::path();
+  return wide ? PathFromUtf16(*wide) : NativePath();
 }
 
-std::FILE* OpenSoleWriter(const std::filesystem::path& path, bool truncate) {
+std::optional<std::uint64_t> RegularFileSize(const NativePath& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (path.empty() || !::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
+    return std::nullopt;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool RemoveFileAt(const NativePath& path) {
+  if (path.empty()) return false;
+  if (::DeleteFileW(path.c_str())) return true;
+  const DWORD error = ::GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+NativePath CurrentFolder() {
+  NativePath folder(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data());
+    if (length == 0) return {};
+    if (length < folder.size()) {
+      folder.resize(length);
+      return folder;
+    }
+    folder.resize(length);  // the size it needs, its NUL included
+  }
+}
+
+bool IsFolder(const NativePath& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool MakeFolder(const NativePath& path) {
+  return ::CreateDirectoryW(path.c_str(), nullptr) != 0;
+}
+
+std::FILE* OpenSoleWriter(const NativePath& path, bool truncate) {
   if (path.empty()) return nullptr;
   return ::_wfsopen(path.c_str(), truncate ? L"wb" : L"ab", _SH_DENYWR);
 }
 
-std::FILE* CreateNewFile(const std::filesystem::path& path) {
+std::FILE* CreateNewFile(const NativePath& path) {
   if (path.empty()) return nullptr;
   const int fd =
       ::_wsopen(path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYWR, _S_IREAD | _S_IWRITE);
@@ -46,7 +83,7 @@ std::FILE* CreateNewFile(const std::filesystem::path& path) {
   return file;
 }
 
-bool ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::path& to) {
+bool ReplaceFileWith(const NativePath& from, const NativePath& to) {
   if (from.empty() || to.empty()) return false;
   constexpr DWORD kInTheWay = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   const DWORD before = ::GetFileAttributesW(to.c_str());
@@ -58,7 +95,7 @@ bool ReplaceFileWith(const std::filesystem::path& from, const std::filesystem::p
   return false;
 }
 
-bool ResetAttributes(const std::filesystem::path& path) {
+bool ResetAttributes(const NativePath& path) {
   return !path.empty() && ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
 }
 

@@ -4,11 +4,11 @@
 
 #include <unzip.h>
 
-#include <filesystem>
+#include "text/gbk_file.h"
 
 namespace vorlane::update {
 
 // Null when the archive cannot be opened or read as a ZIP archive.
-unzFile OpenArchiveFile(const std::filesystem::path& path);
+unzFile OpenArchiveFile(const NativePath& path);
 
 }  // namespace vorlane::update

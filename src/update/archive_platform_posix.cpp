@@ -2,7 +2,7 @@
 
 namespace vorlane::update {
 
-unzFile OpenArchiveFile(const std::filesystem::path& path) {
+unzFile OpenArchiveFile(const NativePath& path) {
   if (path.empty()) return nullptr;
   return ::unzOpen64(path.c_str());
 }

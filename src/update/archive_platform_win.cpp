@@ -5,7 +5,7 @@
 
 namespace vorlane::update {
 
-unzFile OpenArchiveFile(const std::filesystem::path& path) {
+unzFile OpenArchiveFile(const NativePath& path) {
   if (path.empty()) return nullptr;
   zlib_filefunc64_def files;
   ::fill_win32_filefunc64W(&files);

@@ -1,10 +1,8 @@
 #include "update/download_response.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <limits>
 #include <memory>
-#include <system_error>
 
 #include "net/tcp_socket.h"
 #include "text/gbk_file.h"
@@ -15,8 +13,6 @@
 namespace vorlane::update {
 namespace {
 
-namespace fs = std::filesystem;
-
 bool WriteAll(std::FILE* file, std::string_view bytes) {
   return bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
 }
@@ -24,29 +20,6 @@ bool WriteAll(std::FILE* file, std::string_view bytes) {
 // Flushes and closes; false when anything written was lost.
 bool Close(UniqueFile& file) {
   return std::fclose(file.release()) == 0;
-}
-
-// The size the file system reports for a regular file; nothing for anything else.
-std::optional<std::uint64_t> RegularFileSize(const fs::path& path) {
-  std::error_code ec;
-  if (path.empty() || !fs::is_regular_file(path, ec)) return std::nullopt;
-  std::uint64_t size = fs::file_size(path, ec);
-  if (ec) return std::nullopt;
-  return size;
-}
-
-void RemoveFile(const fs::path& path) {
-  std::error_code ec;
-  if (!path.empty()) fs::remove(path, ec);
-}
-
-// Replaces any file at `to` in one step, so there is never a moment without a file
-// or with a partial one there.
-bool ReplaceFile(const fs::path& from, const fs::path& to) {
-  std::error_code ec;
-  if (to.empty()) return false;
-  fs::rename(from, to, ec);
-  return !ec;
 }
 
 enum class HeadRead { kComplete, kRejected, kRangeRefused, kEnded };
@@ -110,8 +83,8 @@ std::string ValidatorPath(const std::string& savePath) {
 }
 
 void DiscardPartialFile(const std::string& savePath) {
-  RemoveFile(PathFromGbk(savePath + ".tmp"));
-  RemoveFile(PathFromGbk(ValidatorPath(savePath)));
+  RemoveFileAt(PathFromGbk(savePath + ".tmp"));
+  RemoveFileAt(PathFromGbk(ValidatorPath(savePath)));
 }
 
 ResumePoint PlanResume(const std::string& savePath, const config::AnnouncedPackage& package) {
@@ -133,7 +106,7 @@ ReceiveEnd ReceiveDownload(ResponseSource& source, const std::string& savePath, 
                            const config::AnnouncedPackage& package, ByteCounter& totalBytes,
                            ByteCounter& receivedBytes) {
   const std::optional<std::uint64_t> resumeFrom = from.offset;
-  const fs::path tempFile = PathFromGbk(savePath + ".tmp");
+  const NativePath tempFile = PathFromGbk(savePath + ".tmp");
   // Whether a partial file this transfer leaves could be resumed soundly next time.
   bool resumable = package.sha256.has_value() || (resumeFrom && !from.validator.empty());
   std::string head;
@@ -183,7 +156,7 @@ ReceiveEnd ReceiveDownload(ResponseSource& source, const std::string& savePath, 
   // A full answer begins the partial file anew, and its validator with it. The old
   // validator goes first: a partial file must never sit beside one that did not
   // begin it.
-  if (!partial) RemoveFile(PathFromGbk(ValidatorPath(savePath)));
+  if (!partial) RemoveFileAt(PathFromGbk(ValidatorPath(savePath)));
   UniqueFile file(OpenSoleWriter(tempFile, !partial));
   if (!file) return Failed(savePath, kDownloadIncomplete);
   if (!partial) {
@@ -225,8 +198,8 @@ ReceiveEnd ReceiveDownload(ResponseSource& source, const std::string& savePath, 
       DiscardPartialFile(savePath);
       return {kDownloadBadStatus, true};
     }
-    if (ReplaceFile(tempFile, PathFromGbk(savePath))) {
-      RemoveFile(PathFromGbk(ValidatorPath(savePath)));
+    if (ReplaceFileWith(tempFile, PathFromGbk(savePath))) {
+      RemoveFileAt(PathFromGbk(ValidatorPath(savePath)));
       return {kDownloadOk};
     }
   }

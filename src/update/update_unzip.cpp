@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <type_traits>
 #include <vector>
 
@@ -18,8 +17,6 @@
 
 namespace vorlane::update {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr unsigned long kEncryptedFlag = 1u << 0;
 constexpr unsigned long kUtf8NamesFlag = 1u << 11;
@@ -155,18 +152,16 @@ bool CopyEntry(unzFile archive, const unz_file_info64& info, std::FILE* out, std
 // once it is complete. Deleted when it goes unless it was moved.
 class PendingFile {
  public:
-  explicit PendingFile(const fs::path& target) {
+  explicit PendingFile(const NativePath& target) {
     for (int n = 1; n <= kTemporaryNames && !file_; ++n) {
-      path_ = target;
-      path_ += ".~" + std::to_string(n) + ".tmp";
+      path_ = WithSuffix(target, ".~" + std::to_string(n) + ".tmp");
       file_.reset(CreateNewFile(path_));
     }
     if (!file_) path_.clear();
   }
   ~PendingFile() {
     file_.reset();
-    std::error_code ec;
-    if (!path_.empty()) fs::remove(path_, ec);
+    if (!path_.empty()) RemoveFileAt(path_);
   }
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
@@ -175,18 +170,18 @@ class PendingFile {
 
   // Closes the file and moves it over `target`; false, with the target as it was,
   // when either failed.
-  bool MoveOver(const fs::path& target) {
+  bool MoveOver(const NativePath& target) {
     if (std::fclose(file_.release()) != 0 || !ReplaceFileWith(path_, target)) return false;
     path_.clear();
     return true;
   }
 
  private:
-  fs::path path_;
+  NativePath path_;
   UniqueFile file_;
 };
 
-bool WriteEntry(unzFile archive, const unz_file_info64& info, const fs::path& target,
+bool WriteEntry(unzFile archive, const unz_file_info64& info, const NativePath& target,
                 std::uint64_t& written) {
   PendingFile pending(target);
   return pending.get() != nullptr && CopyEntry(archive, info, pending.get(), written) &&
@@ -279,7 +274,7 @@ bool IsSafeEntryName(std::string_view name) {
 
 UnzipReport ExtractArchive(const Text& archive, const Text& folder, const config::UnzipLimits& limits) {
   UnzipReport report;
-  const fs::path root = PathFromGbk(folder);
+  const NativePath root = PathFromGbk(folder);
   ArchivePtr zip(OpenArchiveFile(PathFromGbk(archive)));
   if (!zip || root.empty()) return report;
   report.opened = true;
@@ -292,12 +287,10 @@ UnzipReport ExtractArchive(const Text& archive, const Text& folder, const config
       ++report.refused;
       continue;
     }
-    fs::path target = root;
-    for (const std::u16string& part : path->parts) target /= PathFromUtf16(part);
-    std::error_code ec;
+    NativePath target = root;
+    for (const std::u16string& part : path->parts) target = JoinPath(target, PathFromUtf16(part));
     if (path->folder) {
-      fs::create_directories(target, ec);
-      if (ec) {
+      if (!CreateFolders(target)) {
         ++report.failed;
       } else {
         ++report.folders;
@@ -311,8 +304,7 @@ UnzipReport ExtractArchive(const Text& archive, const Text& folder, const config
       ++report.oversized;
       continue;
     }
-    fs::create_directories(target.parent_path(), ec);
-    if (!ec && WriteEntry(zip.get(), info, target, report.bytesWritten)) {
+    if (CreateFolders(ParentPath(target)) && WriteEntry(zip.get(), info, target, report.bytesWritten)) {
       ++report.written;
     } else {
       ++report.failed;

@@ -4,9 +4,7 @@
 
 #include <shellapi.h>
 
-#include <filesystem>
 #include <string>
-#include <system_error>
 
 #include "text/gbk_file.h"
 #include "win/scoped_win.h"
@@ -20,25 +18,21 @@ constexpr DWORD kReadyWaitMs = 1000;
 }  // namespace
 
 Text Win32SystemPort::CurrentDirectory() {
-  std::error_code ec;
-  const std::filesystem::path folder = std::filesystem::current_path(ec);
-  return ec ? Text() : Narrow(folder.wstring());
+  return Narrow(CurrentFolder());
 }
 
 bool Win32SystemPort::FileExists(const Text& path) {
-  std::error_code ec;
-  return std::filesystem::is_regular_file(PathFromGbk(path), ec);
+  return RegularFileSize(PathFromGbk(path)).has_value();
 }
 
 void Win32SystemPort::RemoveFile(const Text& path) {
-  const std::filesystem::path file = PathFromGbk(path);
+  const NativePath file = PathFromGbk(path);
   ResetAttributes(file);
-  std::error_code ec;
-  std::filesystem::remove(file, ec);
+  RemoveFileAt(file);
 }
 
 bool Win32SystemPort::StartProgram(const Text& path, bool waitUntilReady) {
-  const std::wstring program = PathFromGbk(path).wstring();
+  const std::wstring program = PathFromGbk(path);
   if (program.empty()) return false;
   std::wstring command = L"\"" + program + L"\"";
   STARTUPINFOW startup{};
