@@ -68,6 +68,7 @@ wine_warm_up() {
 # Sets xvfb_pid and exports DISPLAY; the caller stops it with xvfb_stop. Waits for
 # the server to say its display number; fails, with its log, when it does not.
 xvfb_start() {
+  : >"$1/display"
   Xvfb -displayfd 1 -screen 0 "$2x24" -nolisten tcp >"$1/display" 2>"$1/xvfb.log" &
   xvfb_pid=$!
   xvfb_tries=0
