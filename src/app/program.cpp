@@ -1,10 +1,9 @@
-// The program's entry: program-wide state, the main window, the network's
-// start-up, then the message loop until the window goes.
+// The program's entry: program-wide state, the main window, then the message loop
+// until the window goes.
 #include <windows.h>
 
 #include <memory>
 
-#include "net/net_globals.h"
 #include "shell/main_window.h"
 #include "update/update_window.h"
 #include "web/http_service.h"
@@ -64,8 +63,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   static shell::MainWindow* const window = new shell::MainWindow(std::move(options));
   win::InstallMessagePump();
   if (!window->Create(instance)) return 1;
-  // Nothing before the message loop uses sockets; started after the window is up,
-  // Winsock is not loaded ahead of it.
-  net::ProgramNetStartup().start();
   return win::RunMessageLoop();
 }
