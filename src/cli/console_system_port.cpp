@@ -20,10 +20,7 @@ bool ConsoleSystemPort::FileExists(const Text& path) {
 }
 
 void ConsoleSystemPort::RemoveFile(const Text& path) {
-  const NativePath file = PathFromGbk(path);
-  if (file.empty()) return;
-  ResetAttributes(file);
-  RemoveFileAt(file);
+  RemoveFileWhateverItsAttributes(PathFromGbk(path));
 }
 
 }  // namespace vorlane::cli

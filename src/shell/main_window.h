@@ -110,6 +110,8 @@ class MainWindow {
   // Makes the layout's controls that are out of sight at the start, or all others.
   bool CreateLayoutControls(bool outOfSight);
   bool CreateOutOfSightControls();
+  // Where control `id`'s handle is kept.
+  HWND& slot(ControlId id) { return controls_[static_cast<size_t>(static_cast<int>(id) - kFirstControlId)]; }
   HWND CreateControl(const ControlPlace& place, HWND parent, int offsetY);
   void CreateFonts();
   void CreateMenus();

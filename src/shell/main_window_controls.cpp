@@ -151,7 +151,7 @@ bool MainWindow::CreateLayoutControls(bool outOfSight) {
     }
     HWND made = CreateControl(place, parent, offsetY);
     if (made == nullptr) return false;
-    controls_[static_cast<size_t>(static_cast<int>(place.id) - kFirstControlId)] = made;
+    slot(place.id) = made;
     HFONT font = place.font == ControlFont::kBold        ? boldFont_.get()
                  : place.kind == ControlKind::kHyperlink ? linkFont_.get()
                                                          : defaultFont_.get();
@@ -168,9 +168,6 @@ bool MainWindow::CreateOutOfSightControls() {
 
 bool MainWindow::CreateControls() {
   auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
-  auto slot = [this](ControlId id) -> HWND& {
-    return controls_[static_cast<size_t>(static_cast<int>(id) - kFirstControlId)];
-  };
   auto menuId = [](ControlId id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); };
 
   CreateFonts();

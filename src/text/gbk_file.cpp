@@ -45,6 +45,11 @@ NativePath ParentPath(const NativePath& path) {
   return path.substr(0, root ? end : cut);
 }
 
+bool RemoveFileWhateverItsAttributes(const NativePath& path) {
+  ResetAttributes(path);
+  return RemoveFileAt(path);
+}
+
 bool CreateFolders(const NativePath& path) {
   if (path.empty()) return false;
   if (IsFolder(path)) return true;

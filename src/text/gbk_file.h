@@ -62,6 +62,8 @@ NativePath ParentPath(const NativePath& path);
 std::optional<std::uint64_t> RegularFileSize(const NativePath& path);
 // Deletes the file at `path`; true when none is there afterwards.
 bool RemoveFileAt(const NativePath& path);
+// The same for a file the user may have made read-only (or hidden, or system).
+bool RemoveFileWhateverItsAttributes(const NativePath& path);
 // The process's current folder; empty when it cannot be read.
 NativePath CurrentFolder();
 // True when `path` names a folder.

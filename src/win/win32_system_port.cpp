@@ -26,9 +26,7 @@ bool Win32SystemPort::FileExists(const Text& path) {
 }
 
 void Win32SystemPort::RemoveFile(const Text& path) {
-  const NativePath file = PathFromGbk(path);
-  ResetAttributes(file);
-  RemoveFileAt(file);
+  RemoveFileWhateverItsAttributes(PathFromGbk(path));
 }
 
 bool Win32SystemPort::StartProgram(const Text& path, bool waitUntilReady) {
