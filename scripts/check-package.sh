@@ -267,33 +267,27 @@ stop_if_failed
 # Start it the way the user does: the shortcut.
 setsid "$WINE_LOADER" start /unix "$shortcut" >"$work/program.log" 2>&1 </dev/null &
 pattern="^$(echo "$title" | sed 's/\./\\./g')"
-tries=0
-until xdotool search --name "$pattern" >/dev/null 2>&1; do
-  tries=$((tries + 1))
-  if [ $tries -gt 120 ]; then bad "no window titled \"$title\" within 60 s of starting the shortcut"; stop_if_failed; fi
-  sleep 0.5
-done
+if ! wait_until 60 window_shown "$pattern"; then
+  bad "no window titled \"$title\" within 60 s of starting the shortcut"
+  stop_if_failed
+fi
 ok "the shortcut started the program: window \"$(xdotool search --name "$pattern" getwindowname %1 2>/dev/null)\""
 # Wine gives the window the program's Unix process id.
 program_pid=$(xdotool search --name "$pattern" getwindowpid %1 2>/dev/null || true)
 # A moment for its loading step, then close it as Windows would (WM_CLOSE).
 sleep 2
 timeout 30 "$WINE_LOADER" taskkill /im vorlane.exe >"$work/taskkill.log" 2>&1 </dev/null || true
-tries=0
-while xdotool search --name "$pattern" >/dev/null 2>&1; do
-  tries=$((tries + 1))
-  if [ $tries -gt 60 ]; then bad "the window did not close within 30 s of WM_CLOSE"; stop_if_failed; fi
-  sleep 0.5
-done
+if ! wait_until 30 window_gone "$pattern"; then
+  bad "the window did not close within 30 s of WM_CLOSE"
+  stop_if_failed
+fi
 ok "the window closed"
 # Its files are in use until the process has ended.
 if [ -n "$program_pid" ]; then
-  tries=0
-  while kill -0 "$program_pid" 2>/dev/null; do
-    tries=$((tries + 1))
-    if [ $tries -gt 60 ]; then bad "vorlane.exe (pid $program_pid) still runs 30 s after its window closed"; stop_if_failed; fi
-    sleep 0.5
-  done
+  if ! wait_until 30 process_gone "$program_pid"; then
+    bad "vorlane.exe (pid $program_pid) still runs 30 s after its window closed"
+    stop_if_failed
+  fi
   ok "vorlane.exe ended"
 else
   bad "the window names no process id"
@@ -304,12 +298,8 @@ timeout 120 "$WINE_LOADER" "$instdir/uninstall.exe" /S >"$work/uninstall.log" 2>
 if [ $status = 0 ]; then ok "silent uninstall: exit code 0"; else bad "silent uninstall: exit code $status"; fi
 # The uninstaller runs from a copy of itself in %TEMP% (so that it can delete
 # uninstall.exe) and the first process returns at once: wait for the copy.
-tries=0
-while [ -e "$instdir" ] || [ -e "$shortcut" ]; do
-  tries=$((tries + 1))
-  [ $tries -gt 120 ] && break
-  sleep 0.5
-done
+uninstalled() { [ ! -e "$instdir" ] && [ ! -e "$shortcut" ]; }
+wait_until 60 uninstalled || true
 if [ -e "$instdir" ]; then
   bad "the install folder is still there after the uninstall, holding:"
   (cd "$instdir" && find . -mindepth 1 | sed 's|^\./|   |')

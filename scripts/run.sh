@@ -49,16 +49,13 @@ trap 'exit 130' INT TERM
 echo "== starting the demo site on 127.0.0.1:$demo_port"
 "$site" "$demo_port" >"$work/site.log" 2>&1 &
 site_pid=$!
-tries=0
-until grep -q serving "$work/site.log" 2>/dev/null; do
-  tries=$((tries + 1))
-  if [ $tries -gt 100 ] || ! kill -0 "$site_pid" 2>/dev/null; then
-    cat "$work/site.log" >&2
-    echo "run: the demo site did not start (is port $demo_port in use?)" >&2
-    exit 1
-  fi
-  sleep 0.1
-done
+# Serving, or gone: either ends the wait.
+site_settled() { grep -q serving "$work/site.log" 2>/dev/null || process_gone "$site_pid"; }
+if ! wait_until 10 site_settled || ! grep -q serving "$work/site.log"; then
+  cat "$work/site.log" >&2
+  echo "run: the demo site did not start (is port $demo_port in use?)" >&2
+  exit 1
+fi
 
 if [ -n "${DISPLAY:-}" ]; then
   echo "== running vorlane.exe on $DISPLAY (close its window to end)"
@@ -72,12 +69,11 @@ xvfb_start "$work" 1024x768 || exit 1
 winexe=$("$WINE_LOADER" winepath -w "$exe" 2>/dev/null)
 setsid "$WINE_LOADER" explorer /desktop=vorlane,1024x768 "$winexe" >"$work/wine.log" 2>&1 </dev/null &
 
-tries=0
-until xdotool search --name "$window_title" >/dev/null 2>&1; do
-  tries=$((tries + 1))
-  if [ $tries -gt 120 ]; then cat "$work/wine.log" >&2; echo "run: the window did not appear" >&2; exit 1; fi
-  sleep 0.5
-done
+if ! wait_until 60 window_shown "$window_title"; then
+  cat "$work/wine.log" >&2
+  echo "run: the window did not appear" >&2
+  exit 1
+fi
 # The loading step runs 10 ms after the window appears; give it a moment, then
 # check one title the way a user would: Shift+Tab from the focused query button
 # to the title box, type, and click the button (its place in the layout, plus

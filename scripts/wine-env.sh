@@ -64,6 +64,31 @@ wine_warm_up() {
   setsid "$WINE_LOADER" cmd /c exit >/dev/null 2>&1 </dev/null &
 }
 
+# Runs a command every tenth of a second until it succeeds:
+#   wait_until SECONDS COMMAND [ARG...]
+# Fails when SECONDS pass first.
+wait_until() {
+  wait_left=$(($1 * 10))
+  shift
+  until "$@"; do
+    wait_left=$((wait_left - 1))
+    [ $wait_left -gt 0 ] || return 1
+    sleep 0.1
+  done
+}
+
+# True when the X server shows a window whose title matches PATTERN (xdotool's
+# --name, a regular expression).
+window_shown() {
+  xdotool search --name "$1" >/dev/null 2>&1
+}
+window_gone() {
+  ! window_shown "$1"
+}
+process_gone() {
+  ! kill -0 "$1" 2>/dev/null
+}
+
 # Starts a private X server for Wine's windows: xvfb_start WORK_DIR WIDTHxHEIGHT.
 # Sets xvfb_pid and exports DISPLAY; the caller stops it with xvfb_stop. Waits for
 # the server to say its display number; fails, with its log, when it does not.
@@ -71,16 +96,11 @@ xvfb_start() {
   : >"$1/display"
   Xvfb -displayfd 1 -screen 0 "$2x24" -nolisten tcp >"$1/display" 2>"$1/xvfb.log" &
   xvfb_pid=$!
-  xvfb_tries=0
-  until [ -s "$1/display" ]; do
-    xvfb_tries=$((xvfb_tries + 1))
-    if [ $xvfb_tries -gt 100 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-      cat "$1/xvfb.log" >&2
-      echo "Xvfb did not start" >&2
-      return 1
-    fi
-    sleep 0.1
-  done
+  if ! wait_until 10 test -s "$1/display"; then
+    cat "$1/xvfb.log" >&2
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
   DISPLAY=":$(cat "$1/display")"
   export DISPLAY
 }
