@@ -23,6 +23,9 @@ build() {
   cmake --preset "$1" >/dev/null && cmake --build --preset "$1"
 }
 
+step "setup: goes on when the package lists cannot be updated (scripts/check-setup.sh)"
+scripts/check-setup.sh || fail setup
+
 step "layers: every include and link points down (docs/ARCHITECTURE.md)"
 python3 scripts/check-layers.py || fail layers
 python3 scripts/check-layers.py --self-test >/dev/null || fail layers-self-test

@@ -3,11 +3,12 @@
 # Sets: WINE_LOADER, WINE_SERVER, WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES.
 
 vorlane_root=${vorlane_root:-$(cd "$(dirname "$0")/.." && pwd)}
+. "$vorlane_root/scripts/host-arch.sh"
 
 # True when this kernel runs 32-bit programs (some hosts boot with ia32 emulation off,
 # and then only 64-bit Wine works).
 wine_can_run_i686() {
-  [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+  host_runs_i686 && [ -x /usr/lib/wine/wine ] && /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
 # The Windows architecture whose programs can be run here: i686 when possible.
