@@ -81,7 +81,7 @@ std::string RecordCommand(const std::string& file) {
          file + "'";
 }
 const std::string kFailingCommand = "exit 3";
-const std::string kHangingCommand = "sleep 30";
+const std::string kHangingCommand = "sleep 30";  // each; see the bound below
 #endif
 
 class MonitorCommandTest : public ::testing::Test {
@@ -170,7 +170,9 @@ TEST_F(MonitorCommandTest, CommandThatFailsOrHangsIsReportedAndMonitoringGoesOn)
     EXPECT_NE(result.out.find(c.ended + "，宝贝：beta"), std::string::npos) << result.out;
     // The pass went on to its summary, and monitoring to its stop.
     EXPECT_NE(result.out.find(Native("宝贝：beta\n" + Summary(5) + " 已停止监测！")), std::string::npos);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+    // Only a hang breaks this bound: two commands left to run take 60 s at least,
+    // however loaded the machine.
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(55));
   }
 }
 
