@@ -56,6 +56,12 @@ wine_setup() {
       fi
     ) 9>"$WINEPREFIX.lock"
   fi
+  # Debian's Wine does not find the Marlett font of fonts-wine on its own, and
+  # without it the caption buttons show the letters "0 1 r": give the prefix a copy.
+  fonts="$WINEPREFIX/drive_c/windows/Fonts"
+  if [ ! -f "$fonts/marlett.ttf" ] && [ -f /usr/share/wine/fonts/marlett.ttf ]; then
+    mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+  fi
 }
 
 # Keeps one wineserver up between test programs and starts Wine's helper processes

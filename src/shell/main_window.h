@@ -107,6 +107,10 @@ class MainWindow {
 
   // main_window_controls.cpp
   bool CreateControls();
+  bool CreateStatusBar();
+  bool CreateTabAndPages();
+  void SetUpProductList();
+  int Scaled(int length) const;  // a layout length at the window's DPI
   // Makes the layout's controls that are out of sight at the start, or all others.
   bool CreateLayoutControls(bool outOfSight);
   bool CreateOutOfSightControls();

@@ -14,6 +14,10 @@
 namespace vorlane::shell {
 namespace {
 
+HMENU MenuId(ControlId id) {
+  return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id));
+}
+
 constexpr int kIconResource = 1;
 constexpr wchar_t kBoldFace[] = L"\u5FAE\u8F6F\u96C5\u9ED1";  // 微软雅黑 (Microsoft YaHei)
 
@@ -73,9 +77,9 @@ void MainWindow::CreateFonts() {
   LOGFONTW link = base;
   link.lfUnderline = TRUE;
   linkFont_ = win::UniqueFont(::CreateFontIndirectW(&link));
-  boldFont_ = win::UniqueFont(::CreateFontW(
-      -static_cast<int>(std::lround(12 * scale_)), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, GB2312_CHARSET,
-      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kBoldFace));
+  boldFont_ = win::UniqueFont(::CreateFontW(-Scaled(12), 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE,
+                                            GB2312_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, kBoldFace));
 }
 
 void MainWindow::LoadIcons() {
@@ -123,10 +127,9 @@ HWND MainWindow::CreateControl(const ControlPlace& place, HWND parent, int offse
     param = &content;
   }
   const Text caption = place.caption != nullptr ? Text(place.caption) : Text();
-  auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
-  return ::CreateWindowExW(cs.exStyle, cs.className, Wide(caption).c_str(), style, scaled(place.x),
-                           scaled(place.y + offsetY), scaled(place.width), scaled(place.height), parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(place.id)), instance_, param);
+  return ::CreateWindowExW(cs.exStyle, cs.className, Wide(caption).c_str(), style, Scaled(place.x),
+                           Scaled(place.y + offsetY), Scaled(place.width), Scaled(place.height), parent,
+                           MenuId(place.id), instance_, param);
 }
 
 bool MainWindow::CreateLayoutControls(bool outOfSight) {
@@ -166,25 +169,42 @@ bool MainWindow::CreateOutOfSightControls() {
   return CreateLayoutControls(true);
 }
 
+int MainWindow::Scaled(int length) const {
+  return static_cast<int>(std::lround(length * scale_));
+}
+
 bool MainWindow::CreateControls() {
-  auto scaled = [this](int v) { return static_cast<int>(std::lround(v * scale_)); };
-  auto menuId = [](ControlId id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); };
-
   CreateFonts();
+  if (!CreateStatusBar() || !CreateTabAndPages() || !CreateLayoutControls(false)) return false;
+  for (ControlId id : {ControlId::状态条1, ControlId::选择夹1})
+    ::SendMessageW(control(id), WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont_.get()), FALSE);
+  SetUpProductList();
+  win::SetWindowTextGbk(control(ControlId::图片框2),
+                        OtherSiteToolsCaption(settings_) + "\n" + SiteToolsCaption(settings_));
+  win::SetWindowTextGbk(control(ControlId::标签3), settings_.otherToolCaption);
+  CreateMenus();
+  ShowPage(0);
+  return true;
+}
 
+bool MainWindow::CreateStatusBar() {
   HWND status = ::CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
-                                  menuId(ControlId::状态条1), instance_, nullptr);
+                                  MenuId(ControlId::状态条1), instance_, nullptr);
   slot(ControlId::状态条1) = status;
-  const int parts[2] = {scaled(kStatusPart0Width), scaled(kStatusPart0Width + kStatusPart1Width)};
+  if (status == nullptr) return false;
+  const int parts[2] = {Scaled(kStatusPart0Width), Scaled(kStatusPart0Width + kStatusPart1Width)};
   ::SendMessageW(status, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  return true;
+}
 
+bool MainWindow::CreateTabAndPages() {
   // Disabled until the loading step has run: nothing inside reacts before.
   HWND tab = ::CreateWindowExW(WS_EX_CONTROLPARENT, WC_TABCONTROLW, L"",
                                WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_DISABLED | WS_TABSTOP | WS_GROUP,
-                               scaled(kTabX), scaled(kTabY), scaled(kTabWidth), scaled(kTabHeight), hwnd_,
-                               menuId(ControlId::选择夹1), instance_, nullptr);
+                               Scaled(kTabX), Scaled(kTabY), Scaled(kTabWidth), Scaled(kTabHeight), hwnd_,
+                               MenuId(ControlId::选择夹1), instance_, nullptr);
   slot(ControlId::选择夹1) = tab;
-  if (status == nullptr || tab == nullptr) return false;
+  if (tab == nullptr) return false;
   const Text pageTitles[2] = {kPageOperationTitle, kPageHelpTitle};
   for (int i = 0; i < 2; ++i) {
     std::wstring title = Wide(pageTitles[i]);
@@ -194,18 +214,16 @@ bool MainWindow::CreateControls() {
     ::SendMessageW(tab, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
   }
   const ControlId pageIds[2] = {ControlId::页_操作面板, ControlId::页_使用帮助};
-  for (int i = 0; i < 2; ++i) {
-    slot(pageIds[i]) =
-        ::CreateWindowExW(WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0,
-                          scaled(kTabHeaderHeight), scaled(kTabWidth), scaled(kTabHeight - kTabHeaderHeight),
-                          tab, menuId(pageIds[i]), instance_, nullptr);
-    if (slot(pageIds[i]) == nullptr) return false;
+  for (ControlId page : pageIds) {
+    slot(page) = ::CreateWindowExW(
+        WS_EX_CONTROLPARENT, kPageClass, L"", WS_CHILD | WS_CLIPSIBLINGS, 0, Scaled(kTabHeaderHeight),
+        Scaled(kTabWidth), Scaled(kTabHeight - kTabHeaderHeight), tab, MenuId(page), instance_, nullptr);
+    if (slot(page) == nullptr) return false;
   }
+  return true;
+}
 
-  if (!CreateLayoutControls(false)) return false;
-  for (HWND window : {status, tab})
-    ::SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(defaultFont_.get()), FALSE);
-
+void MainWindow::SetUpProductList() {
   HWND list = control(ControlId::超级列表框1);
   ::SendMessageW(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
@@ -215,18 +233,11 @@ bool MainWindow::CreateControls() {
     LVCOLUMNW lvc{};
     lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     lvc.pszText = title.data();
-    lvc.cx = scaled(column.width);
+    lvc.cx = Scaled(column.width);
     lvc.iSubItem = index;
     ::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&lvc));
     ++index;
   }
-
-  win::SetWindowTextGbk(control(ControlId::图片框2),
-                        OtherSiteToolsCaption(settings_) + "\n" + SiteToolsCaption(settings_));
-  win::SetWindowTextGbk(control(ControlId::标签3), settings_.otherToolCaption);
-  CreateMenus();
-  ShowPage(0);
-  return true;
 }
 
 void MainWindow::ShowPage(int page) {

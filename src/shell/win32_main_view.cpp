@@ -69,7 +69,9 @@ void Win32MainView::Focus(check::Control control) {
 }
 
 void Win32MainView::ShowMessage(const Text& text, const Text& caption, unsigned style) {
-  ShowMessageBox({text, caption, style, nullptr});
+  // Owned by the main window: when the box closes, the system gives the activation
+  // back to its owner (an ownerless box leaves the window looking inactive).
+  ShowMessageBox({text, caption, style, window_.hwnd()});
 }
 
 void Win32MainView::SetStatusText(int section, const Text& text) {

@@ -108,6 +108,8 @@ TEST_F(ChecksTest, AnEmptyTitleIsRefusedWithANoticeAndNoVisit) {
     EXPECT_EQ(Wide(m.text), L"宝贝全称不能为空");
     EXPECT_EQ(Wide(m.caption), L"提示");
     EXPECT_EQ(m.style, 0x2030u);  // exclamation, OK, task-modal
+    // Owned by the window, which is therefore active again once the box is closed.
+    EXPECT_EQ(m.owner, window->hwnd());
   }
   EXPECT_EQ(Report(), L"");
   EXPECT_TRUE(addresses.empty());

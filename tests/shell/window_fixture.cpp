@@ -41,7 +41,7 @@ void WindowTest::Open(std::string_view ini, bool unlock) {
   options.onDestroyed = [this] { ++destroyedCalls; };
   options.system = &system;
   previousMessageSink_ = SetMessageBoxSink([this](const MessageBoxCall& call) {
-    messages.push_back({call.message, call.caption, call.style});
+    messages.push_back({call.message, call.caption, call.style, call.owner});
     return 1;  // IDOK
   });
   window = std::make_unique<MainWindow>(options);

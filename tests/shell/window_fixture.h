@@ -73,6 +73,7 @@ class WindowTest : public ::testing::Test {
   struct Message {
     Text text, caption;
     unsigned style;
+    WindowHandle owner;
   };
   std::vector<Message> messages;
   std::vector<Text> addresses;
