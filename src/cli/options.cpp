@@ -13,33 +13,103 @@ namespace {
 // Which commands take an option.
 enum : unsigned { kCheckOnly = 1, kMonitorOnly = 2, kReportOnly = 4 };
 
+constexpr double kMaxSeconds = 86400;
+constexpr int kMaxJobs = 64;
+constexpr int kMaxRetries = 100;
+
+std::optional<double> Number(std::string_view text) {
+  double value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<int> Whole(std::string_view text, int low, int high) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
+    return std::nullopt;
+  return value;
+}
+
+// What an option's setter writes to.
+struct OptionTarget {
+  CliOptions& options;
+  Encoding encoding;  // of the titles and names among the arguments
+  bool& intervalGiven;
+};
+
+// Takes one option's value; false when it is not one the option takes.
+using OptionSetter = bool (*)(OptionTarget& target, const std::string& value);
+
 struct OptionRule {
   std::string_view name;
   bool takesValue;
   unsigned commands;
+  OptionSetter set;
 };
 
 constexpr OptionRule kOptions[] = {
-    {"--file", true, kCheckOnly | kMonitorOnly},
-    {"--history", true, kCheckOnly | kMonitorOnly | kReportOnly},
-    {"--html", true, kReportOnly},
-    {"--format", true, kCheckOnly | kReportOnly},
-    {"--encoding", true, kCheckOnly | kMonitorOnly | kReportOnly},
-    {"--host", true, kCheckOnly | kMonitorOnly},
-    {"--proxy", true, kCheckOnly | kMonitorOnly},
-    {"--pace", true, kCheckOnly},
-    {"--jobs", true, kCheckOnly},
-    {"--retries", true, kCheckOnly},
-    {"--config", true, kCheckOnly | kMonitorOnly},
-    {"--interval", true, kMonitorOnly},
-    {"--only-unindexed", false, kMonitorOnly},
-    {"--on-change", true, kMonitorOnly},
-    {"--on-change-timeout", true, kMonitorOnly},
+    {"--file", true, kCheckOnly | kMonitorOnly,
+     [](OptionTarget& t, const std::string& v) { return t.options.file = v, true; }},
+    {"--history", true, kCheckOnly | kMonitorOnly | kReportOnly,
+     [](OptionTarget& t, const std::string& v) { return t.options.history = v, true; }},
+    {"--html", true, kReportOnly,
+     [](OptionTarget& t, const std::string& v) { return t.options.html = v, true; }},
+    {"--format", true, kCheckOnly | kReportOnly,
+     [](OptionTarget& t, const std::string& v) {
+       if (v == "table") return t.options.format = Format::kTable, true;
+       if (v == "csv") return t.options.format = Format::kCsv, true;
+       if (v == "json") return t.options.format = Format::kJson, true;
+       return false;
+     }},
+    {"--encoding", true, kCheckOnly | kMonitorOnly | kReportOnly,
+     [](OptionTarget& t, const std::string& v) {
+       if (v == "utf8" || v == "utf-8") return t.options.encoding = Encoding::kUtf8, true;
+       if (v == "gbk") return t.options.encoding = Encoding::kGbk, true;
+       return false;
+     }},
+    {"--host", true, kCheckOnly | kMonitorOnly,
+     [](OptionTarget& t, const std::string& v) { return t.options.host = DecodeText(v, t.encoding), true; }},
+    {"--proxy", true, kCheckOnly | kMonitorOnly,
+     [](OptionTarget& t, const std::string& v) { return t.options.proxy = DecodeText(v, t.encoding), true; }},
+    {"--pace", true, kCheckOnly,
+     [](OptionTarget& t, const std::string& v) {
+       const std::optional<double> seconds = Number(v);
+       if (!seconds || *seconds < 0 || *seconds > kMaxSeconds) return false;
+       return t.options.paceSeconds = *seconds, true;
+     }},
+    {"--jobs", true, kCheckOnly,
+     [](OptionTarget& t, const std::string& v) {
+       const std::optional<int> jobs = Whole(v, 1, kMaxJobs);
+       return jobs && (t.options.jobs = *jobs, true);
+     }},
+    {"--retries", true, kCheckOnly,
+     [](OptionTarget& t, const std::string& v) {
+       const std::optional<int> retries = Whole(v, 0, kMaxRetries);
+       return retries && (t.options.retries = *retries, true);
+     }},
+    {"--config", true, kCheckOnly | kMonitorOnly,
+     [](OptionTarget& t, const std::string& v) { return t.options.config = v, true; }},
+    {"--interval", true, kMonitorOnly,
+     [](OptionTarget& t, const std::string& v) {
+       // The range has a message of its own; anything that is no number has not.
+       const std::optional<int> minutes = Whole(v, 0, 1 << 30);
+       if (!minutes) return false;
+       t.options.intervalMinutes = *minutes;
+       return t.intervalGiven = true;
+     }},
+    {"--only-unindexed", false, kMonitorOnly,
+     [](OptionTarget& t, const std::string&) { return t.options.onlyUnindexed = true; }},
+    {"--on-change", true, kMonitorOnly,
+     [](OptionTarget& t, const std::string& v) { return t.options.onChange = v, true; }},
+    {"--on-change-timeout", true, kMonitorOnly,
+     [](OptionTarget& t, const std::string& v) {
+       const std::optional<double> seconds = Number(v);
+       if (!seconds || *seconds <= 0 || *seconds > kMaxSeconds) return false;
+       return t.options.onChangeTimeoutSeconds = *seconds, true;
+     }},
 };
-
-constexpr double kMaxSeconds = 86400;
-constexpr int kMaxJobs = 64;
-constexpr int kMaxRetries = 100;
 
 const OptionRule* FindOption(std::string_view name) {
   for (const OptionRule& rule : kOptions) {
@@ -62,21 +132,6 @@ unsigned CommandBit(Command command) {
   return 0;
 }
 
-std::optional<double> Number(std::string_view text) {
-  double value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) return std::nullopt;
-  return value;
-}
-
-std::optional<int> Whole(std::string_view text, int low, int high) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || value < low || value > high)
-    return std::nullopt;
-  return value;
-}
-
 class Parser {
  public:
   explicit Parser(Encoding argumentEncoding) : encoding_(argumentEncoding) {}
@@ -84,8 +139,6 @@ class Parser {
   ParsedArguments Parse(const std::vector<std::string>& args);
 
  private:
-  // Takes one option's value; false when it is not one the option takes.
-  bool Take(std::string_view name, const std::string& value);
   ParsedArguments Fail(const char* reason, std::string_view argument = {}) const {
     return ParsedArguments{std::nullopt, reason + DecodeText(argument, encoding_)};
   }
@@ -95,66 +148,6 @@ class Parser {
   CliOptions options_;
   bool intervalGiven_ = false;
 };
-
-bool Parser::Take(std::string_view name, const std::string& value) {
-  CliOptions& o = options_;
-  if (name == "--file") {
-    o.file = value;
-  } else if (name == "--history") {
-    o.history = value;
-  } else if (name == "--html") {
-    o.html = value;
-  } else if (name == "--config") {
-    o.config = value;
-  } else if (name == "--on-change") {
-    o.onChange = value;
-  } else if (name == "--host") {
-    o.host = DecodeText(value, encoding_);
-  } else if (name == "--proxy") {
-    o.proxy = DecodeText(value, encoding_);
-  } else if (name == "--format") {
-    if (value == "table") {
-      o.format = Format::kTable;
-    } else if (value == "csv") {
-      o.format = Format::kCsv;
-    } else if (value == "json") {
-      o.format = Format::kJson;
-    } else {
-      return false;
-    }
-  } else if (name == "--encoding") {
-    if (value == "utf8" || value == "utf-8") {
-      o.encoding = Encoding::kUtf8;
-    } else if (value == "gbk") {
-      o.encoding = Encoding::kGbk;
-    } else {
-      return false;
-    }
-  } else if (name == "--pace") {
-    const std::optional<double> seconds = Number(value);
-    if (!seconds || *seconds < 0 || *seconds > kMaxSeconds) return false;
-    o.paceSeconds = *seconds;
-  } else if (name == "--on-change-timeout") {
-    const std::optional<double> seconds = Number(value);
-    if (!seconds || *seconds <= 0 || *seconds > kMaxSeconds) return false;
-    o.onChangeTimeoutSeconds = *seconds;
-  } else if (name == "--jobs") {
-    const std::optional<int> jobs = Whole(value, 1, kMaxJobs);
-    if (!jobs) return false;
-    o.jobs = *jobs;
-  } else if (name == "--retries") {
-    const std::optional<int> retries = Whole(value, 0, kMaxRetries);
-    if (!retries) return false;
-    o.retries = *retries;
-  } else if (name == "--interval") {
-    // The range has a message of its own; anything that is no number has not.
-    const std::optional<int> minutes = Whole(value, 0, 1 << 30);
-    if (!minutes) return false;
-    o.intervalMinutes = *minutes;
-    intervalGiven_ = true;
-  }
-  return true;
-}
 
 ParsedArguments Parser::Check() const {
   const CliOptions& o = options_;
@@ -192,6 +185,7 @@ ParsedArguments Parser::Parse(const std::vector<std::string>& args) {
   } else {
     return Fail(texts::kUnknownCommand, args[0]);
   }
+  OptionTarget target{options_, encoding_, intervalGiven_};
   bool optionsEnded = false;
   for (size_t i = 1; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -211,7 +205,7 @@ ParsedArguments Parser::Parse(const std::vector<std::string>& args) {
     if ((rule->commands & CommandBit(options_.command)) == 0) return Fail(texts::kNotForCommand, name);
     if (!rule->takesValue) {
       if (equals != std::string::npos) return Fail(texts::kBadValue, arg);
-      options_.onlyUnindexed = true;
+      rule->set(target, {});
       continue;
     }
     std::string value;
@@ -222,7 +216,7 @@ ParsedArguments Parser::Parse(const std::vector<std::string>& args) {
     } else {
       return Fail(texts::kMissingValue, name);
     }
-    if (!Take(name, value)) return Fail(texts::kBadValue, name + " " + value);
+    if (!rule->set(target, value)) return Fail(texts::kBadValue, name + " " + value);
   }
   return Check();
 }
