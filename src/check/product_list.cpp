@@ -116,6 +116,14 @@ PassTally ProductList::Tally(std::uint32_t pass) const {
   return tally;
 }
 
+Text TitlesFileLimitText() {
+  return std::to_string(kMaxTitlesFileBytes / (1024 * 1024)) + "MB";
+}
+
+Text ProductRowLimitText() {
+  return std::to_string(kMaxProductRows);
+}
+
 Text StatusCellText(RowStatus status) {
   switch (status) {
     case RowStatus::kQuerying:

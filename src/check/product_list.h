@@ -150,6 +150,10 @@ inline constexpr std::int64_t kMaxTitlesFileBytes = 32 * 1024 * 1024;
 // refused whole.
 inline constexpr int kMaxProductRows = 500000;
 
+// The two limits as the messages name them: "32MB" and "500000".
+Text TitlesFileLimitText();
+Text ProductRowLimitText();
+
 enum class TitlesFileError { kNone, kUnreadable, kTooLarge, kTooManyLines };
 
 struct TitlesFile {

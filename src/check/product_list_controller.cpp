@@ -23,10 +23,12 @@ bool ProductListController::ReadChosenFile(std::size_t room, std::vector<Text>& 
       lines = std::move(file.lines);
       return true;
     case TitlesFileError::kTooLarge:
-      ShowNotice(context_.view, texts::kFileTooLarge + *path + texts::kFileLimitNote);
+      ShowNotice(context_.view, texts::kFileTooLarge + *path + texts::kFileLimitBefore +
+                                    TitlesFileLimitText() + texts::kFileLimitAfter);
       return false;
     case TitlesFileError::kTooManyLines:
-      ShowNotice(context_.view, texts::kTooManyTitles + *path + texts::kRowLimitNote);
+      ShowNotice(context_.view, texts::kTooManyTitles + *path + texts::kRowLimitBefore +
+                                    ProductRowLimitText() + texts::kRowLimitAfter);
       return false;
     case TitlesFileError::kUnreadable:
       ShowNotice(context_.view, texts::kFileUnreadable + *path + texts::kListUnchanged);

@@ -23,6 +23,10 @@ void AppendSplitAtLineFeeds(std::vector<Text>& titles, Text line) {
   titles.push_back(line.substr(start));
 }
 
+Text TooManyTitles(const Text& shownPath) {
+  return texts::kTitlesOver + check::ProductRowLimitText() + texts::kTitlesOverRows + shownPath;
+}
+
 }  // namespace
 
 TitlesRead ReadTitles(std::vector<Text> given, const std::optional<std::string>& file,
@@ -41,10 +45,10 @@ TitlesRead ReadTitles(std::vector<Text> given, const std::optional<std::string>&
       read.error = texts::kTitlesUnreadable + shownPath;
       return read;
     case check::TitlesFileError::kTooLarge:
-      read.error = texts::kTitlesTooLarge + shownPath;
+      read.error = texts::kTitlesOver + check::TitlesFileLimitText() + texts::kTitlesOverSize + shownPath;
       return read;
     case check::TitlesFileError::kTooManyLines:
-      read.error = texts::kTitlesTooMany + shownPath;
+      read.error = TooManyTitles(shownPath);
       return read;
   }
   if (titles.lines.empty()) {
@@ -63,7 +67,7 @@ TitlesRead ReadTitles(std::vector<Text> given, const std::optional<std::string>&
   for (Text& line : titles.lines) {
     AppendSplitAtLineFeeds(read.titles, std::move(line));
     if (read.titles.size() > max) {
-      read.error = texts::kTitlesTooMany + shownPath;
+      read.error = TooManyTitles(shownPath);
       return read;
     }
   }

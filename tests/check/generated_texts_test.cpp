@@ -26,7 +26,7 @@ TEST(GeneratedTexts, ChineseReadsBackAsWritten) {
   EXPECT_EQ(Read(texts::kNotFoundMarker), "没有找到你要搜索的");
   // Full-width signs, and digits right after a double-byte character.
   EXPECT_EQ(Read(texts::kIntervalOutOfRange), "注意：自动查询间隔不能＜5分钟、不能＞600分钟！");
-  EXPECT_EQ(Read(texts::kFileLimitNote), "\r\n宝贝全称文件不能超过32MB，宝贝列表保持不变。");
+  EXPECT_EQ(Read(texts::kRowLimitAfter), "行，宝贝列表保持不变。");
   EXPECT_EQ(test::Utf8(Text(kNoticeCaption)), "友情提醒");
   // Two bytes a character: GBK, not the table's UTF-8.
   EXPECT_EQ(std::string_view(shell::texts::kStopButton).size(), 4u);
