@@ -4,12 +4,16 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string_view>
 
 #include "cli/report_texts.h"
 #include "text/codepage.h"
+
+extern const unsigned char vorlane_report_style[];
+extern const std::size_t vorlane_report_style_size;
 
 namespace vorlane::cli {
 namespace {
@@ -269,6 +273,89 @@ void AppendStretch(std::string& out, const TitleReport& title, const Stretch& st
   out += "</title></rect>";
 }
 
+// Where a title's checks fall along its strip.
+class StripPlaces {
+ public:
+  StripPlaces(const Axis& axis, const std::vector<std::int64_t>* seconds, size_t checks)
+      : axis_(axis), seconds_(seconds), n_(checks), span_(static_cast<double>(axis.end - axis.start)) {}
+
+  double StartOf(size_t i) const {
+    if (!axis_.byTime) return kStripWidth * static_cast<double>(i) / static_cast<double>(n_);
+    return kStripWidth * static_cast<double>((*seconds_)[i] - axis_.start) / span_;
+  }
+  double EndOf(size_t i) const {
+    if (i + 1 < n_) return std::max(StartOf(i), StartOf(i + 1));
+    if (!axis_.byTime) return kStripWidth;
+    return std::min(kStripWidth, StartOf(i) + kStripWidth * static_cast<double>(axis_.slot) / span_);
+  }
+  int ColumnOf(size_t i) const {
+    return std::clamp(static_cast<int>(StartOf(i) / (kStripWidth / kColumns)), 0, kColumns - 1);
+  }
+  void Draw(std::string& out, const TitleReport& title, Stretch& stretch) const {
+    stretch.x0 = StartOf(stretch.from);
+    stretch.x1 = EndOf(stretch.to);
+    AppendStretch(out, title, stretch);
+  }
+
+ private:
+  const Axis& axis_;
+  const std::vector<std::int64_t>* seconds_;
+  size_t n_;
+  double span_;
+};
+
+// One stretch for each run of equal statuses.
+void AppendRuns(std::string& out, const TitleReport& title, const StripPlaces& places) {
+  Stretch run;
+  for (size_t i = 0; i < title.checks.size(); ++i) {
+    const CheckStatus status = title.checks[i].status;
+    if (i > 0 && status != run.shown) {
+      places.Draw(out, title, run);
+      run = Stretch{};
+      run.from = i;
+    }
+    run.to = i;
+    run.shown = status;
+    ++run.counts[IndexOf(status)];
+  }
+  places.Draw(out, title, run);
+}
+
+// Columns of the strip, each with the checks that start in it and the colour most
+// of them had; neighbours that show the same colour are drawn as one.
+void AppendColumns(std::string& out, const TitleReport& title, const StripPlaces& places) {
+  const size_t n = title.checks.size();
+  Stretch group;
+  bool open = false;
+  for (size_t i = 0; i < n;) {
+    const int column = places.ColumnOf(i);
+    Stretch cell;
+    cell.from = i;
+    std::array<size_t, 3> counts{};
+    for (; i < n && places.ColumnOf(i) == column; ++i) {
+      ++counts[IndexOf(title.checks[i].status)];
+      cell.to = i;
+    }
+    // The most frequent status, the latest check's on a tie.
+    CheckStatus shown = title.checks[cell.to].status;
+    for (CheckStatus status : kStatuses) {
+      if (counts[IndexOf(status)] > counts[IndexOf(shown)]) shown = status;
+    }
+    if (open && shown == group.shown) {
+      group.to = cell.to;
+    } else {
+      if (open) places.Draw(out, title, group);
+      group = Stretch{};
+      group.from = cell.from;
+      group.to = cell.to;
+      group.shown = shown;
+      open = true;
+    }
+    for (size_t k = 0; k < counts.size(); ++k) group.counts[k] += counts[k];
+  }
+  if (open) places.Draw(out, title, group);
+}
+
 // The strip of one title: its runs of equal statuses, or columns when it has too
 // many runs to draw.
 void AppendStrip(std::string& out, const TitleReport& title, std::string_view name, const Axis& axis,
@@ -280,77 +367,15 @@ void AppendStrip(std::string& out, const TitleReport& title, std::string_view na
   out += name;
   out += "\">";
   const size_t n = title.checks.size();
-  if (n == 0) {
-    out += "</svg>";
-    return;
-  }
-  const double span = static_cast<double>(axis.end - axis.start);
-  auto startOf = [&](size_t i) {
-    if (!axis.byTime) return kStripWidth * static_cast<double>(i) / static_cast<double>(n);
-    return kStripWidth * static_cast<double>((*seconds)[i] - axis.start) / span;
-  };
-  auto endOf = [&](size_t i) {
-    if (i + 1 < n) return std::max(startOf(i), startOf(i + 1));
-    if (!axis.byTime) return kStripWidth;
-    return std::min(kStripWidth, startOf(i) + kStripWidth * static_cast<double>(axis.slot) / span);
-  };
-
-  size_t runs = 1;
-  for (size_t i = 1; i < n; ++i) runs += title.checks[i].status != title.checks[i - 1].status ? 1 : 0;
-
-  auto flush = [&](Stretch& stretch) {
-    stretch.x0 = startOf(stretch.from);
-    stretch.x1 = endOf(stretch.to);
-    AppendStretch(out, title, stretch);
-  };
-  if (runs <= kMaxRuns) {
-    Stretch run;
-    for (size_t i = 0; i < n; ++i) {
-      const CheckStatus status = title.checks[i].status;
-      if (i > 0 && status != run.shown) {
-        flush(run);
-        run = Stretch{};
-        run.from = i;
-      }
-      run.to = i;
-      run.shown = status;
-      ++run.counts[IndexOf(status)];
+  if (n > 0) {
+    size_t runs = 1;
+    for (size_t i = 1; i < n; ++i) runs += title.checks[i].status != title.checks[i - 1].status ? 1 : 0;
+    const StripPlaces places(axis, seconds, n);
+    if (runs <= kMaxRuns) {
+      AppendRuns(out, title, places);
+    } else {
+      AppendColumns(out, title, places);
     }
-    flush(run);
-  } else {
-    // Columns of the strip, each with the checks that start in it; neighbours that
-    // show the same colour are drawn as one.
-    const double columnWidth = kStripWidth / kColumns;
-    Stretch group;
-    bool open = false;
-    for (size_t i = 0; i < n;) {
-      const int column = std::clamp(static_cast<int>(startOf(i) / columnWidth), 0, kColumns - 1);
-      Stretch cell;
-      cell.from = i;
-      std::array<size_t, 3> counts{};
-      for (; i < n && std::clamp(static_cast<int>(startOf(i) / columnWidth), 0, kColumns - 1) == column;
-           ++i) {
-        ++counts[IndexOf(title.checks[i].status)];
-        cell.to = i;
-      }
-      // The most frequent status, the latest check's on a tie.
-      CheckStatus shown = title.checks[cell.to].status;
-      for (CheckStatus status : kStatuses) {
-        if (counts[IndexOf(status)] > counts[IndexOf(shown)]) shown = status;
-      }
-      if (open && shown == group.shown) {
-        group.to = cell.to;
-      } else {
-        if (open) flush(group);
-        group = Stretch{};
-        group.from = cell.from;
-        group.to = cell.to;
-        group.shown = shown;
-        open = true;
-      }
-      for (size_t k = 0; k < counts.size(); ++k) group.counts[k] += counts[k];
-    }
-    if (open) flush(group);
   }
   out += "</svg>";
 }
@@ -375,78 +400,37 @@ void AppendShare(std::string& out, const TitleReport& title) {
   out += "</small></td>";
 }
 
-constexpr std::string_view kStyle = R"(
-:root{color-scheme:light}
-*{box-sizing:border-box}
-body{margin:0;background:#f3f5f7;color:#1f2933;font:14px/1.5 "Microsoft YaHei","PingFang SC","Noto Sans CJK SC","WenQuanYi Micro Hei",sans-serif}
-main{max-width:1260px;margin:0 auto;padding:24px 20px 40px}
-h1{font-size:22px;margin:0}
-.meta{color:#6b7785;margin:2px 0 16px;font-size:13px}
-.summary{display:flex;flex-wrap:wrap;align-items:center;gap:6px 18px;background:#fff;border-radius:8px;padding:12px 16px;box-shadow:0 1px 2px rgba(15,23,42,.08);margin-bottom:14px}
-.summary p{margin:0;font-size:15px}
-.summary b{font-size:18px}
-.n-i{color:#23804a}.n-n{color:#c23434}.n-f{color:#b67a00}.n-0{color:#9aa5b1}
-.overview{display:flex;flex:1 1 220px;height:10px;border-radius:5px;overflow:hidden;background:#e4e7eb;min-width:160px}
-.overview i{display:block;height:100%}
-.legend{display:flex;gap:14px;color:#52606d;font-size:13px}
-.key{display:inline-block;width:12px;height:12px;border-radius:2px;vertical-align:-1px;margin-right:5px}
-table{width:100%;border-collapse:separate;border-spacing:0;table-layout:fixed;background:#fff;border-radius:8px;box-shadow:0 1px 2px rgba(15,23,42,.08)}
-th,td{padding:7px 12px;border-bottom:1px solid #e9ecef;text-align:left;vertical-align:middle}
-tbody tr:last-child td{border-bottom:0}
-th{font-size:12px;font-weight:600;color:#52606d;background:#f8f9fb;white-space:nowrap}
-tbody tr:hover td{background:#f7fafc}
-td.title{overflow-wrap:anywhere;font-weight:500}
-tr.r-n td.title{box-shadow:inset 3px 0 #d64545}
-tr.r-f td.title{box-shadow:inset 3px 0 #e8a317}
-tr.r-i td.title{box-shadow:inset 3px 0 #2f9e5b}
-td.time{color:#52606d;font-size:13px;white-space:nowrap}
-.badge{display:inline-block;padding:1px 9px;border-radius:10px;font-size:12px;color:#fff;white-space:nowrap}
-.b-i{background:#2f9e5b}.b-n{background:#d64545}.b-f{background:#d08f00}
-td.share{white-space:nowrap;font-size:13px}
-.pct{display:inline-block;width:38px;text-align:right;font-weight:600}
-.bar{display:inline-block;width:48px;height:6px;margin:0 6px;border-radius:3px;background:#e4e7eb;vertical-align:middle;overflow:hidden}
-.bar i{display:block;height:100%;background:#2f9e5b}
-td.share small{color:#7b8794}
-svg.strip{display:block;width:100%;height:18px;background:#eef0f3;border-radius:3px}
-.axis{display:flex;justify-content:space-between;font-weight:400;color:#7b8794}
-.empty{background:#fff;border-radius:8px;padding:28px;text-align:center;color:#52606d;box-shadow:0 1px 2px rgba(15,23,42,.08)}
-)";
+// report_style.css, compiled in.
+std::string_view Style() {
+  return {reinterpret_cast<const char*>(vorlane_report_style), vorlane_report_style_size};
+}
 
-}  // namespace
-
-std::string RenderReportHtml(const std::vector<TitleReport>& titles, const Text& generatedAt) {
+// The page up to its heading and the time it was made.
+void AppendPageTop(std::string& out, const Text& generatedAt) {
   const PageWords& w = Words();
-  std::array<size_t, 3> latest{};
-  size_t checks = 0;
-  for (const TitleReport& title : titles) {
-    ++latest[IndexOf(title.latest)];
-    checks += title.checks.size();
-  }
-  std::vector<std::vector<std::int64_t>> seconds;
-  const Axis axis = AxisOf(titles, seconds);
-
-  std::string out;
-  out.reserve(4096 + titles.size() * 900 + checks / 8);
   out += "<!DOCTYPE html>\n<html lang=\"zh-CN\"><head><meta charset=\"utf-8\">";
   out += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"><title>";
   out += w.pageTitle;
-  out += "</title><style>";
-  out += kStyle;
+  out += "</title><style>\n";
+  out += Style();
   out += "</style></head>\n<body><main>\n<h1>";
   out += w.pageTitle;
   out += "</h1><p class=\"meta\">";
   out += w.generatedAt;
   AppendGbk(out, generatedAt);
   out += "</p>\n";
+}
 
-  // The summary: how many titles, and how their latest checks came out.
+// The summary: how many titles, how their latest checks came out, and the legend.
+void AppendSummary(std::string& out, size_t titles, const std::array<size_t, 3>& latest, size_t checks) {
+  const PageWords& w = Words();
   out += "<section class=\"summary\"><p>";
   out += w.summaryBefore;
   out += "<b>";
-  AppendInteger(out, static_cast<long long>(titles.size()));
+  AppendInteger(out, static_cast<long long>(titles));
   out += "</b>";
   out += w.summaryTitles;
-  if (!titles.empty()) {
+  if (titles > 0) {
     out += w.summaryLatest;
     for (CheckStatus status : kStatuses) {
       if (status != CheckStatus::kIndexed) out += w.gap;
@@ -464,7 +448,7 @@ std::string RenderReportHtml(const std::vector<TitleReport>& titles, const Text&
     out += w.checksUnit;
   }
   out += "</p>";
-  if (!titles.empty()) {
+  if (titles > 0) {
     out += "<div class=\"overview\">";
     for (CheckStatus status : kStatuses) {
       const size_t n = latest[IndexOf(status)];
@@ -472,7 +456,7 @@ std::string RenderReportHtml(const std::vector<TitleReport>& titles, const Text&
       out += "<i style=\"background:";
       out += LookOf(status).fill;
       out += ";width:";
-      AppendNumber(out, 100.0 * static_cast<double>(n) / static_cast<double>(titles.size()));
+      AppendNumber(out, 100.0 * static_cast<double>(n) / static_cast<double>(titles));
       out += "%\"></i>";
     }
     out += "</div>";
@@ -486,14 +470,11 @@ std::string RenderReportHtml(const std::vector<TitleReport>& titles, const Text&
     out += "</span>";
   }
   out += "</div></section>\n";
+}
 
-  if (titles.empty()) {
-    out += "<p class=\"empty\">";
-    out += w.noTitles;
-    out += "</p>\n</main></body></html>\n";
-    return out;
-  }
-
+// The table's columns, the time line's ends above the strips.
+void AppendTableHead(std::string& out, const Axis& axis) {
+  const PageWords& w = Words();
   out +=
       "<table><colgroup><col style=\"width:27%\"><col style=\"width:92px\"><col style=\"width:158px\">"
       "<col style=\"width:150px\"><col></colgroup>\n<thead><tr>";
@@ -517,28 +498,57 @@ std::string RenderReportHtml(const std::vector<TitleReport>& titles, const Text&
     out += w.latest;
   }
   out += "</span></div></th></tr></thead>\n<tbody>\n";
+}
 
+// One title: its name, latest status, since when, share and strip.
+void AppendTitleRow(std::string& out, const TitleReport& title, std::string_view name, const Axis& axis,
+                    const std::vector<std::int64_t>* seconds) {
+  const std::string_view suffix = LookOf(title.latest).suffix;
+  out += "<tr class=\"r-";
+  out += suffix;
+  out += "\"><td class=\"title\">";
+  out += name;
+  out += "</td><td><span class=\"badge b-";
+  out += suffix;
+  out += "\">";
+  out += Words().of(title.latest);
+  out += "</span></td><td class=\"time\">";
+  AppendGbk(out, title.lastChanged);
+  out += "</td>";
+  AppendShare(out, title);
+  out += "<td>";
+  AppendStrip(out, title, name, axis, seconds);
+  out += "</td></tr>\n";
+}
+
+}  // namespace
+
+std::string RenderReportHtml(const std::vector<TitleReport>& titles, const Text& generatedAt) {
+  std::array<size_t, 3> latest{};
+  size_t checks = 0;
+  for (const TitleReport& title : titles) {
+    ++latest[IndexOf(title.latest)];
+    checks += title.checks.size();
+  }
+  std::vector<std::vector<std::int64_t>> seconds;
+  const Axis axis = AxisOf(titles, seconds);
+
+  std::string out;
+  out.reserve(4096 + titles.size() * 900 + checks / 8);
+  AppendPageTop(out, generatedAt);
+  AppendSummary(out, titles.size(), latest, checks);
+  if (titles.empty()) {
+    out += "<p class=\"empty\">";
+    out += Words().noTitles;
+    out += "</p>\n</main></body></html>\n";
+    return out;
+  }
+  AppendTableHead(out, axis);
   std::string name;
   for (size_t t = 0; t < titles.size(); ++t) {
-    const TitleReport& title = titles[t];
-    const std::string_view suffix = LookOf(title.latest).suffix;
     name.clear();
-    AppendGbk(name, title.title);
-    out += "<tr class=\"r-";
-    out += suffix;
-    out += "\"><td class=\"title\">";
-    out += name;
-    out += "</td><td><span class=\"badge b-";
-    out += suffix;
-    out += "\">";
-    out += w.of(title.latest);
-    out += "</span></td><td class=\"time\">";
-    AppendGbk(out, title.lastChanged);
-    out += "</td>";
-    AppendShare(out, title);
-    out += "<td>";
-    AppendStrip(out, title, name, axis, axis.byTime ? &seconds[t] : nullptr);
-    out += "</td></tr>\n";
+    AppendGbk(name, titles[t].title);
+    AppendTitleRow(out, titles[t], name, axis, axis.byTime ? &seconds[t] : nullptr);
   }
   out += "</tbody></table>\n</main></body></html>\n";
   return out;
