@@ -7,16 +7,12 @@
 #include <string>
 
 #include "check/search_query.h"
-#include "text/codepage.h"
+#include "support/gbk_literal.h"
 
 namespace vorlane::check::test {
 
-inline Text Gbk(std::string_view utf8) {
-  return Utf8ToGbk(utf8);
-}
-inline std::string Utf8(const Text& gbk) {
-  return GbkToUtf8(gbk);
-}
+using vorlane::test::Gbk;
+using vorlane::test::Utf8;
 
 // A result page as the site renders one, in GBK.
 inline Text FoundPage(std::string_view countUtf8) {

@@ -11,6 +11,7 @@
 #include "cli/cli.h"
 #include "cli/output_stream.h"
 #include "support/fake_scheduler.h"
+#include "support/gbk_literal.h"
 #include "text/codepage.h"
 
 namespace vorlane::cli::test {
@@ -72,9 +73,7 @@ inline std::string Native(std::string_view text) {
   return out;
 }
 
-inline std::string Gbk(std::string_view utf8) {
-  return Utf8ToGbk(utf8);
-}
+using vorlane::test::Gbk;
 
 // The fake clock's time, as every check of these tests reports it.
 inline constexpr std::string_view kTime = "2013-11-9 8:05:07";

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "config/version.h"
+#include "support/gbk_literal.h"
 #include "text/codepage.h"
 
 namespace vorlane::shell {
 namespace {
 
-Text Gbk(std::string_view utf8) {
-  return Utf8ToGbk(utf8);
-}
+using vorlane::test::Gbk;
 
 ShellSettings Sample() {
   config::AppConfig config;
