@@ -27,6 +27,19 @@ Text BuildMonitorSummary(const PassTally& tally, int remaining) {
   return summary;
 }
 
+Monitor::Monitor(CheckContext& context, ProductListController& rows) : context_(context), rows_(rows) {
+  verdictListener_ = rows_.AddVerdictListener([this](const RowVerdict& verdict) { OnVerdict(verdict); });
+}
+
+Monitor::~Monitor() {
+  rows_.RemoveVerdictListener(verdictListener_);
+}
+
+void Monitor::OnVerdict(const RowVerdict& verdict) {
+  if (state_ != MonitorState::Monitoring || passRunning_ || verdict.pass != pass_) return;
+  SetStatus(Summary(intervalMinutes_ - elapsedMinutes_));
+}
+
 void Monitor::SetStatus(const Text& text) {
   context_.view.SetStatusText(kMonitorStatusSection, text);
 }

@@ -24,7 +24,10 @@ Text BuildMonitorSummary(const PassTally& tally, int remaining);
 
 class Monitor {
  public:
-  Monitor(CheckContext& context, ProductListController& rows) : context_(context), rows_(rows) {}
+  Monitor(CheckContext& context, ProductListController& rows);
+  ~Monitor();
+  Monitor(const Monitor&) = delete;
+  Monitor& operator=(const Monitor&) = delete;
 
   void StartMonitoring();    // 按钮_开始自动监测
   void StopMonitoring();     // 按钮_停止
@@ -47,6 +50,9 @@ class Monitor {
   void CountPass();
   void SetStatus(const Text& text);
   Text Summary(int remaining);
+  // A verdict that lands while monitoring waits for its next pass brings the
+  // summary up to date at once, not at the next minute's tick.
+  void OnVerdict(const RowVerdict& verdict);
 
   CheckContext& context_;
   ProductListController& rows_;
@@ -62,6 +68,7 @@ class Monitor {
   bool restartPass_ = false;
   int passesAtOnce_ = 0;
   int mostPassesAtOnce_ = 0;
+  int verdictListener_ = 0;
 };
 
 }  // namespace vorlane::check

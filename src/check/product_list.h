@@ -23,6 +23,9 @@ enum Column : int {
 };
 inline constexpr int kColumns = 5;
 
+// What the 收录状态 cell says.
+enum class RowStatus : std::uint8_t { kNone, kQuerying, kIndexed, kNotIndexed, kFailed };
+
 // What a row's checks came to, as the pass that counts the row sees it.
 enum class RowOutcome : std::uint8_t { kUnknown, kPending, kIndexed, kNotIndexed, kFailed };
 
@@ -34,12 +37,10 @@ struct RowCheck {
   RowOutcome outcome = RowOutcome::kUnknown;
   CheckFailure failure = CheckFailure::kNone;  // why the latest check failed
   std::uint16_t httpStatus = 0;
-  bool running = false;  // the latest check's worker has not reported yet
-  bool expired = false;  // its deadline passed first: what it reports is dropped
+  bool running = false;                 // the latest check's worker has not reported yet
+  bool expired = false;                 // its deadline passed first: what it reports is dropped
+  RowStatus before = RowStatus::kNone;  // the status cell when the latest check began
 };
-
-// What the 收录状态 cell says.
-enum class RowStatus : std::uint8_t { kNone, kQuerying, kIndexed, kNotIndexed, kFailed };
 
 // The local time of a row's latest indexed verdict, packed; year 0 for none.
 struct CheckTime {

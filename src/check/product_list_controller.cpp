@@ -97,7 +97,8 @@ ProductListController::RowStart ProductListController::CheckRow(int row, std::ui
   // replaced while this handler lets messages through.
   const std::uint64_t generation = generation_;
   const std::uint32_t serial = ++lastSerial_;
-  check = RowCheck{serial, pass, RowOutcome::kPending, CheckFailure::kNone, 0, true, false};
+  check =
+      RowCheck{serial, pass, RowOutcome::kPending, CheckFailure::kNone, 0, true, false, list_.status(index)};
   list_.SetStatus(index, RowStatus::kQuerying);
   context_.view.RedrawListRows(index, index);
   context_.scheduler.StartWorker([link = link_, row, generation, serial, fetch = context_.fetch,
@@ -160,6 +161,25 @@ void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdic
     SetCellColour(index, kColumnStatus, kColourBlack, kColourRed, true);
   }
   context_.view.RedrawListRows(index, index);
+  if (verdictListeners_.empty()) return;
+  const RowVerdict event{index,
+                         check.pass,
+                         check.before,
+                         list_.status(index),
+                         list_.record(index).count,
+                         verdict.failed() ? FailureText(verdict) : Text()};
+  // A listener may add or remove listeners: walk a copy.
+  const auto listeners = verdictListeners_;
+  for (const auto& [id, listener] : listeners) listener(event);
+}
+
+int ProductListController::AddVerdictListener(RowVerdictListener listener) {
+  verdictListeners_.emplace_back(++lastListenerId_, std::move(listener));
+  return lastListenerId_;
+}
+
+void ProductListController::RemoveVerdictListener(int id) {
+  std::erase_if(verdictListeners_, [id](const auto& entry) { return entry.first == id; });
 }
 
 Text ProductListController::RowTip(int row) const {

@@ -2,7 +2,10 @@
 // row check and the colours of its cells.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "check/check_context.h"
 #include "check/product_list.h"
@@ -15,6 +18,17 @@ inline constexpr Colour kColourBlack = 0x000000;
 inline constexpr Colour kColourGreen = 0x00FF00;
 inline constexpr Colour kColourRed = 0x0000FF;
 inline constexpr Colour kColourAmber = 0x00C0FF;  // a failed check: neither verdict
+
+// One row check's verdict as it lands in the list, on the window's thread.
+struct RowVerdict {
+  int index = 0;  // list row, from 0
+  std::uint32_t pass = 0;
+  RowStatus before = RowStatus::kNone;  // the row's status when the check began
+  RowStatus after = RowStatus::kNone;   // kIndexed, kNotIndexed or kFailed
+  Text count;                           // as the row shows it afterwards
+  Text reason;                          // why the check failed; empty when it did not
+};
+using RowVerdictListener = std::function<void(const RowVerdict&)>;
 
 class ProductListController {
  public:
@@ -52,6 +66,11 @@ class ProductListController {
 
   ProductList& list() { return list_; }
 
+  // Every verdict written into a row is told to each listener, in the order they
+  // were added. The number given back takes the listener off again.
+  int AddVerdictListener(RowVerdictListener listener);
+  void RemoveVerdictListener(int id);
+
  private:
   void OnRowChecked(int row, std::uint64_t generation, std::uint32_t serial, const PageVerdict& verdict);
   void OnRowDeadline(int row, std::uint64_t generation, std::uint32_t serial);
@@ -68,6 +87,8 @@ class ProductListController {
   // an import are not written into rows that now hold other titles.
   std::uint64_t generation_ = 0;
   std::uint32_t lastSerial_ = 0;  // of the latest row check started
+  std::vector<std::pair<int, RowVerdictListener>> verdictListeners_;
+  int lastListenerId_ = 0;
 };
 
 }  // namespace vorlane::check

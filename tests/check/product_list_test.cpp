@@ -456,6 +456,50 @@ TEST_F(ProductListTest, AFailedRowSaysWhyInItsTip) {
   EXPECT_EQ(list.Tally(kPass).failed, 2);
 }
 
+// Each verdict that lands is told once, with the status the row had when its check
+// began; a dropped verdict (a late one, or one for rows since replaced) is not told.
+TEST_F(ProductListTest, EveryVerdictThatLandsIsToldWithTheStatusBefore) {
+  std::vector<RowVerdict> told;
+  const int id = rows.AddVerdictListener([&told](const RowVerdict& v) { told.push_back(v); });
+  Import("a\r\nb");
+  const Text a = BuildSearchUrl("site.test", "a");
+  table.Set(a, {FoundPage("4"), false});
+  table.Set(BuildSearchUrl("site.test", "b"), {Text(), true, 503});
+  CheckAndDeliver(1);
+  CheckAndDeliver(2);
+  table.Set(a, {NotFoundPage(), false});
+  rows.CheckRow(1, kPass + 1);
+  scheduler.DrainPosted();
+  ASSERT_EQ(told.size(), 3u);
+  EXPECT_EQ(told[0].index, 0);
+  EXPECT_EQ(told[0].pass, kPass);
+  EXPECT_EQ(told[0].before, RowStatus::kNone);
+  EXPECT_EQ(told[0].after, RowStatus::kIndexed);
+  EXPECT_EQ(told[0].count, "4");
+  EXPECT_EQ(told[0].reason, "");
+  EXPECT_EQ(told[1].index, 1);
+  EXPECT_EQ(told[1].after, RowStatus::kFailed);
+  EXPECT_EQ(Utf8(told[1].reason), "查询失败，网站返回错误代码 503，请稍后重试");
+  EXPECT_EQ(told[2].pass, kPass + 1);
+  EXPECT_EQ(told[2].before, RowStatus::kIndexed);
+  EXPECT_EQ(told[2].after, RowStatus::kNotIndexed);
+  EXPECT_EQ(told[2].count, "0");
+
+  // A verdict for rows an import has replaced is dropped, and not told.
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
+  rows.CheckRow(1, kPass);
+  Import("c");
+  scheduler.RunDeferredWorkers();
+  scheduler.DrainPosted();
+  EXPECT_EQ(told.size(), 3u);
+
+  rows.RemoveVerdictListener(id);
+  scheduler.workers = FakeScheduler::Workers::kInline;
+  table.Set(BuildSearchUrl("site.test", "c"), {NotFoundPage(), false});
+  CheckAndDeliver(1);
+  EXPECT_EQ(told.size(), 3u);
+}
+
 TEST_F(ProductListTest, RightClickStoresTheSelectedTitleOrNothing) {
   Import(Gbk("甲\r\n乙"));
   view.selectedRow = 1;
