@@ -17,14 +17,12 @@ Text BuildMonitorSummary(int total, int unindexed, int remaining) {
 
 Text BuildMonitorSummary(const PassTally& tally, int remaining) {
   const int total = tally.indexed + tally.notIndexed + tally.failed + tally.pending;
-  Text summary = texts::kSummaryTotal + std::to_string(total) + texts::kSummaryIndexed +
-                 std::to_string(tally.indexed) + texts::kSummaryNotIndexed +
-                 std::to_string(tally.notIndexed) + texts::kSummaryNext + std::to_string(remaining) +
-                 texts::kSummaryMinutes;
-  if (tally.pending > 0)
-    summary += texts::kSummaryPending + std::to_string(tally.pending) + texts::kSummaryUnit;
-  if (tally.failed > 0) summary += texts::kSummaryFailed + std::to_string(tally.failed) + texts::kSummaryUnit;
-  return summary;
+  if (tally.pending == 0 && tally.failed == 0) return BuildMonitorSummary(total, tally.notIndexed, remaining);
+  Text summary = texts::kSummaryTotal + std::to_string(total) + texts::kCompactIndexed +
+                 std::to_string(tally.indexed) + texts::kCompactNotIndexed + std::to_string(tally.notIndexed);
+  if (tally.pending > 0) summary += texts::kCompactPending + std::to_string(tally.pending);
+  if (tally.failed > 0) summary += texts::kCompactFailed + std::to_string(tally.failed);
+  return summary + texts::kCompactNext + std::to_string(remaining) + texts::kSummaryMinutes;
 }
 
 Monitor::Monitor(CheckContext& context, ProductListController& rows) : context_(context), rows_(rows) {

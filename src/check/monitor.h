@@ -17,9 +17,10 @@ inline constexpr int kMonitorStatusSection = 1;
 // " 共5个宝贝->已收录: 3 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min".
 Text BuildMonitorSummary(int total, int unindexed, int remaining);
 // The same for a pass whose rows are not all known: only rows known to be indexed
-// count as indexed, and the rows still being checked and those whose check failed
-// follow as " 查询中: N 个" and " 查询失败: N 个" when there are any, so that the
-// figures always add up to the total.
+// count as indexed. When rows are still being checked or their check failed, their
+// numbers are added in a shorter form that still fits the status bar's section,
+// " 共5个 已收录:2 未收录:1 查询中:1 失败:1 距下次:10 Min", so that the figures
+// always add up to the total; otherwise the summary is the one above.
 Text BuildMonitorSummary(const PassTally& tally, int remaining);
 
 class Monitor {

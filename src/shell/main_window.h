@@ -91,8 +91,10 @@ class MainWindow {
   // For the view: the window's services on its own thread.
   void SetTimerPeriod(TimerId timer, unsigned milliseconds);
   void PopupListMenu();
-  // Gives 序号 the width its largest number needs, and never less than its own.
-  void FitNumberColumn(int rows);
+  // Gives 序号 the width its largest number needs, and never less than its own;
+  // 宝贝全称 gives up what the columns then need beyond the list's width, so that a
+  // list long enough for a vertical scroll bar does not also get a horizontal one.
+  void FitColumns(int rows);
   const Text& fileDialogFolder() const { return fileDialogFolder_; }
 
   // The tray icon's mouse messages (WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN).

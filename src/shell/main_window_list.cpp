@@ -85,19 +85,34 @@ LRESULT MainWindow::OnListCustomDraw(LPARAM lParam) {
   }
 }
 
-void MainWindow::FitNumberColumn(int rows) {
+void MainWindow::FitColumns(int rows) {
   HWND list = control(ControlId::超级列表框1);
   if (list == nullptr) return;
+  const auto columns = ProductListColumns();
+  auto setWidth = [list](int column, int width) {
+    if (::SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0) != width)
+      ::SendMessageW(list, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(width, 0));
+  };
   // The list view's own fit of a cell is the text plus about six pixels each side;
   // two more keep it whole with any font.
   constexpr int kCellMargins = 14;
   std::wstring largest = std::to_wstring(std::max(rows, 1));
   const auto text = static_cast<int>(
       ::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(largest.c_str())));
-  const int own = static_cast<int>(std::lround(ProductListColumns()[check::kColumnNumber].width * scale_));
-  const int width = std::max(own, text + kCellMargins);
-  if (::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0) != width)
-    ::SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(width, 0));
+  const int number = std::max(Scaled(columns[check::kColumnNumber].width), text + kCellMargins);
+  setWidth(check::kColumnNumber, number);
+
+  // The room inside the borders, less a vertical scroll bar's width whether or not
+  // one shows yet, so the columns do not change as the list grows past a page.
+  RECT client{};
+  ::GetClientRect(list, &client);
+  int room = client.right - client.left;
+  if ((::GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL) == 0) room -= ::GetSystemMetrics(SM_CXVSCROLL);
+  int others = number;
+  for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+    if (c != check::kColumnNumber && c != check::kColumnTitle) others += Scaled(columns[c].width);
+  }
+  setWidth(check::kColumnTitle, std::clamp(room - others, 0, Scaled(columns[check::kColumnTitle].width)));
 }
 
 void MainWindow::PopupListMenu() {

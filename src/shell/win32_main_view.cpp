@@ -91,7 +91,7 @@ void Win32MainView::SetTimerPeriod(check::Timer timer, unsigned milliseconds) {
 void Win32MainView::SetListRowCount(int rows) {
   HWND list = window_.control(ControlId::超级列表框1);
   ::SendMessageW(list, LVM_SETITEMCOUNT, static_cast<WPARAM>(rows), LVSICF_NOSCROLL);
-  window_.FitNumberColumn(rows);
+  window_.FitColumns(rows);
   ::InvalidateRect(list, nullptr, TRUE);
 }
 

@@ -77,10 +77,9 @@ TEST(BuildMonitorSummary, ReadsAsTheStatusBarShowsIt) {
   EXPECT_EQ(Utf8(BuildMonitorSummary(PassTally{3, 2, 0, 0}, 10)),
             " 共5个宝贝->已收录: 3 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min");
   EXPECT_EQ(Utf8(BuildMonitorSummary(PassTally{2, 2, 1, 0}, 10)),
-            " 共5个宝贝->已收录: 2 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min 查询失败: 1 个");
-  EXPECT_EQ(
-      Utf8(BuildMonitorSummary(PassTally{0, 1, 1, 3}, 9)),
-      " 共5个宝贝->已收录: 0 个->未收录: 1 个  正在监测->距下次查询还有: 9 Min 查询中: 3 个 查询失败: 1 个");
+            " 共5个 已收录:2 未收录:2 失败:1 距下次:10 Min");
+  EXPECT_EQ(Utf8(BuildMonitorSummary(PassTally{0, 1, 1, 3}, 9)),
+            " 共5个 已收录:0 未收录:1 查询中:3 失败:1 距下次:9 Min");
 }
 
 TEST_F(MonitorTest, StartWithEmptyListAsksForTitles) {
@@ -265,8 +264,7 @@ TEST_F(MonitorTest, FailedRowsAreLeftOutOfTheIndexedNumber) {
   Titles(3, {1});
   table.Set(BuildSearchUrl("site.test", "t3"), {Text(), true});
   monitor.StartMonitoring();
-  EXPECT_EQ(Status(),
-            " 共3个宝贝->已收录: 1 个->未收录: 1 个  正在监测->距下次查询还有: 10 Min 查询失败: 1 个");
+  EXPECT_EQ(Status(), " 共3个 已收录:1 未收录:1 失败:1 距下次:10 Min");
 }
 
 // The summary counts only what the pass knows: a row still being checked is not
@@ -275,8 +273,7 @@ TEST_F(MonitorTest, RowsStillBeingCheckedAreCountedAsSuchNotAsIndexed) {
   scheduler.workers = FakeScheduler::Workers::kDeferred;
   Titles(5, {1, 2, 3, 4, 5});
   monitor.StartMonitoring();
-  EXPECT_EQ(Status(),
-            " 共5个宝贝->已收录: 0 个->未收录: 0 个  正在监测->距下次查询还有: 10 Min 查询中: 5 个");
+  EXPECT_EQ(Status(), " 共5个 已收录:0 未收录:0 查询中:5 距下次:10 Min");
   scheduler.RunDeferredWorkers();
   scheduler.DrainPosted();
   // The verdicts bring the summary up to date as they land, not at the next tick.
@@ -293,8 +290,7 @@ TEST_F(MonitorTest, StopThenStartDoesNotCheckARowTwiceOrCountItTwice) {
   EXPECT_EQ(Status(), " 已停止监测！");
   monitor.StartMonitoring();  // rows 1 to 3 are still waiting for the site
   EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "正在查询");
-  EXPECT_EQ(Status(),
-            " 共5个宝贝->已收录: 0 个->未收录: 0 个  正在监测->距下次查询还有: 10 Min 查询中: 5 个");
+  EXPECT_EQ(Status(), " 共5个 已收录:0 未收录:0 查询中:5 距下次:10 Min");
   scheduler.RunDeferredWorkers();
   scheduler.DrainPosted();
   for (int i = 1; i <= 5; ++i) EXPECT_EQ(Visits(i), 1) << i;
@@ -312,8 +308,7 @@ TEST_F(MonitorTest, ACheckWithoutAnswerByItsDeadlineFailsAndIsNotStartedAgainWhi
   EXPECT_EQ(rows.CellColours(0, kColumnStatus).background, kColourAmber);
   for (int i = 0; i < 10; ++i) Tick();  // the next pass, while both workers still hang
   EXPECT_EQ(monitor.QueryCount(), 2);
-  EXPECT_EQ(Status(),
-            " 共2个宝贝->已收录: 0 个->未收录: 0 个  正在监测->距下次查询还有: 10 Min 查询失败: 2 个");
+  EXPECT_EQ(Status(), " 共2个 已收录:0 未收录:0 失败:2 距下次:10 Min");
   // Their late answers are dropped, and no second worker was started meanwhile.
   scheduler.RunDeferredWorkers();
   scheduler.DrainPosted();

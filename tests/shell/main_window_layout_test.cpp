@@ -1,8 +1,13 @@
 // The main window as laid out: every control's caption and place, the list's
 // columns, the fonts, the menus and the initial states, read back from the
 // real controls.
+#include <algorithm>
+#include <cmath>
 #include <string>
 
+#include "check/monitor.h"
+#include "win/scoped_win.h"
+#include "win/wide_text.h"
 #include "window_fixture.h"
 
 namespace vorlane::shell::test {
@@ -206,6 +211,16 @@ TEST_F(LayoutTest, NumberColumnShowsTheLargestRowNumberWhole) {
   EXPECT_GT(needed, ::SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(largest)));
   window->view().SetListRowCount(500000);
   EXPECT_GE(::SendMessageW(list, LVM_GETCOLUMNWIDTH, 0, 0), needed);
+  // The wider number takes its room from the title, so the list, which now has a
+  // vertical scroll bar, gets no horizontal one.
+  PumpFor(std::chrono::milliseconds(50));
+  RECT client{};
+  ::GetClientRect(list, &client);
+  int sum = 0;
+  for (int c = 0; c < 5; ++c) sum += static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, c, 0));
+  EXPECT_LE(sum, client.right);
+  EXPECT_TRUE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_VSCROLL);
+  EXPECT_FALSE(::GetWindowLongPtrW(list, GWL_STYLE) & WS_HSCROLL);
   // A short list gets the column's own width back, which leaves room for the
   // vertical scroll bar without a horizontal one.
   window->view().SetListRowCount(20);
@@ -272,6 +287,50 @@ TEST_F(LayoutTest, MenusHaveTheirEntries) {
   EXPECT_EQ(entries(window->listMenu()), (std::vector<std::wstring>{L"精准核对   "}));
   EXPECT_EQ(entries(window->trayMenu()),
             (std::vector<std::wstring>{L"淘货站软件", L"导购站软件", L"使用帮助", L"退出"}));
+}
+
+// The monitoring summary fits the status bar's second section whole, in the
+// section's own font: the shorter form used when rows are still being checked or
+// have failed with every figure at six digits, and the summary's own form. At
+// 144 DPI the font and the section grow together; that is measured with the font
+// at one and a half times its height against the section at one and a half times
+// its width.
+TEST_F(LayoutTest, MonitoringSummaryFitsItsSectionAt96And144Dpi) {
+  HWND status = Control(ControlId::状态条1);
+  RECT part{};
+  ASSERT_TRUE(
+      ::SendMessageW(status, SB_GETRECT, check::kMonitorStatusSection, reinterpret_cast<LPARAM>(&part)));
+  RECT client{};
+  ::GetClientRect(status, &client);
+  // What shows of the section, less the borders and the room the bar leaves
+  // before and after its text.
+  const int visible = std::min(part.right, client.right) - part.left - 8;
+  LOGFONTW base{};
+  ASSERT_TRUE(
+      ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(status, WM_GETFONT, 0, 0)), sizeof base, &base));
+  const std::vector<Text> summaries = {
+      // The summary's own form is fixed: it fits while no more than one of its
+      // three figures has six digits.
+      check::BuildMonitorSummary(500000, 0, 600),
+      check::BuildMonitorSummary(99999, 49999, 600),
+      check::BuildMonitorSummary(check::PassTally{199999, 100000, 100001, 100000}, 600),
+  };
+  for (const double scale : {1.0, 1.5}) {
+    LOGFONTW scaled = base;
+    scaled.lfHeight = static_cast<LONG>(std::lround(base.lfHeight * scale));
+    win::UniqueFont font(::CreateFontIndirectW(&scaled));
+    HDC dc = ::GetDC(status);
+    {
+      win::ScopedSelectObject select(dc, font.get());
+      for (const Text& summary : summaries) {
+        const std::wstring text = Wide(summary);
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        EXPECT_LE(size.cx, std::lround(visible * scale)) << Narrow(text) << " at " << scale * 96 << " DPI";
+      }
+    }
+    ::ReleaseDC(status, dc);
+  }
 }
 
 }  // namespace
