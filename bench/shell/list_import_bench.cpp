@@ -25,7 +25,7 @@
 #include "text/codepage.h"
 #include "web/message_box.h"
 #include "win/message_loop.h"
-#include "win/wide_text.h"
+#include "win/window_text.h"
 
 using namespace vorlane;
 using Clock = std::chrono::steady_clock;

@@ -8,7 +8,7 @@
 #include "update/update_window.h"
 #include "web/http_service.h"
 #include "win/message_loop.h"
-#include "win/wide_text.h"
+#include "win/window_text.h"
 
 using namespace vorlane;
 

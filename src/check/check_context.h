@@ -6,8 +6,8 @@
 
 #include "check/main_view.h"
 #include "check/search_query.h"
-#include "win/scheduler.h"
-#include "win/system_port.h"
+#include "port/scheduler.h"
+#include "port/system_port.h"
 
 namespace vorlane::check {
 
@@ -17,8 +17,8 @@ inline constexpr std::int64_t kDefaultCheckDeadlineMicros = 60'000'000;
 
 struct CheckContext {
   MainView& view;
-  win::Scheduler& scheduler;
-  win::SystemPort& system;
+  port::Scheduler& scheduler;
+  port::SystemPort& system;
   Text siteHost;  // host[:port] of the site's search
   PageFetcher fetch = FetchResultPage;
   std::int64_t deadlineMicros = kDefaultCheckDeadlineMicros;

@@ -10,9 +10,9 @@
 #include <cstdint>
 #include <optional>
 
+#include "port/scheduler.h"
 #include "text/text.h"
 #include "web/message_box.h"
-#include "win/scheduler.h"
 
 namespace vorlane::check {
 
@@ -39,7 +39,7 @@ struct ListColours {
   Colour background = 0xFFFFFF;
 };
 
-using win::LocalDateTime;
+using port::LocalDateTime;
 
 class MainView {
  public:

@@ -8,7 +8,7 @@ namespace vorlane::check {
 ProductListController::ProductListController(CheckContext& context, ProductList& list)
     : context_(context),
       list_(list),
-      link_(win::WorkerLink<ProductListController>::Make(*this, context.scheduler)) {}
+      link_(port::WorkerLink<ProductListController>::Make(*this, context.scheduler)) {}
 
 ProductListController::~ProductListController() {
   link_->Cut();

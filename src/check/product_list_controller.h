@@ -9,7 +9,7 @@
 
 #include "check/check_context.h"
 #include "check/product_list.h"
-#include "win/worker_link.h"
+#include "port/worker_link.h"
 
 namespace vorlane::check {
 
@@ -82,7 +82,7 @@ class ProductListController {
 
   CheckContext& context_;
   ProductList& list_;
-  std::shared_ptr<win::WorkerLink<ProductListController>> link_;  // the row checks' way back
+  std::shared_ptr<port::WorkerLink<ProductListController>> link_;  // the row checks' way back
   // Changes when the rows are replaced, so verdicts of checks started before
   // an import are not written into rows that now hold other titles.
   std::uint64_t generation_ = 0;

@@ -21,7 +21,7 @@ void ShowTimedTip(CheckContext& context, const Text& text) {
 }
 
 SingleCheck::SingleCheck(CheckContext& context)
-    : context_(context), link_(win::WorkerLink<SingleCheck>::Make(*this, context.scheduler)) {}
+    : context_(context), link_(port::WorkerLink<SingleCheck>::Make(*this, context.scheduler)) {}
 
 SingleCheck::~SingleCheck() {
   link_->Cut();

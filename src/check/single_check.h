@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "check/check_context.h"
-#include "win/worker_link.h"
+#include "port/worker_link.h"
 
 namespace vorlane::check {
 
@@ -40,9 +40,9 @@ class SingleCheck {
   void Report(std::uint64_t ticket, const Text& line, bool verdict);
 
   CheckContext& context_;
-  std::shared_ptr<win::WorkerLink<SingleCheck>> link_;  // the workers' way back
-  std::uint64_t latest_ = 0;                            // the ticket of the latest click's check
-  bool answered_ = true;                                // that check has written its verdict
+  std::shared_ptr<port::WorkerLink<SingleCheck>> link_;  // the workers' way back
+  std::uint64_t latest_ = 0;                             // the ticket of the latest click's check
+  bool answered_ = true;                                 // that check has written its verdict
 };
 
 // The single check's worker: builds the search address of the title, visits it and

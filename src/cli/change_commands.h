@@ -14,8 +14,8 @@
 #include "cli/child_process.h"
 #include "cli/output_stream.h"
 #include "cli/row_watch.h"
-#include "win/scheduler.h"
-#include "win/worker_link.h"
+#include "port/scheduler.h"
+#include "port/worker_link.h"
 
 namespace vorlane::cli {
 
@@ -27,7 +27,8 @@ struct CommandOutcome {
 
 // Runs `command` to its end, or until `timeout` or `cancel`, which end it.
 CommandOutcome RunCommand(const std::string& command, const std::vector<EnvironmentVariable>& variables,
-                          Encoding encoding, std::chrono::milliseconds timeout, const std::atomic<bool>& cancel);
+                          Encoding encoding, std::chrono::milliseconds timeout,
+                          const std::atomic<bool>& cancel);
 
 // The variables a change gives its command: VORLANE_TITLE, VORLANE_OLD_STATUS,
 // VORLANE_NEW_STATUS, VORLANE_COUNT.
@@ -35,7 +36,7 @@ std::vector<EnvironmentVariable> ChangeVariables(const StatusChange& change);
 
 class ChangeCommands {
  public:
-  ChangeCommands(win::Scheduler& scheduler, OutputStream& out, std::string command,
+  ChangeCommands(port::Scheduler& scheduler, OutputStream& out, std::string command,
                  std::chrono::milliseconds timeout);
   ~ChangeCommands();
   ChangeCommands(const ChangeCommands&) = delete;
@@ -50,14 +51,14 @@ class ChangeCommands {
   void StartNext();
   void OnDone(const Text& title, CommandOutcome outcome);
 
-  win::Scheduler& scheduler_;
+  port::Scheduler& scheduler_;
   OutputStream& out_;
   const std::string command_;
   const std::chrono::milliseconds timeout_;
   std::deque<StatusChange> queue_;
   bool running_ = false;
   std::shared_ptr<std::atomic<bool>> cancel_ = std::make_shared<std::atomic<bool>>(false);
-  std::shared_ptr<win::WorkerLink<ChangeCommands>> link_;
+  std::shared_ptr<port::WorkerLink<ChangeCommands>> link_;
 };
 
 }  // namespace vorlane::cli

@@ -17,12 +17,12 @@ constexpr std::int64_t kDeadlineStepMicros = 1'000'000;
 
 }  // namespace
 
-CheckRunner::CheckRunner(win::Scheduler& scheduler, CheckPlan plan, OnVerdict onVerdict)
+CheckRunner::CheckRunner(port::Scheduler& scheduler, CheckPlan plan, OnVerdict onVerdict)
     : scheduler_(scheduler),
       plan_(std::move(plan)),
       onVerdict_(std::move(onVerdict)),
       titles_(plan_.titles.size()),
-      link_(win::WorkerLink<CheckRunner>::Make(*this, scheduler)) {
+      link_(port::WorkerLink<CheckRunner>::Make(*this, scheduler)) {
   for (size_t i = 0; i < plan_.titles.size(); ++i) queue_.push_back(i);
 }
 

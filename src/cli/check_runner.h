@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "check/search_query.h"
-#include "win/scheduler.h"
-#include "win/worker_link.h"
+#include "port/scheduler.h"
+#include "port/worker_link.h"
 
 namespace vorlane::cli {
 
@@ -34,7 +34,7 @@ class CheckRunner {
   using OnVerdict =
       std::function<void(size_t index, const Text& title, const check::PageVerdict& verdict, bool final)>;
 
-  CheckRunner(win::Scheduler& scheduler, CheckPlan plan, OnVerdict onVerdict);
+  CheckRunner(port::Scheduler& scheduler, CheckPlan plan, OnVerdict onVerdict);
   ~CheckRunner();
   CheckRunner(const CheckRunner&) = delete;
   CheckRunner& operator=(const CheckRunner&) = delete;
@@ -57,7 +57,7 @@ class CheckRunner {
   void ArmDeadline(size_t index, std::uint32_t serial, std::int64_t remainingMicros);
   void OnAnswer(size_t index, std::uint32_t serial, const check::PageVerdict& verdict);
 
-  win::Scheduler& scheduler_;
+  port::Scheduler& scheduler_;
   CheckPlan plan_;
   OnVerdict onVerdict_;
   std::vector<Title> titles_;
@@ -66,7 +66,7 @@ class CheckRunner {
   bool paced_ = false;  // the pace since the latest start has not passed yet
   size_t finished_ = 0;
   std::uint32_t lastSerial_ = 0;
-  std::shared_ptr<win::WorkerLink<CheckRunner>> link_;
+  std::shared_ptr<port::WorkerLink<CheckRunner>> link_;
 };
 
 }  // namespace vorlane::cli

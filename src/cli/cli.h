@@ -8,12 +8,12 @@
 
 #include "check/search_query.h"
 #include "cli/output_stream.h"
-#include "win/scheduler.h"
+#include "port/scheduler.h"
 
 namespace vorlane::cli {
 
 struct CliEnvironment {
-  win::Scheduler& scheduler;
+  port::Scheduler& scheduler;
   OutputStream& out;
   OutputStream& err;
   Encoding terminalEncoding = Encoding::kUtf8;  // what --encoding is without one

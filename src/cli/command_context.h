@@ -5,7 +5,7 @@
 #include "check/search_query.h"
 #include "cli/cli_settings.h"
 #include "cli/output_stream.h"
-#include "win/scheduler.h"
+#include "port/scheduler.h"
 
 namespace vorlane::cli {
 
@@ -20,7 +20,7 @@ inline int ExitStatusOf(bool anyFailed, bool anyNotIndexed) {
 }
 
 struct CommandContext {
-  win::Scheduler& scheduler;
+  port::Scheduler& scheduler;
   OutputStream& out;
   OutputStream& err;
   Encoding pathEncoding;  // how the paths and the command in the arguments read

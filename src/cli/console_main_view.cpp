@@ -7,12 +7,12 @@
 
 namespace vorlane::cli {
 
-ConsoleMainView::ConsoleMainView(win::Scheduler& scheduler, OutputStream& out, OutputStream& err,
+ConsoleMainView::ConsoleMainView(port::Scheduler& scheduler, OutputStream& out, OutputStream& err,
                                  int intervalMinutes, bool onlyUnindexed)
     : out_(out),
       err_(err),
       onlyUnindexed_(onlyUnindexed),
-      link_(win::WorkerLink<ConsoleMainView>::Make(*this, scheduler)) {
+      link_(port::WorkerLink<ConsoleMainView>::Make(*this, scheduler)) {
   texts_[check::Control::编辑框_检索间隔] = std::to_string(intervalMinutes);
 }
 

@@ -11,13 +11,13 @@
 
 #include "check/main_view.h"
 #include "cli/output_stream.h"
-#include "win/worker_link.h"
+#include "port/worker_link.h"
 
 namespace vorlane::cli {
 
 class ConsoleMainView final : public check::MainView {
  public:
-  ConsoleMainView(win::Scheduler& scheduler, OutputStream& out, OutputStream& err, int intervalMinutes,
+  ConsoleMainView(port::Scheduler& scheduler, OutputStream& out, OutputStream& err, int intervalMinutes,
                   bool onlyUnindexed);
   ~ConsoleMainView() override;
   ConsoleMainView(const ConsoleMainView&) = delete;
@@ -52,9 +52,9 @@ class ConsoleMainView final : public check::MainView {
   OutputStream& err_;
   const bool onlyUnindexed_;
   std::map<check::Control, Text> texts_;
-  Text status_;                   // the status text printed last
+  Text status_;                        // the status text printed last
   std::uint64_t timerGeneration_ = 0;  // changes whenever the timer is set
-  std::shared_ptr<win::WorkerLink<ConsoleMainView>> link_;
+  std::shared_ptr<port::WorkerLink<ConsoleMainView>> link_;
 };
 
 }  // namespace vorlane::cli

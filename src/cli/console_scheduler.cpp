@@ -63,7 +63,7 @@ void ConsoleScheduler::DelayWithEvents(std::int64_t microseconds) {
   }
 }
 
-win::LocalDateTime ConsoleScheduler::LocalNow() {
+port::LocalDateTime ConsoleScheduler::LocalNow() {
   const std::time_t now = std::time(nullptr);
   std::tm t{};
 #ifdef _WIN32
@@ -71,7 +71,7 @@ win::LocalDateTime ConsoleScheduler::LocalNow() {
 #else
   ::localtime_r(&now, &t);
 #endif
-  return win::LocalDateTime{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
+  return port::LocalDateTime{t.tm_year + 1900, t.tm_mon + 1, t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec};
 }
 
 void ConsoleScheduler::Close() {

@@ -12,12 +12,12 @@
 #include <memory>
 #include <mutex>
 
-#include "win/detached_workers.h"
-#include "win/scheduler.h"
+#include "port/detached_workers.h"
+#include "port/scheduler.h"
 
 namespace vorlane::cli {
 
-class ConsoleScheduler final : public win::Scheduler {
+class ConsoleScheduler final : public port::Scheduler {
  public:
   ConsoleScheduler() = default;
   ~ConsoleScheduler() override { Close(); }
@@ -29,7 +29,7 @@ class ConsoleScheduler final : public win::Scheduler {
   void RunLater(std::int64_t microseconds, std::function<void()> task) override;
   void DelayWithEvents(std::int64_t microseconds) override;
   void ProcessPendingMessages() override;
-  win::LocalDateTime LocalNow() override;
+  port::LocalDateTime LocalNow() override;
 
   // What is queued or due is dropped unrun, and later posts are refused.
   void Close();
@@ -48,7 +48,7 @@ class ConsoleScheduler final : public win::Scheduler {
   bool closed_ = false;
   // Main thread only.
   std::multimap<Clock::time_point, std::function<void()>> later_;
-  win::DetachedWorkers workers_;  // nobody joins them
+  port::DetachedWorkers workers_;  // nobody joins them
 };
 
 }  // namespace vorlane::cli

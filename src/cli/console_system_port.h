@@ -3,11 +3,11 @@
 // has no program to start or browser to open an address in.
 #pragma once
 
-#include "win/system_port.h"
+#include "port/system_port.h"
 
 namespace vorlane::cli {
 
-class ConsoleSystemPort final : public win::SystemPort {
+class ConsoleSystemPort final : public port::SystemPort {
  public:
   Text CurrentDirectory() override;
   bool FileExists(const Text& path) override;

@@ -34,7 +34,7 @@ void ReportSkipped(OutputStream& err, const HistoryContents& contents) {
 }
 
 // Writes the page; false when the file could not be written.
-bool WriteHtml(const std::string& path, const std::vector<TitleReport>& titles, win::Scheduler& scheduler,
+bool WriteHtml(const std::string& path, const std::vector<TitleReport>& titles, port::Scheduler& scheduler,
                OutputStream& err, Encoding pathEncoding) {
   const std::string page = RenderReportHtml(titles, check::FormatCheckTime(scheduler.LocalNow()));
   UniqueFile file = OpenGbkFile(path, "wb");

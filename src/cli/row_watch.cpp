@@ -26,7 +26,7 @@ std::optional<CheckStatus> StatusOf(check::RowOutcome outcome) {
 
 }  // namespace
 
-RowWatch::RowWatch(const check::ProductList& list, win::Scheduler& scheduler, OutputStream& out)
+RowWatch::RowWatch(const check::ProductList& list, port::Scheduler& scheduler, OutputStream& out)
     : list_(list),
       scheduler_(scheduler),
       out_(out),

@@ -12,7 +12,7 @@
 #include "cli/check_record.h"
 #include "cli/history_file.h"
 #include "cli/output_stream.h"
-#include "win/scheduler.h"
+#include "port/scheduler.h"
 
 namespace vorlane::cli {
 
@@ -25,7 +25,7 @@ struct StatusChange {
 
 class RowWatch {
  public:
-  RowWatch(const check::ProductList& list, win::Scheduler& scheduler, OutputStream& out);
+  RowWatch(const check::ProductList& list, port::Scheduler& scheduler, OutputStream& out);
 
   // Every check's record, as it lands.
   std::function<void(const CheckRecord&)> onRecord;
@@ -43,10 +43,10 @@ class RowWatch {
   void Report(int row);
 
   const check::ProductList& list_;
-  win::Scheduler& scheduler_;
+  port::Scheduler& scheduler_;
   OutputStream& out_;
   std::vector<std::optional<CheckStatus>> statuses_;  // each row's latest verdict
-  std::vector<std::uint32_t> reported_;                // the check whose verdict each row reported
+  std::vector<std::uint32_t> reported_;               // the check whose verdict each row reported
 };
 
 }  // namespace vorlane::cli

@@ -4,8 +4,8 @@
 
 #include "shell/control_classes.h"
 #include "win/message_loop.h"
-#include "win/wide_text.h"
 #include "win/window_support.h"
+#include "win/window_text.h"
 
 namespace vorlane::shell {
 namespace {

@@ -15,16 +15,16 @@
 #include "check/product_list_controller.h"
 #include "check/single_check.h"
 #include "config/app_config.h"
+#include "port/system_port.h"
+#include "port/worker_link.h"
 #include "shell/app_texts.h"
 #include "shell/main_window_layout.h"
 #include "shell/tray_icon.h"
 #include "shell/win32_main_view.h"
 #include "win/scoped_win.h"
-#include "win/system_port.h"
 #include "win/win32_scheduler.h"
 #include "win/win32_system_port.h"
 #include "win/window_support.h"
-#include "win/worker_link.h"
 
 namespace vorlane::shell {
 
@@ -51,7 +51,7 @@ struct MainWindowOptions {
   // How the checks fetch a result page; the web visit when empty.
   check::PageFetcher fetch;
   // Files, programs and the browser; the real system when null. Not owned.
-  win::SystemPort* system = nullptr;
+  port::SystemPort* system = nullptr;
   // How fast the window's time runs: the monitoring countdown, its one-second pacing
   // and every delayed task. Below 1 only in the tests that compress hours.
   double timeScale = 1.0;
@@ -157,7 +157,7 @@ class MainWindow {
   // post to it.
   win::Win32Scheduler scheduler_;
   win::Win32SystemPort ownSystem_;
-  win::SystemPort& system_;
+  port::SystemPort& system_;
   check::ProductList products_;
   Win32MainView view_;
   check::CheckContext context_;
@@ -179,7 +179,7 @@ class MainWindow {
   Text fileDialogFolder_;
   HWND lastFocus_ = nullptr;
   // The loading step's way back from fetching the update info; cut once it is done.
-  std::shared_ptr<win::WorkerLink<MainWindow>> loadingLink_;
+  std::shared_ptr<port::WorkerLink<MainWindow>> loadingLink_;
   bool panelUnlocked_ = false;
   double scale_ = 1.0;  // system DPI / 96
 };

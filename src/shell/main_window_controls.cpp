@@ -8,8 +8,8 @@
 #include "shell/control_classes.h"
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
-#include "win/wide_text.h"
 #include "win/window_support.h"
+#include "win/window_text.h"
 
 namespace vorlane::shell {
 namespace {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "shell/main_window.h"
-#include "win/wide_text.h"
+#include "win/window_text.h"
 
 namespace vorlane::shell {
 

@@ -10,7 +10,7 @@
 #include "shell/main_window.h"
 #include "shell/shell_texts.h"
 #include "web/web_visit.h"
-#include "win/wide_text.h"
+#include "win/window_text.h"
 
 namespace vorlane::shell {
 namespace {
@@ -44,7 +44,7 @@ void MainWindow::OnLoadingStep() {
   // they are. Whichever ends first, its answer or the checks' deadline, finishes
   // the loading and cuts the link, so the other finds nothing to do: a broken info
   // server never locks the user out.
-  loadingLink_ = win::WorkerLink<MainWindow>::Make(*this, scheduler_);
+  loadingLink_ = port::WorkerLink<MainWindow>::Make(*this, scheduler_);
   scheduler_.StartWorker([link = loadingLink_, address = std::move(infoAddress)]() mutable {
     const VisitResult visit = VisitPage(address);
     // Only a whole answer counts; anything else is as if no info were given.

@@ -2,7 +2,7 @@
 
 #include <iterator>
 
-#include "win/wide_text.h"
+#include "win/window_text.h"
 
 namespace vorlane::shell {
 

@@ -5,7 +5,7 @@
 
 #include "shell/main_window.h"
 #include "web/message_box.h"
-#include "win/wide_text.h"
+#include "win/window_text.h"
 
 namespace vorlane::shell {
 namespace {

@@ -29,7 +29,7 @@ UpdateFlow::UpdateFlow(UpdateServices services, ByteCounter& total, ByteCounter&
       unpack_(services.unpack ? std::move(services.unpack) : ProgramUnpacker()),
       total_(total),
       received_(received),
-      link_(win::WorkerLink<UpdateFlow>::Make(*this, services.scheduler)) {}
+      link_(port::WorkerLink<UpdateFlow>::Make(*this, services.scheduler)) {}
 
 UpdateFlow::~UpdateFlow() {
   link_->Cut();

@@ -10,13 +10,13 @@
 #include <optional>
 
 #include "config/update_values.h"
+#include "port/scheduler.h"
+#include "port/system_port.h"
+#include "port/worker_link.h"
 #include "update/download_progress.h"
 #include "update/update_paths.h"
 #include "update/update_progress.h"
 #include "update/update_view.h"
-#include "win/scheduler.h"
-#include "win/system_port.h"
-#include "win/worker_link.h"
 
 namespace vorlane::update {
 
@@ -40,8 +40,8 @@ Unpacker ProgramUnpacker();
 // thread, the system, and how it downloads and unpacks.
 struct UpdateServices {
   UpdateView& view;
-  win::Scheduler& scheduler;
-  win::SystemPort& system;
+  port::Scheduler& scheduler;
+  port::SystemPort& system;
   Downloader download;  // ProgramDownloader when empty
   Unpacker unpack;      // ProgramUnpacker when empty
 };
@@ -85,13 +85,13 @@ class UpdateFlow {
   void End();
 
   UpdateView& view_;
-  win::Scheduler& scheduler_;
-  win::SystemPort& system_;
+  port::Scheduler& scheduler_;
+  port::SystemPort& system_;
   Downloader download_;
   Unpacker unpack_;
   ByteCounter& total_;
   ByteCounter& received_;
-  std::shared_ptr<win::WorkerLink<UpdateFlow>> link_;  // the download worker's way back
+  std::shared_ptr<port::WorkerLink<UpdateFlow>> link_;  // the download worker's way back
 
   State state_ = State::kWaiting;
   Text pageAddress_;     // UpdatePageAddress

@@ -6,8 +6,8 @@
 
 #include "update/update_images.h"
 #include "update/update_texts.h"
-#include "win/wide_text.h"
 #include "win/window_support.h"
+#include "win/window_text.h"
 
 namespace vorlane::update {
 namespace {

@@ -8,11 +8,11 @@
 #include <array>
 #include <functional>
 
+#include "port/system_port.h"
 #include "update/update_flow.h"
 #include "update/update_window_layout.h"
 #include "update/win32_update_view.h"
 #include "win/scoped_win.h"
-#include "win/system_port.h"
 #include "win/win32_scheduler.h"
 #include "win/win32_system_port.h"
 #include "win/window_support.h"
@@ -25,7 +25,7 @@ struct UpdateWindowOptions {
   // How the package is fetched; DownloadFile on the program's socket when empty.
   Downloader download;
   // Files, programs and the browser; the real system when null. Not owned.
-  win::SystemPort* system = nullptr;
+  port::SystemPort* system = nullptr;
   // Called instead of ending the program, when set.
   EndProgramSink endProgram;
 };

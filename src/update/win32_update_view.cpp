@@ -4,7 +4,7 @@
 
 #include "update/update_window.h"
 #include "web/message_box.h"
-#include "win/wide_text.h"
+#include "win/window_text.h"
 
 namespace vorlane::update {
 namespace {

@@ -93,10 +93,10 @@ void Win32Scheduler::ProcessPendingMessages() {
   win::ProcessPendingMessages();
 }
 
-LocalDateTime Win32Scheduler::LocalNow() {
+port::LocalDateTime Win32Scheduler::LocalNow() {
   SYSTEMTIME t;
   ::GetLocalTime(&t);
-  return LocalDateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+  return port::LocalDateTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
 }
 
 }  // namespace vorlane::win

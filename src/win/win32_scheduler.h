@@ -7,15 +7,15 @@
 
 #include <map>
 
-#include "win/detached_workers.h"
+#include "port/detached_workers.h"
+#include "port/scheduler.h"
 #include "win/failure_guard.h"
-#include "win/scheduler.h"
 #include "win/scoped_win.h"
 #include "win/ui_task.h"
 
 namespace vorlane::win {
 
-class Win32Scheduler final : public Scheduler {
+class Win32Scheduler final : public port::Scheduler {
  public:
   // Made on the window's thread, which then runs everything posted and due.
   Win32Scheduler();
@@ -28,7 +28,7 @@ class Win32Scheduler final : public Scheduler {
   void RunLater(std::int64_t microseconds, std::function<void()> task) override;
   void DelayWithEvents(std::int64_t microseconds) override;
   void ProcessPendingMessages() override;
-  LocalDateTime LocalNow() override;
+  port::LocalDateTime LocalNow() override;
 
   // The window it serves is going: what is queued or due is dropped unrun, and
   // later posts are refused.
@@ -53,7 +53,7 @@ class Win32Scheduler final : public Scheduler {
   UniqueWindow window_;
   DWORD thread_ = 0;
   UiTaskChannel tasks_;
-  DetachedWorkers workers_{ReportCaughtFailure};
+  port::DetachedWorkers workers_{ReportCaughtFailure};
   std::map<UINT_PTR, std::function<void()>> later_;
   UINT_PTR nextTimer_ = 1;
   double timeScale_ = 1.0;

@@ -8,7 +8,7 @@
 
 #include "text/gbk_file.h"
 #include "win/scoped_win.h"
-#include "win/wide_text.h"
+#include "win/window_text.h"
 
 namespace vorlane::win {
 namespace {

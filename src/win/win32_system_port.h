@@ -2,11 +2,11 @@
 // ShellExecute, the one place the program opens an address in the browser.
 #pragma once
 
-#include "win/system_port.h"
+#include "port/system_port.h"
 
 namespace vorlane::win {
 
-class Win32SystemPort : public SystemPort {
+class Win32SystemPort : public port::SystemPort {
  public:
   Text CurrentDirectory() override;
   bool FileExists(const Text& path) override;

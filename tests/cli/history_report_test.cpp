@@ -56,7 +56,7 @@ class HistoryTest : public ::testing::Test {
 TEST_F(HistoryTest, ChecksOfSeveralRunsAreReportedByTitle) {
   ScriptedSite site({{"韩版宽松毛衣女", "FFN"}, {"ab 1", "EFF"}, {"复古台灯", "EEE"}});
   const std::vector<std::string> titles = {"韩版宽松毛衣女", "ab 1", "复古台灯"};
-  const win::LocalDateTime times[] = {
+  const port::LocalDateTime times[] = {
       {2013, 11, 9, 8, 5, 7}, {2013, 11, 9, 9, 0, 0}, {2013, 11, 9, 10, 0, 0}};
   // Two runs of check, then a pass of monitor: each adds its checks.
   for (int run = 0; run < 2; ++run) {

@@ -6,7 +6,7 @@
 
 #include "local_server.h"
 #include "search_site.h"
-#include "win/wide_text.h"
+#include "win/window_text.h"
 #include "window_fixture.h"
 
 namespace vorlane::shell::test {

@@ -7,7 +7,7 @@
 
 #include "check/monitor.h"
 #include "win/scoped_win.h"
-#include "win/wide_text.h"
+#include "win/window_text.h"
 #include "window_fixture.h"
 
 namespace vorlane::shell::test {

@@ -11,12 +11,12 @@
 #include <thread>
 #include <vector>
 
+#include "port/scheduler.h"
 #include "support/posted_tasks.h"
-#include "win/scheduler.h"
 
 namespace vorlane::test {
 
-class FakeScheduler : public win::Scheduler {
+class FakeScheduler : public port::Scheduler {
  public:
   // How StartWorker runs its task: at once on the caller's thread, when the test
   // says so, or on a real thread.
@@ -30,7 +30,7 @@ class FakeScheduler : public win::Scheduler {
   void RunLater(std::int64_t microseconds, std::function<void()> task) override;
   void DelayWithEvents(std::int64_t microseconds) override;
   void ProcessPendingMessages() override;
-  win::LocalDateTime LocalNow() override { return now; }
+  port::LocalDateTime LocalNow() override { return now; }
 
   // --- test controls ---
   // Runs `action` when the clock reaches `atMicros` (inside a wait, or in
@@ -52,7 +52,7 @@ class FakeScheduler : public win::Scheduler {
   std::int64_t clockMicros() const { return clock_; }
 
   Workers workers = Workers::kInline;
-  win::LocalDateTime now{2013, 11, 9, 8, 5, 7};
+  port::LocalDateTime now{2013, 11, 9, 8, 5, 7};
   // Every wait, in order: a skipped row waits for nothing.
   std::vector<std::int64_t> delays;
 

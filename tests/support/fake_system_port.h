@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "win/system_port.h"
+#include "port/system_port.h"
 
 namespace vorlane::test {
 
-class FakeSystemPort : public win::SystemPort {
+class FakeSystemPort : public port::SystemPort {
  public:
   Text CurrentDirectory() override { return currentDirectory; }
   bool FileExists(const Text& path) override { return files.count(path) != 0; }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace vorlane::win {
+namespace vorlane::port {
 
 struct LocalDateTime {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -32,4 +32,4 @@ class Scheduler {
   virtual LocalDateTime LocalNow() = 0;
 };
 
-}  // namespace vorlane::win
+}  // namespace vorlane::port

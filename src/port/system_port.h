@@ -5,7 +5,7 @@
 
 #include "text/text.h"
 
-namespace vorlane::win {
+namespace vorlane::port {
 
 class SystemPort {
  public:
@@ -23,4 +23,4 @@ class SystemPort {
   virtual void OpenAddress(const Text& address) = 0;
 };
 
-}  // namespace vorlane::win
+}  // namespace vorlane::port

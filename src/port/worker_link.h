@@ -9,9 +9,9 @@
 #include <memory>
 #include <mutex>
 
-#include "win/scheduler.h"
+#include "port/scheduler.h"
 
-namespace vorlane::win {
+namespace vorlane::port {
 
 template <typename Owner>
 class WorkerLink : public std::enable_shared_from_this<WorkerLink<Owner>> {
@@ -63,4 +63,4 @@ class WorkerLink : public std::enable_shared_from_this<WorkerLink<Owner>> {
   Scheduler* scheduler_;
 };
 
-}  // namespace vorlane::win
+}  // namespace vorlane::port

@@ -9,7 +9,7 @@
 #include <memory>
 #include <thread>
 
-namespace vorlane::win {
+namespace vorlane::port {
 
 class DetachedWorkers {
  public:
@@ -51,4 +51,4 @@ class DetachedWorkers {
   std::shared_ptr<std::atomic<int>> running_ = std::make_shared<std::atomic<int>>(0);
 };
 
-}  // namespace vorlane::win
+}  // namespace vorlane::port

@@ -1,4 +1,4 @@
-#include "win/wide_text.h"
+#include "win/window_text.h"
 
 #include <algorithm>
 
