@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "check/check_context.h"
+#include "win/system_port.h"
 #include "win/worker_link.h"
 
 namespace vorlane::check {
@@ -15,6 +16,10 @@ void ShowTimedTip(CheckContext& context, const Text& text);
 
 // The notice box of the checks: caption "提示", exclamation icon, OK, task-modal.
 void ShowNotice(MainView& view, const Text& text);
+
+// Opens an address the user asked for in the browser. One that is not a web
+// address is refused (win::SystemPort::OpenAddress), and the user told so.
+void OpenChosenAddress(win::SystemPort& system, MainView& view, const Text& address);
 
 class SingleCheck {
  public:
