@@ -194,23 +194,19 @@ TEST_F(UpdateProgramTest, AnUpdateAnnouncedByASignedInfoRunsToTheHandOverToItsIn
 TEST_F(UpdateProgramTest, InfoThatDoesNotHoldStartsNothingAndTheProgramGoesOn) {
   site_.SetPackage(package_);
   const std::string info = InfoFor(site_.BaseUrl(), package_);
-  std::string changed = info;
-  changed[changed.find("111") + 2] = '2';  // 112: one byte after signing
+  // The rest of the signature table runs without the program (SignedInfoTest).
   const struct {
     const char* what;
-    std::string info;
     std::string signature;
     std::string key;
   } cases[] = {
-      {"unsigned", info, "", vorlane::test::kTestPublicKey},
-      {"forged: signed for another key", info, vorlane::test::SignWithTestKey(info),
+      {"unsigned", "", vorlane::test::kTestPublicKey},
+      {"forged: signed for another key", vorlane::test::SignWithTestKey(info),
        vorlane::test::kOtherPublicKey},
-      {"changed after signing", changed, vorlane::test::SignWithTestKey(info), vorlane::test::kTestPublicKey},
-      {"a build without a key", info, vorlane::test::SignWithTestKey(info), ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    site_.SetInfo(c.info);
+    site_.SetInfo(info);
     site_.SetSignature(c.signature);
     ASSERT_TRUE(
         program_.Start("[update]\npage_url=\ninfo_url=" + site_.InfoUrl() + "\npublic_key=" + c.key + "\n"));
