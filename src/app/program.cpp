@@ -5,10 +5,12 @@
 #include <memory>
 
 #include "shell/main_window.h"
+#include "update/signed_info.h"
 #include "update/update_window.h"
 #include "web/http_service.h"
 #include "win/message_loop.h"
 #include "win/window_text.h"
+#include "win/win32_system_port.h"
 
 using namespace vorlane;
 
@@ -41,19 +43,23 @@ Text ProgramFolder() {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   const Text folder = ProgramFolder();
+  {
+    // What the last update unpacked has had its turn.
+    win::Win32SystemPort system;
+    update::RemoveUpdateLeftovers(system);
+  }
   shell::MainWindowOptions options;
   options.config = config::AppConfig::Load(folder);
   web::SetServiceTimeouts(shell::ShellSettings::From(options.config).serviceTimeouts);
   options.onDestroyed = EndProgram;
   // The update window reads the configuration again when it opens, with the update
-  // info the loading step fetched laid over it as it was then: fetched once, the
-  // same values both times.
-  options.startUpdate = [folder](HWND owner, const shell::ShellSettings&, const Text& updateInfo) {
+  // info the loading step fetched laid over it as it was then, when its signature
+  // holds: fetched once, the same values both times.
+  options.startUpdate = [folder](HWND owner, const shell::ShellSettings&, const Text& updateInfo,
+                                 const Text& signature) {
     update::UpdateWindowOptions updateOptions;
-    updateOptions.readValues = [folder, updateInfo] {
-      config::AppConfig config = config::AppConfig::Load(folder);
-      config::ApplyUpdateInfo(config, updateInfo);
-      return config::ReadUpdateValues(config);
+    updateOptions.readValues = [folder, updateInfo, signature] {
+      return update::ReadOfferedUpdate(config::AppConfig::Load(folder), updateInfo, signature);
     };
     return update::RunUpdateWindow(owner, std::move(updateOptions));
   };

@@ -31,6 +31,10 @@ void ShowNotice(MainView& view, const Text& text) {
   view.ShowMessage(text, texts::kNotice, kMbOk | kMbIconExclamation | kMbTaskModal);
 }
 
+void OpenChosenAddress(port::SystemPort& system, MainView& view, const Text& address) {
+  if (!system.OpenAddress(address)) ShowNotice(view, texts::kNotWebAddress + address);
+}
+
 Text SingleCheckReport(const PageVerdict& verdict) {
   if (verdict.failed()) return FailureText(verdict) + "\r\n";
   if (!verdict.indexed) return texts::kNotIndexedReport;
@@ -96,7 +100,7 @@ void SingleCheck::OnContextPreciseChosen(const Text& contextTitle) {
 }
 
 void SingleCheck::OpenPreciseCheck(const Text& title) {
-  context_.system.OpenAddress(BuildSearchUrl(context_.siteHost, title));
+  OpenChosenAddress(context_.system, context_.view, BuildSearchUrl(context_.siteHost, title));
 }
 
 }  // namespace vorlane::check

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "check/check_context.h"
+#include "port/system_port.h"
 #include "port/worker_link.h"
 
 namespace vorlane::check {
@@ -15,6 +16,10 @@ void ShowTimedTip(CheckContext& context, const Text& text);
 
 // The notice box of the checks: caption "提示", exclamation icon, OK, task-modal.
 void ShowNotice(MainView& view, const Text& text);
+
+// Opens an address the user asked for in the browser. One that is not a web
+// address is refused (port::SystemPort::OpenAddress), and the user told so.
+void OpenChosenAddress(port::SystemPort& system, MainView& view, const Text& address);
 
 class SingleCheck {
  public:
@@ -41,8 +46,8 @@ class SingleCheck {
 
   CheckContext& context_;
   std::shared_ptr<port::WorkerLink<SingleCheck>> link_;  // the workers' way back
-  std::uint64_t latest_ = 0;                             // the ticket of the latest click's check
-  bool answered_ = true;                                 // that check has written its verdict
+  std::uint64_t latest_ = 0;                            // the ticket of the latest click's check
+  bool answered_ = true;                                // that check has written its verdict
 };
 
 // The single check's worker: builds the search address of the title, visits it and

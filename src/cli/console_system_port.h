@@ -13,7 +13,11 @@ class ConsoleSystemPort final : public port::SystemPort {
   bool FileExists(const Text& path) override;
   void RemoveFile(const Text& path) override;
   bool StartProgram(const Text& /*path*/, bool /*waitUntilReady*/) override { return false; }
-  void OpenAddress(const Text& /*address*/) override {}
+  bool OpenAddress(const Text& /*address*/) override { return false; }
+  // A console runs no update.
+  Text UpdateFolder() override { return {}; }
+  bool PrepareFolder(const Text& /*folder*/) override { return false; }
+  void RemoveFolder(const Text& /*folder*/) override {}
 };
 
 }  // namespace vorlane::cli

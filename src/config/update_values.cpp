@@ -5,6 +5,7 @@
 
 #include "config/version.h"
 #include "text/gbk_text.h"
+#include "text/hex_bytes.h"
 
 namespace vorlane::config {
 namespace {
@@ -31,24 +32,10 @@ std::uint64_t ReadCap(const AppConfig& config, const char* key) {
   return ByteCount(AppConfig::Defaults().Get("update", key)).value_or(0);
 }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 // Exactly 64 hex digits, either case.
 std::optional<Sha256Digest> Digest(std::string_view text) {
-  text = TrimBytes(text, " \t");
   Sha256Digest digest{};
-  if (text.size() != digest.size() * 2) return std::nullopt;
-  for (size_t i = 0; i < digest.size(); ++i) {
-    const int high = HexDigit(text[2 * i]);
-    const int low = HexDigit(text[2 * i + 1]);
-    if (high < 0 || low < 0) return std::nullopt;
-    digest[i] = static_cast<std::uint8_t>(high * 16 + low);
-  }
+  if (!HexToBytes(TrimBytes(text, " \t"), digest)) return std::nullopt;
   return digest;
 }
 
@@ -75,6 +62,11 @@ int LatestVersion(const AppConfig& config) {
 
 Text UpdateInfoAddress(const AppConfig& config) {
   return TrimBoth(config.Get("update", "info_url"));
+}
+
+Text UpdateSignatureAddress(const AppConfig& config) {
+  const Text info = UpdateInfoAddress(config);
+  return info.empty() ? Text() : info + ".sig";
 }
 
 void ApplyUpdateInfo(AppConfig& config, std::string_view info) {

@@ -49,6 +49,10 @@ UpdateValues ReadUpdateValues(const AppConfig& config);
 // not set.
 Text UpdateInfoAddress(const AppConfig& config);
 
+// Where the update info's signature is fetched: its address + ".sig"; empty when no
+// info address is set.
+Text UpdateSignatureAddress(const AppConfig& config);
+
 // Lays the update info over `config`: ini text (GBK, UTF-8 or UTF-16) whose
 // [update] section, or lines before any section, set latest_version, page_url,
 // package_base, package_sha256 and package_size. Its other keys are ignored: an

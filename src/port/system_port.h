@@ -1,5 +1,6 @@
 // What the program asks of the system outside its windows: files and folders named
-// by GBK paths, starting programs, and opening addresses in the user's browser.
+// by GBK paths, the update's own folder, starting programs, and opening web
+// addresses in the user's browser.
 // One Win32 implementation (win32_system_port.h) and one fake for the tests.
 #pragma once
 
@@ -19,8 +20,19 @@ class SystemPort {
   // Starts a program without arguments in a normal window and does not wait for it
   // to end; with `waitUntilReady`, waits up to a second for it to take input.
   virtual bool StartProgram(const Text& path, bool waitUntilReady) = 0;
-  // Opens an address with the system's default handler (the browser).
-  virtual void OpenAddress(const Text& address) = 0;
+  // Opens a web address (IsWebAddress, text/url_parts.h) with the system's default
+  // handler, the browser. Anything else is refused, never handed to the shell:
+  // false. Every address from configuration or the network comes through here.
+  virtual bool OpenAddress(const Text& address) = 0;
+
+  // The update's own folder, private to the user (%LOCALAPPDATA%\Vorlane\update on
+  // Windows); not made yet. Empty when the system names no such folder.
+  virtual Text UpdateFolder() = 0;
+  // Makes `folder` and any missing folder above it; true when a file can be written
+  // in it.
+  virtual bool PrepareFolder(const Text& folder) = 0;
+  // Removes `folder` with everything in it, read-only files too.
+  virtual void RemoveFolder(const Text& folder) = 0;
 };
 
 }  // namespace vorlane::port

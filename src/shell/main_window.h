@@ -57,9 +57,13 @@ struct MainWindowOptions {
   double timeScale = 1.0;
   // The loading step found a newer version announced: true when the update took
   // over, which leaves the panel locked. Without it the panel is unlocked.
-  // `updateInfo` is the text [update] info_url gave (config::ApplyUpdateInfo), fetched
-  // once by the loading step; empty when there was none.
-  std::function<bool(HWND owner, const ShellSettings& settings, const Text& updateInfo)> startUpdate;
+  // `updateInfo` is the text [update] info_url gave (config::ApplyUpdateInfo), and
+  // `signature` the answer at its address + ".sig", fetched once by the loading step;
+  // empty when there was none. Whether the signature holds is for the update to
+  // judge.
+  std::function<bool(HWND owner, const ShellSettings& settings, const Text& updateInfo,
+                     const Text& signature)>
+      startUpdate;
   // The window's very last message; the program ends here.
   std::function<void()> onDestroyed;
 };
@@ -127,7 +131,7 @@ class MainWindow {
   // main_window_startup.cpp
   void OnCreated();
   void OnLoadingStep();
-  void FinishLoading(const Text& updateInfo);
+  void FinishLoading(const Text& updateInfo, const Text& signature);
 
   // main_window_commands.cpp
   void OnCommand(WORD id, WORD code);

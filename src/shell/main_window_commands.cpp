@@ -47,33 +47,33 @@ void MainWindow::OnCommand(WORD id, WORD code) {
       listController_.OnClearTitleClicked();
       break;
     case ControlId::超级按钮_客服1:
-      system_.OpenAddress(ChatAddress(settings_, 1, scheduler_.LocalNow().day));
+      check::OpenChosenAddress(system_, view_, ChatAddress(settings_, 1, scheduler_.LocalNow().day));
       break;
     case ControlId::超级按钮_客服2:
-      system_.OpenAddress(ChatAddress(settings_, 2, scheduler_.LocalNow().day));
+      check::OpenChosenAddress(system_, view_, ChatAddress(settings_, 2, scheduler_.LocalNow().day));
       break;
     case ControlId::超级按钮_客服3:
-      system_.OpenAddress(ChatAddress(settings_, 3, scheduler_.LocalNow().day));
+      check::OpenChosenAddress(system_, view_, ChatAddress(settings_, 3, scheduler_.LocalNow().day));
       break;
     case ControlId::透明标签_左侧链接:
     case ControlId::超级链接框2:
-      system_.OpenAddress(settings_.otherSiteToolsUrl);
+      check::OpenChosenAddress(system_, view_, settings_.otherSiteToolsUrl);
       break;
     case ControlId::透明标签_右侧链接:
-      system_.OpenAddress(settings_.siteToolsUrl);
+      check::OpenChosenAddress(system_, view_, settings_.siteToolsUrl);
       break;
     case ControlId::超级链接框1:
     case ControlId::超级链接框3:
-      system_.OpenAddress(settings_.tutorialUrl);
+      check::OpenChosenAddress(system_, view_, settings_.tutorialUrl);
       break;
     case ControlId::超文本浏览框3:
-      system_.OpenAddress(settings_.helpUrl);
+      check::OpenChosenAddress(system_, view_, settings_.helpUrl);
       break;
     case ControlId::超文本浏览框1:
-      system_.OpenAddress(settings_.browser1Url);
+      check::OpenChosenAddress(system_, view_, settings_.browser1Url);
       break;
     case ControlId::超文本浏览框2:
-      system_.OpenAddress(settings_.browser2Url);
+      check::OpenChosenAddress(system_, view_, settings_.browser2Url);
       break;
     default:
       break;
@@ -86,13 +86,13 @@ void MainWindow::OnMenuCommand(MenuCommand command) {
       single_.OnContextPreciseChosen(products_.ContextTitle());
       break;
     case MenuCommand::其他站软件:
-      system_.OpenAddress(settings_.otherSiteToolsUrl);
+      check::OpenChosenAddress(system_, view_, settings_.otherSiteToolsUrl);
       break;
     case MenuCommand::本站软件:
-      system_.OpenAddress(settings_.siteToolsUrl);
+      check::OpenChosenAddress(system_, view_, settings_.siteToolsUrl);
       break;
     case MenuCommand::使用帮助:
-      system_.OpenAddress(settings_.tutorialUrl);
+      check::OpenChosenAddress(system_, view_, settings_.tutorialUrl);
       break;
     case MenuCommand::退出:
       ::DestroyWindow(hwnd_);  // the program ends as the window goes

@@ -37,7 +37,7 @@ void MainWindow::OnLoadingStep() {
   SetTimerPeriod(TimerId::时钟_网站配置, 0);  // runs once
   Text infoAddress = config::UpdateInfoAddress(options_.config);
   if (infoAddress.empty()) {
-    FinishLoading({});
+    FinishLoading({}, {});
     return;
   }
   // The update info is fetched while the panel stays locked and the texts stay as
@@ -45,16 +45,24 @@ void MainWindow::OnLoadingStep() {
   // the loading and cuts the link, so the other finds nothing to do: a broken info
   // server never locks the user out.
   loadingLink_ = port::WorkerLink<MainWindow>::Make(*this, scheduler_);
-  scheduler_.StartWorker([link = loadingLink_, address = std::move(infoAddress)]() mutable {
-    const VisitResult visit = VisitPage(address);
-    // Only a whole answer counts; anything else is as if no info were given.
-    Text info = visit.Answered() && visit.complete ? visit.body : Text();
-    link->Post([info = std::move(info)](MainWindow& window) { window.FinishLoading(info); });
+  scheduler_.StartWorker([link = loadingLink_, address = std::move(infoAddress),
+                          signatureAddress = config::UpdateSignatureAddress(options_.config)]() mutable {
+    // Only a whole answer counts; anything else is as if none were given.
+    auto whole = [](Text at) {
+      const VisitResult visit = VisitPage(at);
+      return visit.Answered() && visit.complete ? visit.body : Text();
+    };
+    Text info = whole(address);
+    Text signature = info.empty() ? Text() : whole(signatureAddress);
+    link->Post([info = std::move(info), signature = std::move(signature)](MainWindow& window) {
+      window.FinishLoading(info, signature);
+    });
   });
-  loadingLink_->RunLater(settings_.checkDeadlineMicros, [](MainWindow& window) { window.FinishLoading({}); });
+  loadingLink_->RunLater(settings_.checkDeadlineMicros,
+                         [](MainWindow& window) { window.FinishLoading({}, {}); });
 }
 
-void MainWindow::FinishLoading(const Text& updateInfo) {
+void MainWindow::FinishLoading(const Text& updateInfo, const Text& signature) {
   if (loadingLink_) loadingLink_->Cut();
   if (!updateInfo.empty()) {
     config::AppConfig announced = options_.config;
@@ -62,7 +70,7 @@ void MainWindow::FinishLoading(const Text& updateInfo) {
     settings_.latestVersion = config::LatestVersion(announced);
   }
   if (config::IsNewerVersion(settings_.latestVersion) && options_.startUpdate &&
-      options_.startUpdate(hwnd_, settings_, updateInfo)) {
+      options_.startUpdate(hwnd_, settings_, updateInfo, signature)) {
     return;  // the update owns the rest of the run; the panel stays locked
   }
   if (hwnd_ == nullptr) return;

@@ -20,7 +20,7 @@ void MainWindow::TrayEventHandler(UINT mouseMessage) {
       BringBackFromTray();
       break;
     case WM_LBUTTONDBLCLK:
-      system_.OpenAddress(settings_.homeUrl);
+      check::OpenChosenAddress(system_, view_, settings_.homeUrl);
       break;
     case WM_RBUTTONDOWN:
       PopupTrayMenu();

@@ -60,6 +60,17 @@ bool CreateFolders(const NativePath& path) {
   return MakeFolder(path) || IsFolder(path);
 }
 
+bool CanWriteIn(const NativePath& path) {
+  if (path.empty()) return false;
+  const NativePath probe = JoinPath(path, WithSuffix(NativePath(), "vorlane-write-probe.tmp"));
+  RemoveFileWhateverItsAttributes(probe);  // left by a run that ended here
+  std::FILE* file = CreateNewFile(probe);
+  if (file == nullptr) return false;
+  const bool written = std::fputc('1', file) != EOF;
+  const bool closed = std::fclose(file) == 0;
+  return RemoveFileAt(probe) && written && closed;
+}
+
 UniqueFile OpenGbkFile(const Text& path, const char* mode) {
   const NativePath file = PathFromGbk(path);
   if (file.empty()) return nullptr;

@@ -74,6 +74,17 @@ bool MakeFolder(const NativePath& path);
 // afterwards.
 bool CreateFolders(const NativePath& path);
 
+// Whether a new file can be made in the folder `path` (one is made and removed).
+bool CanWriteIn(const NativePath& path);
+// Removes the folder `path` and everything in it, read-only files too; links are
+// removed, never followed. True when nothing of it is left.
+bool RemoveFolderTree(const NativePath& path);
+
+// The user's own folder for a program's data that stays on this machine:
+// %LOCALAPPDATA% on Windows, $XDG_DATA_HOME (or ~/.local/share) elsewhere. Empty
+// when the environment names none, or only a relative one.
+NativePath UserDataFolder();
+
 // Opens `path` for writing at its end, created when missing and emptied first when
 // `truncate`; other writers are shut out while it is open. Null on failure.
 std::FILE* OpenSoleWriter(const NativePath& path, bool truncate);

@@ -1,9 +1,11 @@
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "text/codepage.h"
@@ -75,6 +77,29 @@ std::FILE* CreateNewFile(const NativePath& path) {
 // rename() replaces atomically, whatever the permissions of the file it replaces.
 bool ReplaceFileWith(const NativePath& from, const NativePath& to) {
   return !from.empty() && !to.empty() && std::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool RemoveFolderTree(const NativePath& path) {
+  if (path.empty()) return false;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return errno == ENOENT;
+  if (!S_ISDIR(st.st_mode)) return RemoveFileAt(path);
+  if (DIR* folder = ::opendir(path.c_str())) {
+    while (const dirent* entry = ::readdir(folder)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") RemoveFolderTree(JoinPath(path, name));
+    }
+    ::closedir(folder);
+  }
+  return ::rmdir(path.c_str()) == 0 || errno == ENOENT;
+}
+
+NativePath UserDataFolder() {
+  const char* data = std::getenv("XDG_DATA_HOME");
+  if (data != nullptr && data[0] == '/') return data;
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') return {};
+  return JoinPath(home, ".local/share");
 }
 
 // Read-only is the one attribute here: the owner may write again.

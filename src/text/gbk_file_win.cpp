@@ -95,6 +95,49 @@ bool ReplaceFileWith(const NativePath& from, const NativePath& to) {
   return false;
 }
 
+bool RemoveFolderTree(const NativePath& path) {
+  if (path.empty()) return false;
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+  }
+  if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) return RemoveFileWhateverItsAttributes(path);
+  // A junction or link goes as itself; what it points at is not ours.
+  if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(JoinPath(path, L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do {
+        const std::wstring name = found.cFileName;
+        if (name != L"." && name != L"..") RemoveFolderTree(JoinPath(path, name));
+      } while (::FindNextFileW(search, &found));
+      ::FindClose(search);
+    }
+  }
+  ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  return ::RemoveDirectoryW(path.c_str()) != 0 || ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+NativePath UserDataFolder() {
+  NativePath folder(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length =
+        ::GetEnvironmentVariableW(L"LOCALAPPDATA", folder.data(), static_cast<DWORD>(folder.size()));
+    if (length == 0) return {};
+    if (length < folder.size()) {
+      folder.resize(length);
+      break;
+    }
+    folder.resize(length);
+  }
+  // Only a full path: a drive's ("C:\…") or a share's ("\\server\…").
+  const bool absolute =
+      (folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/')) ||
+      folder.rfind(L"\\\\", 0) == 0;
+  return absolute ? folder : NativePath();
+}
+
 bool ResetAttributes(const NativePath& path) {
   return !path.empty() && ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
 }

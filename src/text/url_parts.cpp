@@ -88,4 +88,21 @@ Text RequestPath(std::string_view path) {
   return escaped;
 }
 
+bool IsWebAddress(std::string_view address) {
+  std::string_view rest;
+  if (StartsWithIgnoringCase(address, kHttp)) {
+    rest = address.substr(kHttp.size());
+  } else if (StartsWithIgnoringCase(address, kHttps)) {
+    rest = address.substr(kHttps.size());
+  } else {
+    return false;
+  }
+  for (char c : address) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || byte == 0x7F || c == '"') return false;
+  }
+  const std::string_view host = rest.substr(0, rest.find_first_of("/?#"));
+  return !host.empty() && host.find('\\') == std::string_view::npos;
+}
+
 }  // namespace vorlane

@@ -31,4 +31,10 @@ int UrlPort(std::string_view url);
 // update's downloader both write their request lines with it.
 Text RequestPath(std::string_view path);
 
+// Whether an address may go to the shell to be opened: "http://" or "https://" (in
+// any case), then a host that holds no "\\", and nowhere a space, a control byte, DEL
+// or a double quote. A file path, a UNC path, file:, javascript: or any other
+// protocol is not: the shell would run or hand it to whatever claims it.
+bool IsWebAddress(std::string_view address);
+
 }  // namespace vorlane

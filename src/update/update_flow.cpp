@@ -4,6 +4,7 @@
 
 #include "config/version.h"
 #include "update/download_file.h"
+#include "update/package_check.h"
 #include "update/update_texts.h"
 #include "update/update_unzip.h"
 
@@ -17,8 +18,22 @@ Downloader ProgramDownloader() {
 
 Unpacker ProgramUnpacker() {
   return [](const Text& archive, const Text& folder, const config::UnzipLimits& limits) {
-    ExtractArchive(archive, folder, limits);
+    return ExtractArchive(archive, folder, limits);
   };
+}
+
+PackageCheck ProgramPackageCheck() {
+  return [](const Text& path, const config::AnnouncedPackage& package) {
+    return package.sha256.has_value() && HasAnnouncedDigest(path, package);
+  };
+}
+
+void RemoveUpdateLeftovers(port::SystemPort& system) {
+  const Text folder = system.UpdateFolder();
+  if (folder.empty()) return;
+  system.RemoveFolder(JoinPath(folder, kUnpackedFolderName));
+  const Text package = JoinPath(folder, SplitPackageAddress(config::kPackagePath).fileName);
+  if (system.FileExists(package)) system.RemoveFile(package);
 }
 
 UpdateFlow::UpdateFlow(UpdateServices services, ByteCounter& total, ByteCounter& received)
@@ -27,6 +42,7 @@ UpdateFlow::UpdateFlow(UpdateServices services, ByteCounter& total, ByteCounter&
       system_(services.system),
       download_(services.download ? std::move(services.download) : ProgramDownloader()),
       unpack_(services.unpack ? std::move(services.unpack) : ProgramUnpacker()),
+      check_(services.check ? std::move(services.check) : ProgramPackageCheck()),
       total_(total),
       received_(received),
       link_(port::WorkerLink<UpdateFlow>::Make(*this, services.scheduler)) {}
@@ -43,12 +59,18 @@ void UpdateFlow::OnWindowCreated(const config::UpdateValues& values) {
     return;
   }
   pageAddress_ = values.pageAddress;
-  // An installer left by an earlier update is run again instead of fetching the
-  // package once more. It is looked for where the package puts it.
-  const Text installer = JoinPath(system_.CurrentDirectory(), config::kInstallerName);
-  if (system_.FileExists(installer)) {
-    state_ = State::kHandedOver;
-    system_.StartProgram(installer, false);
+  // Only a package whose digest a signed update info gave can ever be unpacked and
+  // run: without one there is nothing worth fetching, and the user decides on the
+  // page.
+  if (!values.package.sha256) {
+    Decline(texts::kUnverifiedUpdate);
+    return;
+  }
+  // The update works in a folder of its own, never in the current directory (which
+  // may be Downloads, or System32 for a program run as administrator).
+  folder_ = system_.UpdateFolder();
+  if (folder_.empty() || !system_.PrepareFolder(folder_)) {
+    Decline(texts::kFolderUnusable + folder_ + texts::kFolderUnusableTail);
     return;
   }
   packageAddress_ = values.packageAddress;
@@ -59,7 +81,6 @@ void UpdateFlow::OnWindowCreated(const config::UpdateValues& values) {
 
 void UpdateFlow::StartUpdate() {
   const PackageParts parts = SplitPackageAddress(packageAddress_);
-  folder_ = system_.CurrentDirectory();
   savePath_ = JoinPath(folder_, parts.fileName);
 
   view_.SetTimerPeriod(Timer::时钟1, 1000);
@@ -128,13 +149,34 @@ void UpdateFlow::Complete(std::int32_t received) {
   state_ = State::kCompleted;
   if (!system_.FileExists(savePath_)) return;
 
-  // Whatever the unpacking and the installer do, the user is sent to the page.
-  unpack_(savePath_, folder_, unzipLimits_);
+  // Checked here once more, whatever fetched it: only the package the signed info
+  // named is unpacked.
+  if (!check_(savePath_, package_)) {
+    system_.RemoveFile(savePath_);
+    view_.ShowMessage(texts::kDownloadFailed, texts::kInformation, kMbIconExclamation | kMbTaskModal);
+    if (!pageAddress_.empty()) system_.OpenAddress(pageAddress_);
+    End();
+    return;
+  }
+  // Into a folder emptied first, so that only what this package holds can run.
+  const Text unpacked = JoinPath(folder_, kUnpackedFolderName);
+  system_.RemoveFolder(unpacked);
+  const UnzipReport report = unpack_(savePath_, unpacked, unzipLimits_);
   system_.RemoveFile(savePath_);
-  system_.StartProgram(JoinPath(folder_, config::kInstallerName), true);
+  // Whatever the unpacking and the installer do, the user is sent to the page.
+  if (report.Wrote(config::kInstallerName)) {
+    system_.StartProgram(JoinPath(unpacked, config::kInstallerName), true);
+  }
   if (!pageAddress_.empty()) system_.OpenAddress(pageAddress_);
   view_.ShowMessage(texts::kAutomaticUpdateFailed, texts::kNotice, kMbIconExclamation);
   End();
+}
+
+void UpdateFlow::Decline(const Text& message) {
+  state_ = State::kDeclined;
+  view_.ShowMessage(message, texts::kNotice, kMbIconExclamation);
+  if (!pageAddress_.empty()) system_.OpenAddress(pageAddress_);
+  view_.CloseUpdateWindow();
 }
 
 void UpdateFlow::OnCloseRequested() {

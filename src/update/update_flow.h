@@ -16,6 +16,7 @@
 #include "update/download_progress.h"
 #include "update/update_paths.h"
 #include "update/update_progress.h"
+#include "update/update_unzip.h"
 #include "update/update_view.h"
 
 namespace vorlane::update {
@@ -29,12 +30,28 @@ using Downloader =
 // DownloadFile on the program's socket.
 Downloader ProgramDownloader();
 
-// Unpacks every entry of an archive into a folder, within the limits.
+// Unpacks every entry of an archive into a folder, within the limits, and reports
+// which files it wrote.
 using Unpacker =
-    std::function<void(const Text& archive, const Text& folder, const config::UnzipLimits& limits)>;
+    std::function<UnzipReport(const Text& archive, const Text& folder, const config::UnzipLimits& limits)>;
 
 // ExtractArchive.
 Unpacker ProgramUnpacker();
+
+// Whether the finished file is the package the signed update info named: its
+// digest was announced and the file has it.
+using PackageCheck = std::function<bool(const Text& path, const config::AnnouncedPackage& package)>;
+
+// HasAnnouncedDigest, with a digest required.
+PackageCheck ProgramPackageCheck();
+
+// Inside the update folder: where the package is unpacked and its installer run.
+inline constexpr char kUnpackedFolderName[] = "unpacked";
+
+// What an earlier update left in the update folder: the unpacked files (their
+// installer has had its turn) and a finished package never unpacked. A partial
+// download and its validator stay, to be resumed. Run at every start.
+void RemoveUpdateLeftovers(port::SystemPort& system);
 
 // Where the flow meets the world: its window, the scheduler of that window's
 // thread, the system, and how it downloads and unpacks.
@@ -44,6 +61,7 @@ struct UpdateServices {
   port::SystemPort& system;
   Downloader download;  // ProgramDownloader when empty
   Unpacker unpack;      // ProgramUnpacker when empty
+  PackageCheck check;   // ProgramPackageCheck when empty
 };
 
 class UpdateFlow {
@@ -51,7 +69,7 @@ class UpdateFlow {
   enum class State {
     kWaiting,      // the window is being made
     kClosed,       // no update due: the window closed itself
-    kHandedOver,   // an installer already here was started instead
+    kDeclined,     // no update that can run here: the user was told, the page opened, the window closed
     kDownloading,  // the worker is fetching the package
     kCompleted,    // the package is in, but the archive is gone
     kEnded,        // the program was told to end
@@ -74,12 +92,15 @@ class UpdateFlow {
 
   State state() const { return state_; }
   // Whether the update took over the program (the main window stays locked).
-  bool tookOver() const { return state_ != State::kWaiting && state_ != State::kClosed; }
+  bool tookOver() const {
+    return state_ != State::kWaiting && state_ != State::kClosed && state_ != State::kDeclined;
+  }
   const SecondCounters& counters() const { return counters_; }
   const Text& savePath() const { return savePath_; }
 
  private:
   void StartUpdate();
+  void Decline(const Text& message);
   void OnDownloadEnded(std::int32_t result);
   void Complete(std::int32_t received);
   void End();
@@ -89,6 +110,7 @@ class UpdateFlow {
   port::SystemPort& system_;
   Downloader download_;
   Unpacker unpack_;
+  PackageCheck check_;
   ByteCounter& total_;
   ByteCounter& received_;
   std::shared_ptr<port::WorkerLink<UpdateFlow>> link_;  // the download worker's way back
@@ -98,7 +120,7 @@ class UpdateFlow {
   Text packageAddress_;  // PackageAddress
   config::AnnouncedPackage package_;
   config::UnzipLimits unzipLimits_;
-  Text folder_;  // the current directory when the download began
+  Text folder_;  // the update folder: the package and its partial file
   Text savePath_;
   SecondCounters counters_;
   std::optional<std::int32_t> downloadResult_;  // what the worker reported

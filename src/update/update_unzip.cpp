@@ -13,6 +13,7 @@
 
 #include "text/codepage.h"
 #include "text/gbk_file.h"
+#include "text/gbk_text.h"
 #include "update/archive_platform.h"
 
 namespace vorlane::update {
@@ -268,6 +269,11 @@ std::optional<EntryPath> ReadEntryPath(std::string_view gbk) {
 
 }  // namespace
 
+bool UnzipReport::Wrote(std::string_view path) const {
+  return std::any_of(writtenFiles.begin(), writtenFiles.end(),
+                     [path](const Text& file) { return CompareText(file, path, false) == 0; });
+}
+
 bool IsSafeEntryName(std::string_view name) {
   return ReadEntryPath(name).has_value();
 }
@@ -306,6 +312,12 @@ UnzipReport ExtractArchive(const Text& archive, const Text& folder, const config
     }
     if (CreateFolders(ParentPath(target)) && WriteEntry(zip.get(), info, target, report.bytesWritten)) {
       ++report.written;
+      Text written;
+      for (const std::u16string& part : path->parts) {
+        if (!written.empty()) written += '\\';
+        written += Utf16StringToGbk(part);
+      }
+      report.writtenFiles.push_back(std::move(written));
     } else {
       ++report.failed;
     }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "config/unzip_limits.h"
 #include "text/text.h"
@@ -23,6 +24,13 @@ struct UnzipReport {
   int failed = 0;       // entries that could not be read or written, or were not what they declared
   // Bytes inflated and written, kept or not: never more than the total cap.
   std::uint64_t bytesWritten = 0;
+  // The files this unpacking wrote whole, by their paths inside the folder (GBK,
+  // parts joined by "\\"), in archive order.
+  std::vector<Text> writtenFiles;
+
+  // Whether this unpacking wrote the file `path` (letter case aside, as Windows
+  // names files).
+  bool Wrote(std::string_view path) const;
 };
 
 // `archive` and `folder` are GBK paths. Entry names are GBK unless the archive

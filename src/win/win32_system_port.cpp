@@ -7,6 +7,7 @@
 #include <string>
 
 #include "text/gbk_file.h"
+#include "text/url_parts.h"
 #include "win/scoped_win.h"
 #include "win/window_text.h"
 
@@ -47,8 +48,35 @@ bool Win32SystemPort::StartProgram(const Text& path, bool waitUntilReady) {
   return true;
 }
 
-void Win32SystemPort::OpenAddress(const Text& address) {
-  ::ShellExecuteW(nullptr, L"open", Wide(address).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+bool Win32SystemPort::OpenAddress(const Text& address) {
+  const std::wstring wide = Wide(address);
+  if (!IsWebAddress(address)) {
+    // The shell would start a file, a share's program or whatever claims the
+    // protocol. Left for a debugger to see; the caller tells the user.
+    ::OutputDebugStringW((L"Vorlane: not a web address, not opened: " + wide).c_str());
+    return false;
+  }
+  ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+  return true;
+}
+
+Text Win32SystemPort::UpdateFolder() {
+  const NativePath data = UserDataFolder();
+  if (data.empty()) return {};
+  const std::wstring folder = JoinPath(data, L"Vorlane\\update");
+  // A folder whose name GBK cannot hold would be another folder by the GBK path.
+  const Text gbk = Narrow(folder);
+  return PathFromGbk(gbk) == folder ? gbk : Text();
+}
+
+bool Win32SystemPort::PrepareFolder(const Text& folder) {
+  const NativePath path = PathFromGbk(folder);
+  return CreateFolders(path) && CanWriteIn(path);
+}
+
+void Win32SystemPort::RemoveFolder(const Text& folder) {
+  const NativePath path = PathFromGbk(folder);
+  if (!path.empty()) RemoveFolderTree(path);
 }
 
 }  // namespace vorlane::win

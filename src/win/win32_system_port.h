@@ -1,5 +1,6 @@
 // The system port over Win32: files by their UTF-16 names, CreateProcess and
-// ShellExecute, the one place the program opens an address in the browser.
+// ShellExecute, the one place the program opens an address in the browser (web
+// addresses only).
 #pragma once
 
 #include "port/system_port.h"
@@ -12,7 +13,10 @@ class Win32SystemPort : public port::SystemPort {
   bool FileExists(const Text& path) override;
   void RemoveFile(const Text& path) override;
   bool StartProgram(const Text& path, bool waitUntilReady) override;
-  void OpenAddress(const Text& address) override;
+  bool OpenAddress(const Text& address) override;
+  Text UpdateFolder() override;
+  bool PrepareFolder(const Text& folder) override;
+  void RemoveFolder(const Text& folder) override;
 };
 
 }  // namespace vorlane::win

@@ -137,6 +137,21 @@ TEST_F(SingleCheckTest, PreciseCheckOpensTheAddressTheCheckWouldVisit) {
   EXPECT_EQ(view.texts[Control::编辑框_显示], "");
 }
 
+TEST_F(SingleCheckTest, PreciseCheckOfAnAddressThatIsNotAWebAddressIsRefusedAndTold) {
+  // A site host that makes the search address a share's path.
+  CheckContext shareContext{view, scheduler, system, "\\\\attacker\\c$", table.AsFetcher()};
+  SingleCheck shareChecker{shareContext};
+  view.texts[Control::编辑框_标题] = Gbk("裙子");
+  shareChecker.OnPreciseClicked();
+  EXPECT_TRUE(system.openedAddresses.empty());
+  ASSERT_EQ(system.refusedAddresses.size(), 1u);
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(Utf8(view.messages[0].text),
+            "这不是网页地址，程序不会打开它：\r\n" + Utf8(system.refusedAddresses[0]));
+  EXPECT_EQ(Utf8(view.messages[0].caption), "提示");
+  EXPECT_EQ(view.messages[0].style, kNoticeStyle);
+}
+
 TEST_F(SingleCheckTest, PreciseCheckOfBlankTitleShowsTheNotice) {
   view.texts[Control::编辑框_标题] = "   ";
   checker.OnPreciseClicked();

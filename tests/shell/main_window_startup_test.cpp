@@ -52,7 +52,7 @@ TEST_F(StartupTest, ControlsDoNothingBeforeTheLoadingStep) {
 TEST_F(StartupTest, AnnouncedUpdateTakesOverAndKeepsThePanelLocked) {
   HWND owner = nullptr;
   int calls = 0;
-  options.startUpdate = [&](HWND ownerWindow, const ShellSettings& settings, const Text&) {
+  options.startUpdate = [&](HWND ownerWindow, const ShellSettings& settings, const Text&, const Text&) {
     owner = ownerWindow;
     ++calls;
     EXPECT_EQ(settings.latestVersion, 111);
@@ -70,7 +70,7 @@ TEST_F(StartupTest, AnnouncedUpdateTakesOverAndKeepsThePanelLocked) {
 
 TEST_F(StartupTest, NoUpdateBelowVersion111) {
   int calls = 0;
-  options.startUpdate = [&](HWND, const ShellSettings&, const Text&) { return ++calls > 0; };
+  options.startUpdate = [&](HWND, const ShellSettings&, const Text&, const Text&) { return ++calls > 0; };
   Open("[update]\nlatest_version=110\n");
   EXPECT_EQ(calls, 0);
   EXPECT_TRUE(::IsWindowEnabled(Control(ControlId::选择夹1)));
@@ -78,7 +78,7 @@ TEST_F(StartupTest, NoUpdateBelowVersion111) {
 
 TEST_F(StartupTest, AnUpdateThatDoesNotTakeOverLeavesTheProgramUsable) {
   int calls = 0;
-  options.startUpdate = [&](HWND, const ShellSettings&, const Text&) {
+  options.startUpdate = [&](HWND, const ShellSettings&, const Text&, const Text&) {
     ++calls;
     return false;
   };

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "shell/main_window.h"
+#include "text/url_parts.h"
 #include "web/message_box.h"
 #include "win/win32_system_port.h"
 
@@ -37,11 +38,16 @@ struct NotifyCall {
   NOTIFYICONDATAW data;
 };
 
-// The real system, but addresses are recorded instead of opened in a browser.
+// The real system, but web addresses are recorded instead of opened in a browser;
+// others are refused, as the real one refuses them.
 class RecordingSystem : public win::Win32SystemPort {
  public:
   explicit RecordingSystem(std::vector<Text>& addresses) : addresses_(addresses) {}
-  void OpenAddress(const Text& address) override { addresses_.push_back(address); }
+  bool OpenAddress(const Text& address) override {
+    if (!IsWebAddress(address)) return false;
+    addresses_.push_back(address);
+    return true;
+  }
 
  private:
   std::vector<Text>& addresses_;

@@ -2,10 +2,12 @@
 // folder and set of files, and a record of what was removed, started and opened.
 #pragma once
 
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "text/url_parts.h"
 #include "port/system_port.h"
 
 namespace vorlane::test {
@@ -25,12 +27,38 @@ class FakeSystemPort : public port::SystemPort {
     Log("start");
     return files.count(path) != 0;
   }
-  void OpenAddress(const Text& address) override {
+  // Opens what the real port opens: web addresses only.
+  bool OpenAddress(const Text& address) override {
+    if (!IsWebAddress(address)) {
+      refusedAddresses.push_back(address);
+      Log("refuse");
+      return false;
+    }
     openedAddresses.push_back(address);
     Log("open");
+    return true;
+  }
+  Text UpdateFolder() override { return updateFolder; }
+  bool PrepareFolder(const Text& folder) override {
+    prepared.push_back(folder);
+    return writable;
+  }
+  // Its files go with it.
+  void RemoveFolder(const Text& folder) override {
+    const Text inside = folder + "\\";
+    for (auto it = files.begin(); it != files.end();) {
+      it = it->rfind(inside, 0) == 0 ? files.erase(it) : std::next(it);
+    }
+    removedFolders.push_back(folder);
+    Log("remove folder");
   }
 
   Text currentDirectory = "C:\\Vorlane";
+  Text updateFolder = "C:\\Users\\me\\AppData\\Local\\Vorlane\\update";
+  bool writable = true;  // whether PrepareFolder succeeds
+  std::vector<Text> prepared;
+  std::vector<Text> removedFolders;
+  std::vector<Text> refusedAddresses;
   std::set<Text> files;  // the files that exist
   std::vector<Text> removed;
   struct Start {

@@ -8,6 +8,7 @@ namespace vorlane::test {
 namespace {
 
 constexpr char kInfoPath[] = "/update.ini";
+constexpr char kSignaturePath[] = "/update.ini.sig";
 constexpr char kPackagePath[] = "/zujian/m_update.zip";
 
 // "bytes=N-": N; nothing for any other range.
@@ -26,6 +27,11 @@ UpdateSite::UpdateSite() : server_([this](const RecordedRequest& request) { retu
 void UpdateSite::SetInfo(std::string text) {
   std::lock_guard lock(mutex_);
   info_ = std::move(text);
+}
+
+void UpdateSite::SetSignature(std::string text) {
+  std::lock_guard lock(mutex_);
+  signature_ = std::move(text);
 }
 
 void UpdateSite::SetPackage(std::string bytes) {
@@ -74,6 +80,10 @@ Reply UpdateSite::Answer(const RecordedRequest& request) {
     std::lock_guard lock(mutex_);
     ++infoRequests_;
     return Reply::Http(200, info_, "Content-Type: text/plain\r\n");
+  }
+  if (request.method == "GET" && request.target == kSignaturePath) {
+    std::lock_guard lock(mutex_);
+    if (!signature_.empty()) return Reply::Http(200, signature_, "Content-Type: text/plain\r\n");
   }
   if (request.method == "GET" && request.target == kPackagePath) return AnswerPackage(request);
   return Reply::Http(404, "not here");

@@ -1,5 +1,6 @@
 // A local update site for the tests, over LocalServer: the update info at
-// /update.ini and the package at /zujian/m_update.zip, the package served as a
+// /update.ini, its signature at /update.ini.sig and the package at
+// /zujian/m_update.zip, the package served as a
 // stock web server serves a static file. Each version of the package has its own
 // ETag and Last-Modified; "Range: bytes=N-" gets 206 with the rest (416 past the
 // end), unless an If-Range names neither of the current validators, which gets the
@@ -25,6 +26,8 @@ class UpdateSite {
 
   // The update info's text, served as it is.
   void SetInfo(std::string text);
+  // The signature's text; while there is none, its address answers 404.
+  void SetSignature(std::string text);
   // A new version of the package: new bytes, a new ETag and a later Last-Modified.
   void SetPackage(std::string bytes);
   // The next answer for the package announces its whole length but stops after
@@ -51,6 +54,7 @@ class UpdateSite {
 
   mutable std::mutex mutex_;
   std::string info_;
+  std::string signature_;
   std::string package_;
   int version_ = 0;
   std::optional<std::size_t> cut_;

@@ -1,6 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iterator>
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 #include "support/temp_folder.h"
 #include "text/gbk_file.h"
@@ -61,6 +66,44 @@ TEST(NativePathTest, TheCurrentFolderIsWhereRelativeNamesOpen) {
   const NativePath here = CurrentFolder();
   ASSERT_FALSE(here.empty());
   EXPECT_TRUE(IsFolder(here));
+}
+
+TEST(NativePathTest, AFolderTreeGoesWholeAndAFolderIsWritableOrNot) {
+  const test::TempFolder folder("vorlane-tree");
+  const NativePath root = JoinPath(folder.path().native(), N("update"));
+  const NativePath sub = JoinPath(JoinPath(root, N("unpacked")), N("data"));
+  ASSERT_TRUE(CreateFolders(sub));
+  EXPECT_TRUE(CanWriteIn(root));
+  test::WriteFileBytes(std::filesystem::path(JoinPath(root, N("m_update.exe"))), "MZ");
+  test::WriteFileBytes(std::filesystem::path(JoinPath(sub, N("locked.bin"))), "x");
+  std::filesystem::permissions(std::filesystem::path(JoinPath(sub, N("locked.bin"))),
+                               std::filesystem::perms::owner_read);
+  // What was there before the write probe is all that is there after it.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(root), std::filesystem::directory_iterator()),
+            2);
+  EXPECT_TRUE(RemoveFolderTree(root));
+  EXPECT_FALSE(IsFolder(root));
+  EXPECT_TRUE(RemoveFolderTree(root));  // nothing there is nothing to remove
+  EXPECT_FALSE(CanWriteIn(root));       // a folder that is not there
+  EXPECT_FALSE(CanWriteIn(NativePath()));
+#ifndef _WIN32
+  // A link inside goes as a link: what it points at stays.
+  const NativePath outside = JoinPath(folder.path().native(), "kept");
+  ASSERT_TRUE(CreateFolders(outside));
+  test::WriteFileBytes(std::filesystem::path(JoinPath(outside, "file")), "k");
+  ASSERT_TRUE(CreateFolders(root));
+  std::filesystem::create_directory_symlink(outside, JoinPath(root, "link"));
+  EXPECT_TRUE(RemoveFolderTree(root));
+  EXPECT_TRUE(RegularFileSize(JoinPath(outside, "file")).has_value());
+  // A folder the user may not write in (not for root, who may write anywhere).
+  if (::geteuid() != 0) {
+    ASSERT_TRUE(CreateFolders(root));
+    std::filesystem::permissions(root,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_FALSE(CanWriteIn(root));
+    std::filesystem::permissions(root, std::filesystem::perms::owner_all);
+  }
+#endif
 }
 
 }  // namespace

@@ -100,5 +100,45 @@ TEST(RequestPath, EscapesSpacesControlBytesAndDelOnly) {
   for (const auto& c : cases) EXPECT_EQ(RequestPath(c.path), c.escaped) << c.path;
 }
 
+TEST(WebAddressTest, OnlyHttpAndHttpsAddressesGoToTheShell) {
+  const struct {
+    const char* address;
+    bool web;
+  } cases[] = {
+      {"http://127.0.0.1:8765/download.html", true},
+      {"HTTPS://maker.example/get?v=111#top", true},
+      {"http://maker.example", true},
+      {"http://\xB5\xBC\xB9\xBA.example/\xCB\xD1", true},  // GBK in host and path
+      // What the shell would run or hand to another program.
+      {"Z:\\tmp\\evil.exe", false},
+      {"C:/Windows/System32/calc.exe", false},
+      {"evil.exe", false},
+      {"\\\\attacker\\share\\evil.exe", false},
+      {"//attacker/share/evil.exe", false},
+      {"file:///Z:/tmp/evil.exe", false},
+      {"file://attacker/share/evil.exe", false},
+      {"javascript:alert(1)", false},
+      {"vorlane-test:run", false},
+      {"ms-settings:", false},
+      {"mailto:a@b.example", false},
+      {"ftp://files.example/", false},
+      // Shaped like a web address, but not one.
+      {"", false},
+      {"http://", false},
+      {"https:///etc/passwd", false},
+      {"http:\\\\attacker\\share", false},
+      {"http://\\\\attacker\\share\\evil.exe", false},
+      {"http://maker.example/a b", false},
+      {"http://maker.example/\"x", false},
+      {"http://maker.example/\r\nx", false},
+      {" http://maker.example/", false},
+      {"http://maker.example/\x7F", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.address);
+    EXPECT_EQ(IsWebAddress(c.address), c.web);
+  }
+}
+
 }  // namespace
 }  // namespace vorlane

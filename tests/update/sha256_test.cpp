@@ -59,7 +59,8 @@ TEST(FileSha256, HashesTheWholeFileAndNothingForAMissingOne) {
 
   const std::optional<config::Sha256Digest> digest = FileSha256(path);
   ASSERT_TRUE(digest.has_value());
-  EXPECT_EQ(vorlane::test::DigestHex(*digest), "f8b0585eb91f58c007a5634362c9f90d8543822c113f702523bc7b73408a9392");
+  EXPECT_EQ(vorlane::test::DigestHex(*digest),
+            "f8b0585eb91f58c007a5634362c9f90d8543822c113f702523bc7b73408a9392");
   EXPECT_FALSE(FileSha256((folder / "missing.zip").string()).has_value());
 
   config::AnnouncedPackage announced;

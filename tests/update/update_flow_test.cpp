@@ -33,15 +33,33 @@ constexpr char kAverage[] = "\xC6\xBD\xBE\xF9\xCB\xD9\xB6\xC8:";   // 平均速�
 constexpr char kTimeLeft[] = "\xCA\xA3\xD3\xE0\xCA\xB1\xBC\xE4:";  // 剩余时间:
 constexpr char kSecond[] = "\xC3\xEB";                             // 秒
 
+// 有新版本，但无法确认更新来自官方，程序不会自动安装。
+constexpr char kUnverified[] =
+    "\xD3\xD0\xD0\xC2\xB0\xE6\xB1\xBE\xA3\xAC\xB5\xAB\xCE\xDE\xB7\xA8\xC8\xB7\xC8\xCF\xB8\xFC\xD0\xC2\xC0\xB4"
+    "\xD7\xD4"
+    "\xB9\xD9\xB7\xBD\xA3\xAC\xB3\xCC\xD0\xF2\xB2\xBB\xBB\xE1\xD7\xD4\xB6\xAF\xB0\xB2\xD7\xB0\xA1\xA3";
+// 无法写入更新文件夹：\r\n
+constexpr char kFolderUnusable[] =
+    "\xCE\xDE\xB7\xA8\xD0\xB4\xC8\xEB\xB8\xFC\xD0\xC2\xCE\xC4\xBC\xFE\xBC\xD0\xA3\xBA\r\n";
+
 constexpr char kPage[] = "http://vorlane.example/download.html";
 constexpr char kPackage[] = "http://files.example:8080/vorlane/zujian/m_update.zip";
-constexpr char kZip[] = "C:\\Vorlane\\m_update.zip";
-constexpr char kInstaller[] = "C:\\Vorlane\\m_update.exe";
+// The update's own folder, as the fake system names it.
+constexpr char kFolder[] = "C:\\Users\\me\\AppData\\Local\\Vorlane\\update";
+constexpr char kZip[] = "C:\\Users\\me\\AppData\\Local\\Vorlane\\update\\m_update.zip";
+constexpr char kUnpacked[] = "C:\\Users\\me\\AppData\\Local\\Vorlane\\update\\unpacked";
+constexpr char kInstaller[] = "C:\\Users\\me\\AppData\\Local\\Vorlane\\update\\unpacked\\m_update.exe";
+// Where the program was started from: it plays no part.
+constexpr char kStartedIn[] = "C:\\Vorlane\\m_update.exe";
 
 constexpr config::UnzipLimits kLimits{5000000, 9000000};
+constexpr config::Sha256Digest kSignedDigest{0x5F, 0x0C, 0x7D};
 
+// An offer as a signed update info makes it: with the package's digest.
 config::UpdateValues Offer(int version) {
-  return config::UpdateValues{version, kPage, kPackage, kLimits};
+  config::UpdateValues offer{version, kPage, kPackage, kLimits};
+  offer.package.sha256 = kSignedDigest;
+  return offer;
 }
 
 // The window, the scheduler and the system a flow runs against, writing what it does
@@ -52,11 +70,23 @@ struct FlowWorld {
     system.events = &view.events;
   }
   UpdateServices Services(Downloader download) {
-    return {view, scheduler, system, std::move(download),
+    return {view,
+            scheduler,
+            system,
+            std::move(download),
             [this](const Text& archive, const Text& folder, const config::UnzipLimits& limits) {
               extracted.emplace_back(archive, folder);
               extractLimits.push_back(limits);
               view.events.push_back("extract");
+              UnzipReport report;
+              report.opened = true;
+              report.writtenFiles = unpackWrites;
+              for (const Text& file : unpackWrites) system.files.insert(folder + "\\" + file);
+              return report;
+            },
+            [this](const Text& path, const config::AnnouncedPackage& package) {
+              checked.push_back(path);
+              return packageMatches && package.sha256 == kSignedDigest;
             }};
   }
   // The worker runs on a thread of its own and what it posted arrives.
@@ -70,6 +100,9 @@ struct FlowWorld {
   FakeUpdateView view;
   std::vector<std::pair<Text, Text>> extracted;  // archive, folder
   std::vector<config::UnzipLimits> extractLimits;
+  std::vector<Text> unpackWrites{"data\\filler.bin", "M_Update.exe"};  // what the package holds
+  bool packageMatches = true;  // whether the finished file has the signed digest
+  std::vector<Text> checked;
 };
 
 class UpdateFlowTest : public ::testing::Test {
@@ -134,7 +167,9 @@ TEST_F(UpdateFlowTest, Version111StartsTheDownloadWithAFreshWindow) {
   FinishWorker();
   EXPECT_THAT(urls, ElementsAre(kPackage));
   EXPECT_THAT(savePaths, ElementsAre(kZip));
-  EXPECT_EQ(view.labels[Label::标签7], "\xCF\xC2\xD4\xD8\xB5\xBD:C:\\Vorlane\\m_update.zip");  // 下载到:
+  // 下载到: with the long path cut short
+  EXPECT_EQ(view.labels[Label::标签7], "\xCF\xC2\xD4\xD8\xB5\xBD:C:\\Users\\me\\AppData\\...\\m_update.zip");
+  EXPECT_THAT(world.system.prepared, ElementsAre(kFolder));
   EXPECT_EQ(view.labels[Label::标签2],
             "m_update.zip (\xC0\xB4\xD7\xD4 files.example:8080 )");  // (来自 files.example:8080 )
 }
@@ -151,17 +186,120 @@ TEST_F(UpdateFlowTest, WhatTheUpdateInfoSaysOfThePackageReachesTheDownloader) {
   EXPECT_EQ(packages[0].sha256, offer.package.sha256);
 }
 
-TEST_F(UpdateFlowTest, AnInstallerAlreadyHereIsStartedInsteadOfDownloading) {
+TEST_F(UpdateFlowTest, WithoutASignedDigestNothingIsFetchedAndTheUserDecidesOnThePage) {
+  // No info address, an info whose signature failed, or a signed info without a
+  // digest: all leave the offer without one.
   DownloadEndsWith(kDownloadOk);
-  world.system.files.insert(kInstaller);
-  Flow().OnWindowCreated(Offer(111));
-  ASSERT_EQ(world.system.started.size(), 1u);
-  EXPECT_EQ(world.system.started[0].path, kInstaller);
-  EXPECT_FALSE(world.system.started[0].waitUntilReady);
+  config::UpdateValues offer = Offer(111);
+  offer.package.sha256.reset();
+  offer.package.size = 1000;
+  world.system.files.insert(kStartedIn);  // an installer where the program was started
+  world.system.files.insert(kInstaller);  // and one left in the update folder
+  Flow().OnWindowCreated(offer);
+  EXPECT_THAT(view.events, ElementsAre("message", "open", "close"));
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text.rfind(kUnverified, 0), 0u);
+  EXPECT_EQ(view.messages[0].caption, kNotice);
+  EXPECT_THAT(world.system.openedAddresses, ElementsAre(kPage));
+  EXPECT_TRUE(world.system.started.empty());
   EXPECT_EQ(world.scheduler.deferredWorkers(), 0u);
-  EXPECT_TRUE(view.timers.empty());
-  EXPECT_TRUE(Flow().tookOver());
+  EXPECT_TRUE(world.system.prepared.empty());
+  // The window goes and the main window carries on: the program does not end.
+  EXPECT_TRUE(view.closed);
+  EXPECT_FALSE(Flow().tookOver());
   EXPECT_EQ(view.endCalls, 0);
+}
+
+TEST_F(UpdateFlowTest, AnUpdateFolderThatCannotBeWrittenIsToldAndTheProgramGoesOn) {
+  const struct {
+    const char* what;
+    const char* folder;
+    bool writable;
+  } cases[] = {
+      {"a folder that cannot be written", kFolder, false},
+      {"no folder named by the system", "", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FlowWorld fresh;
+    fresh.system.updateFolder = c.folder;
+    fresh.system.writable = c.writable;
+    DownloadEndsWith(kDownloadOk);
+    UpdateFlow flowHere(fresh.Services(download), total, received);
+    flowHere.OnWindowCreated(Offer(111));
+    EXPECT_THAT(fresh.view.events, ElementsAre("message", "open", "close"));
+    ASSERT_EQ(fresh.view.messages.size(), 1u);
+    EXPECT_EQ(fresh.view.messages[0].text,
+              std::string(kFolderUnusable) + c.folder +
+                  "\r\n\xD5\xE2\xB4\xCE\xB2\xBB\xD7\xD4\xB6\xAF\xB8\xFC\xD0\xC2"
+                  "\xA3\xAC\xC7\xEB\xD4\xDA\xCB\xE6\xBA\xF3\xB4\xF2\xBF\xAA\xB5\xC4"
+                  "\xCF\xC2\xD4\xD8\xCD\xF8\xD2\xB3\xC9\xCF\xCA\xD6\xB6\xAF\xCF\xC2"
+                  "\xD4\xD8\xA1\xA3");  // 这次不自动更新，请在随后打开的下载网页上手动下载。
+    EXPECT_EQ(fresh.scheduler.deferredWorkers(), 0u);
+    EXPECT_TRUE(fresh.view.closed);
+    EXPECT_FALSE(flowHere.tookOver());
+    EXPECT_EQ(fresh.view.endCalls, 0);
+  }
+}
+
+TEST_F(UpdateFlowTest, OnlyTheInstallerThisPackageHeldIsRunAndNeverOneAlreadyThere) {
+  const struct {
+    const char* what;
+    std::vector<Text> unpacked;
+    bool started;
+  } cases[] = {
+      {"the package holds the installer", {"m_update.exe"}, true},
+      {"the package holds no installer", {"readme.txt", "sub\\m_update.exe"}, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    FlowWorld fresh;
+    fresh.unpackWrites = c.unpacked;
+    fresh.system.files = {kStartedIn, kInstaller, kZip};  // an installer of an earlier update
+    DownloadEndsWith(kDownloadOk);
+    UpdateFlow flowHere(fresh.Services(download), total, received);
+    flowHere.OnWindowCreated(Offer(111));
+    fresh.FinishWorker();
+    flowHere.OnTenthTick();
+    EXPECT_THAT(fresh.system.removedFolders, ElementsAre(kUnpacked));  // emptied before unpacking
+    ASSERT_EQ(fresh.extracted.size(), 1u);
+    EXPECT_EQ(fresh.extracted[0].second, kUnpacked);
+    if (c.started) {
+      ASSERT_EQ(fresh.system.started.size(), 1u);
+      EXPECT_EQ(fresh.system.started[0].path, kInstaller);
+    } else {
+      EXPECT_TRUE(fresh.system.started.empty());
+    }
+    EXPECT_THAT(fresh.system.openedAddresses, ElementsAre(kPage));
+    EXPECT_EQ(fresh.view.endCalls, 1);
+  }
+}
+
+TEST_F(UpdateFlowTest, APackageWithoutTheSignedDigestIsNeitherUnpackedNorRun) {
+  DownloadEndsWith(kDownloadOk);
+  world.packageMatches = false;  // whatever the downloader said
+  Flow().OnWindowCreated(Offer(111));
+  world.system.files.insert(kZip);
+  FinishWorker();
+  Flow().OnTenthTick();
+  EXPECT_THAT(world.checked, ElementsAre(kZip));
+  EXPECT_THAT(view.events, ElementsAre("remove", "message", "open", "end"));
+  EXPECT_TRUE(world.extracted.empty());
+  EXPECT_TRUE(world.system.started.empty());
+  EXPECT_FALSE(world.system.FileExists(kZip));
+  ASSERT_EQ(view.messages.size(), 1u);
+  EXPECT_EQ(view.messages[0].text, kFailed);
+}
+
+TEST_F(UpdateFlowTest, APageThatIsNotAWebAddressIsNeverOpened) {
+  DownloadEndsWith(kDownloadBadStatus);
+  config::UpdateValues offer = Offer(111);
+  offer.pageAddress = "Z:\\tmp\\evil.exe";
+  Flow().OnWindowCreated(offer);
+  FinishWorker();
+  EXPECT_THAT(view.events, ElementsAre("message", "refuse", "end"));
+  EXPECT_TRUE(world.system.openedAddresses.empty());
+  EXPECT_TRUE(world.system.started.empty());
 }
 
 TEST_F(UpdateFlowTest, TheTenthTickShowsThePercentage) {
@@ -214,10 +352,12 @@ TEST_F(UpdateFlowTest, OneHundredPercentWaitsForTheDownloadersResult) {
   EXPECT_EQ(view.timers[Timer::时钟1], 0u);
   EXPECT_EQ(view.timers[Timer::时钟2], 0u);
 
-  EXPECT_THAT(view.events, ElementsAre("extract", "remove", "start", "open", "message", "end"));
+  EXPECT_THAT(view.events,
+              ElementsAre("remove folder", "extract", "remove", "start", "open", "message", "end"));
+  EXPECT_THAT(world.checked, ElementsAre(kZip));
   ASSERT_EQ(world.extracted.size(), 1u);
   EXPECT_EQ(world.extracted[0].first, kZip);
-  EXPECT_EQ(world.extracted[0].second, "C:\\Vorlane");
+  EXPECT_EQ(world.extracted[0].second, kUnpacked);
   // The configured caps reach the unpacking.
   EXPECT_EQ(world.extractLimits[0].maxEntryBytes, kLimits.maxEntryBytes);
   EXPECT_EQ(world.extractLimits[0].maxTotalBytes, kLimits.maxTotalBytes);
@@ -285,7 +425,9 @@ TEST_F(UpdateFlowTest, AServerAnswering404EndsTheUpdateAtThePage) {
   download = [&socket](const Text& url, const Text& savePath, const config::AnnouncedPackage& package,
                        ByteCounter& t,
                        ByteCounter& r) { return DownloadFile(socket, url, savePath, t, r, 5s, package); };
-  Flow().OnWindowCreated({111, kPage, server.Url("zujian/m_update.zip")});
+  config::UpdateValues offer = Offer(111);
+  offer.packageAddress = server.Url("zujian/m_update.zip");
+  Flow().OnWindowCreated(offer);
   FinishWorker();
   EXPECT_THAT(view.events, ElementsAre("message", "open", "end"));
   ASSERT_EQ(view.messages.size(), 1u);

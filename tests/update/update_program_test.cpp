@@ -1,8 +1,10 @@
-// The built program with a newer version announced beside it or by the update
-// info: the update window opens over the locked main window and downloads; closing
-// it ends the program with code 0 and leaves the partial package to be resumed next
-// time. Against a local update site, the whole update: download, unpacking and the
-// hand-over to a stand-in installer, resumed downloads and stale partial files.
+// The built program with a newer version announced by the update info: the update
+// window opens over the locked main window and downloads; closing it ends the
+// program with code 0 and leaves the partial package to be resumed next time.
+// Against a local update site, the whole update from a signed info: download into
+// the user's own update folder, unpacking and the hand-over to a stand-in
+// installer, resumed downloads and stale partial files; and the info that does not
+// hold, or a package that is not the one it names, which start nothing.
 #include <windows.h>
 
 #include <gmock/gmock.h>
@@ -19,6 +21,7 @@
 #include "support/program_process.h"
 #include "support/temp_folder.h"
 #include "support/update_site.h"
+#include "test_signer.h"
 #include "update/sha256.h"
 #include "zip_writer.h"
 
@@ -53,24 +56,41 @@ std::string PackageWithStandIn() {
 
 constexpr wchar_t kDownloadFailedBox[] = L"下载失败!请手动下载更新";
 constexpr wchar_t kHandedOverBox[] = L"自动更新失败！";
+constexpr wchar_t kUnverifiedBox[] = L"有新版本，但无法确认更新来自官方，程序不会自动安装。";
+
+std::string DigestOf(const std::string& bytes) {
+  update::Sha256 hash;
+  hash.Add(bytes);
+  return vorlane::test::DigestHex(hash.Finish().value());
+}
+
+// The update info of a newer version whose package lies under `base`, with its
+// digest and size.
+std::string InfoFor(const std::string& base, const std::string& package) {
+  return "[update]\r\nlatest_version=111\r\npackage_base=" + base +
+         "\r\npackage_sha256=" + DigestOf(package) + "\r\npackage_size=" + std::to_string(package.size()) +
+         "\r\n";
+}
 
 class UpdateProgramTest : public ::testing::Test {
  protected:
-  // The update info the site gives: a newer version in its package folder, with the
-  // package's size and digest when `withDigest`.
-  std::string Info(bool withDigest) const {
-    std::string info = "[update]\r\nlatest_version=111\r\npackage_base=" + site_.BaseUrl() + "\r\n";
-    if (withDigest) {
-      update::Sha256 hash;
-      hash.Add(package_);
-      info += "package_sha256=" + vorlane::test::DigestHex(hash.Finish().value()) +
-              "\r\npackage_size=" + std::to_string(package_.size()) + "\r\n";
-    }
-    return info;
+  UpdateProgramTest() {
+    // The program's per-user folder is the test's own; the program inherits it.
+    ::SetEnvironmentVariableW(L"LOCALAPPDATA", (folder_ / "Local").wstring().c_str());
   }
-  // The configuration beside the program: the update info's address, and no page
-  // for a browser to open.
-  std::string Ini() const { return "[update]\npage_url=\ninfo_url=" + site_.InfoUrl() + "\n"; }
+  ~UpdateProgramTest() override { ::SetEnvironmentVariableW(L"LOCALAPPDATA", nullptr); }
+
+  // The site offers `info`, signed with the test key.
+  void OfferSigned(const std::string& info) {
+    site_.SetInfo(info);
+    site_.SetSignature(vorlane::test::SignWithTestKey(info));
+  }
+  // The configuration beside the program: the update info's address, the key of
+  // the test pair, and no page for a browser to open.
+  std::string Ini() const {
+    return "[update]\npage_url=\ninfo_url=" + site_.InfoUrl() +
+           "\npublic_key=" + vorlane::test::kTestPublicKey + "\n";
+  }
 
   // Waits for the program's message box, checks that its text begins with `text`,
   // and presses its OK button.
@@ -85,17 +105,23 @@ class UpdateProgramTest : public ::testing::Test {
   // Runs the program once through the whole update, to the hand-over.
   void UpdateToTheEnd() {
     ASSERT_TRUE(program_.Start(Ini()));
-    EXPECT_TRUE(WaitFor([&] { return fs::exists(folder_ / "stand_in_ran.txt"); }, 60s))
-        << "the installer was not started";
+    EXPECT_TRUE(WaitFor([&] { return fs::exists(ranMarker_); }, 60s)) << "the installer was not started";
     AnswerMessageBox(kHandedOverBox);
     EXPECT_EQ(program_.WaitForExit(20s), 0u);
+    EXPECT_FALSE(fs::exists(update_ / "m_update.zip"));
+    EXPECT_FALSE(fs::exists(update_ / "m_update.zip.tmp"));
+    EXPECT_FALSE(fs::exists(update_ / "m_update.zip.tmp.validator"));
+    // Nothing of the update where the program was started.
     EXPECT_FALSE(fs::exists(folder_ / "m_update.zip"));
     EXPECT_FALSE(fs::exists(folder_ / "m_update.zip.tmp"));
-    EXPECT_FALSE(fs::exists(folder_ / "m_update.zip.tmp.validator"));
+    EXPECT_FALSE(fs::exists(folder_ / "stand_in_ran.txt"));
   }
 
   vorlane::test::ProgramProcess program_{VORLANE_PROGRAM_PATH};
   const fs::path& folder_ = program_.folder();
+  const fs::path update_ = folder_ / "Local" / "Vorlane" / "update";
+  // The stand-in leaves it beside itself: in the folder it was unpacked to.
+  const fs::path ranMarker_ = update_ / "unpacked" / "stand_in_ran.txt";
   vorlane::test::UpdateSite site_;
   const std::string package_ = PackageWithStandIn();
 };
@@ -105,9 +131,8 @@ TEST_F(UpdateProgramTest, TheUpdateWindowOpensOverTheLockedMainWindowAndClosingI
   plan.content = std::string(200000, 'z');
   plan.holds = {1000};
   vorlane::test::FaultServer server(plan);
-  ASSERT_TRUE(program_.Start(
-      "[update]\nlatest_version=111\npage_url=http://127.0.0.1:1/download.html\npackage_base=" +
-      server.Url("") + "\n"));
+  OfferSigned(InfoFor(server.Url(""), plan.content));
+  ASSERT_TRUE(program_.Start(Ini()));
 
   HWND update = nullptr;
   ASSERT_TRUE(WaitFor([&] { return (update = program_.WindowOf(L"VorlaneUpdateWindow")) != nullptr; }, 60s));
@@ -117,7 +142,7 @@ TEST_F(UpdateProgramTest, TheUpdateWindowOpensOverTheLockedMainWindowAndClosingI
   EXPECT_FALSE(::IsWindowEnabled(main));
   ASSERT_NE(PanelOf(main), nullptr);
   EXPECT_FALSE(::IsWindowEnabled(PanelOf(main)));
-  ASSERT_TRUE(WaitFor([&] { return fs::exists(folder_ / "m_update.zip.tmp"); }, 30s));
+  ASSERT_TRUE(WaitFor([&] { return fs::exists(update_ / "m_update.zip.tmp"); }, 30s));
   ASSERT_EQ(server.requests().size(), 1u);
   EXPECT_EQ(server.requests()[0].rfind("GET /zujian/m_update.zip HTTP/1.1\r\n", 0), 0u);
 
@@ -125,8 +150,9 @@ TEST_F(UpdateProgramTest, TheUpdateWindowOpensOverTheLockedMainWindowAndClosingI
   EXPECT_EQ(program_.WaitForExit(20s), 0u);
   // The program ended in the middle of the download: the part it has stays for the
   // next run to resume.
-  EXPECT_TRUE(fs::exists(folder_ / "m_update.zip.tmp"));
-  EXPECT_FALSE(fs::exists(folder_ / "m_update.zip"));
+  EXPECT_TRUE(fs::exists(update_ / "m_update.zip.tmp"));
+  EXPECT_FALSE(fs::exists(update_ / "m_update.zip"));
+  EXPECT_FALSE(fs::exists(folder_ / "m_update.zip.tmp"));
 }
 
 TEST_F(UpdateProgramTest, TheShippedConfigurationOpensNoUpdateWindow) {
@@ -141,9 +167,11 @@ TEST_F(UpdateProgramTest, TheShippedConfigurationOpensNoUpdateWindow) {
   EXPECT_EQ(program_.WaitForExit(20s), 0u);
 }
 
-TEST_F(UpdateProgramTest, AnUpdateAnnouncedByTheInfoRunsToTheHandOverToItsInstaller) {
+TEST_F(UpdateProgramTest, AnUpdateAnnouncedByASignedInfoRunsToTheHandOverToItsInstaller) {
   site_.SetPackage(package_);
-  site_.SetInfo(Info(true));
+  OfferSigned(InfoFor(site_.BaseUrl(), package_));
+  // An installer where the program was started is nothing to the update.
+  vorlane::test::WriteFileBytes(folder_ / config::kInstallerName, "MZ planted");
   UpdateToTheEnd();
   // The info was fetched once, for the loading step and the update window alike.
   EXPECT_EQ(site_.infoRequests(), 1);
@@ -151,19 +179,75 @@ TEST_F(UpdateProgramTest, AnUpdateAnnouncedByTheInfoRunsToTheHandOverToItsInstal
   ASSERT_EQ(answers.size(), 1u);
   EXPECT_EQ(answers[0].status, 200);
   EXPECT_EQ(answers[0].request.Header("Range"), "");
-  EXPECT_EQ(vorlane::test::ReadFileBytes(folder_ / "stand_in_ran.txt"), "ran");
+  EXPECT_EQ(vorlane::test::ReadFileBytes(ranMarker_), "ran");
+  EXPECT_EQ(vorlane::test::ReadFileBytes(folder_ / config::kInstallerName), "MZ planted");
+
+  // The next start clears what the update unpacked: its installer has had its turn.
+  ASSERT_TRUE(program_.Start("[update]\npage_url=\n"));
+  HWND main = nullptr;
+  ASSERT_TRUE(WaitFor([&] { return (main = program_.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 60s));
+  EXPECT_FALSE(fs::exists(update_ / "unpacked"));
+  ::PostMessageW(main, WM_CLOSE, 0, 0);
+  EXPECT_EQ(program_.WaitForExit(20s), 0u);
+}
+
+TEST_F(UpdateProgramTest, InfoThatDoesNotHoldStartsNothingAndTheProgramGoesOn) {
+  site_.SetPackage(package_);
+  const std::string info = InfoFor(site_.BaseUrl(), package_);
+  // The rest of the signature table runs without the program (SignedInfoTest).
+  const struct {
+    const char* what;
+    std::string signature;
+    std::string key;
+  } cases[] = {
+      {"unsigned", "", vorlane::test::kTestPublicKey},
+      {"forged: signed for another key", vorlane::test::SignWithTestKey(info),
+       vorlane::test::kOtherPublicKey},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    site_.SetInfo(info);
+    site_.SetSignature(c.signature);
+    ASSERT_TRUE(
+        program_.Start("[update]\npage_url=\ninfo_url=" + site_.InfoUrl() + "\npublic_key=" + c.key + "\n"));
+    AnswerMessageBox(kUnverifiedBox);
+    // The update window goes and the main window is the user's again.
+    HWND main = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (main = program_.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 30s));
+    EXPECT_TRUE(WaitFor([&] { return PanelOf(main) != nullptr && ::IsWindowEnabled(PanelOf(main)); }, 30s));
+    EXPECT_EQ(program_.WindowOf(L"VorlaneUpdateWindow"), nullptr);
+    ::PostMessageW(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program_.WaitForExit(20s), 0u);
+  }
+  EXPECT_TRUE(site_.packageAnswers().empty());
+  EXPECT_FALSE(fs::exists(update_ / "unpacked"));
+  EXPECT_FALSE(fs::exists(ranMarker_));
+}
+
+TEST_F(UpdateProgramTest, ASignedInfoWithAPackageThatFailsItsDigestStartsNothing) {
+  site_.SetPackage(package_);
+  std::string other = package_;
+  other[other.size() / 2] ^= 0x01;
+  OfferSigned(InfoFor(site_.BaseUrl(), other));
+  ASSERT_TRUE(program_.Start(Ini()));
+  AnswerMessageBox(kDownloadFailedBox);
+  EXPECT_EQ(program_.WaitForExit(20s), 0u);
+  EXPECT_EQ(site_.packageAnswers().size(), 2u);  // fetched afresh once, then given up
+  EXPECT_FALSE(fs::exists(update_ / "m_update.zip"));
+  EXPECT_FALSE(fs::exists(update_ / "unpacked"));
+  EXPECT_FALSE(fs::exists(ranMarker_));
 }
 
 TEST_F(UpdateProgramTest, AnInterruptedDownloadGoesOnFromItsPartialFileOnTheNextStart) {
   site_.SetPackage(package_);
-  site_.SetInfo(Info(false));
+  OfferSigned(InfoFor(site_.BaseUrl(), package_));
   site_.CutNextPackageAnswer(100000);
   ASSERT_TRUE(program_.Start(Ini()));
   AnswerMessageBox(kDownloadFailedBox);
   EXPECT_EQ(program_.WaitForExit(20s), 0u);
-  EXPECT_EQ(fs::file_size(folder_ / "m_update.zip.tmp"), 100000u);
-  EXPECT_EQ(vorlane::test::ReadFileBytes(folder_ / "m_update.zip.tmp.validator"), site_.etag());
-  EXPECT_FALSE(fs::exists(folder_ / "stand_in_ran.txt"));
+  EXPECT_EQ(fs::file_size(update_ / "m_update.zip.tmp"), 100000u);
+  EXPECT_EQ(vorlane::test::ReadFileBytes(update_ / "m_update.zip.tmp.validator"), site_.etag());
+  EXPECT_FALSE(fs::exists(ranMarker_));
 
   UpdateToTheEnd();
   const auto answers = site_.packageAnswers();
@@ -176,46 +260,35 @@ TEST_F(UpdateProgramTest, AnInterruptedDownloadGoesOnFromItsPartialFileOnTheNext
 TEST_F(UpdateProgramTest, AStalePartialFileIsNeverSplicedIntoThePackage) {
   const struct {
     const char* what;
-    bool withDigest;
     const char* validator;  // kept beside the stale partial file; empty for none
     std::vector<int> statuses;
     std::vector<std::string> ranges;  // the Range of each request for the package
     std::vector<std::string> ifRanges;
   } cases[] = {
       // Resumed for the digest to judge; judged wrong, fetched once more afresh.
-      {"with the package's digest", true, "", {206, 200}, {"bytes=50000-", ""}, {"", ""}},
+      {"without a validator", "", {206, 200}, {"bytes=50000-", ""}, {"", ""}},
       // The validator of another version: the site sends the whole file.
-      {"with a validator the site no longer has",
-       false,
-       "\"pkg-v0\"",
-       {200},
-       {"bytes=50000-"},
-       {"\"pkg-v0\""}},
-      // Neither: the partial file is not trusted at all.
-      {"with neither", false, "", {200}, {""}, {""}},
+      {"with a validator the site no longer has", "\"pkg-v0\"", {200}, {"bytes=50000-"}, {"\"pkg-v0\""}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     vorlane::test::UpdateSite site;
     site.SetPackage(package_);
     std::error_code ec;
-    fs::remove(folder_ / "stand_in_ran.txt", ec);
-    fs::remove(folder_ / config::kInstallerName, ec);
+    fs::remove(ranMarker_, ec);
+    fs::create_directories(update_);
     // Bytes of some other download, as a stock server would continue them.
-    vorlane::test::WriteFileBytes(folder_ / "m_update.zip.tmp", std::string(50000, 's'));
+    vorlane::test::WriteFileBytes(update_ / "m_update.zip.tmp", std::string(50000, 's'));
     if (*c.validator != '\0') {
-      vorlane::test::WriteFileBytes(folder_ / "m_update.zip.tmp.validator", c.validator);
+      vorlane::test::WriteFileBytes(update_ / "m_update.zip.tmp.validator", c.validator);
     }
-    std::string info = "[update]\r\nlatest_version=111\r\npackage_base=" + site.BaseUrl() + "\r\n";
-    if (c.withDigest) {
-      update::Sha256 hash;
-      hash.Add(package_);
-      info += "package_sha256=" + vorlane::test::DigestHex(hash.Finish().value()) + "\r\n";
-    }
+    const std::string info = InfoFor(site.BaseUrl(), package_);
     site.SetInfo(info);
+    site.SetSignature(vorlane::test::SignWithTestKey(info));
 
-    ASSERT_TRUE(program_.Start("[update]\npage_url=\ninfo_url=" + site.InfoUrl() + "\n"));
-    EXPECT_TRUE(WaitFor([&] { return fs::exists(folder_ / "stand_in_ran.txt"); }, 60s));
+    ASSERT_TRUE(program_.Start("[update]\npage_url=\ninfo_url=" + site.InfoUrl() +
+                               "\npublic_key=" + vorlane::test::kTestPublicKey + "\n"));
+    EXPECT_TRUE(WaitFor([&] { return fs::exists(ranMarker_); }, 60s));
     AnswerMessageBox(kHandedOverBox);
     EXPECT_EQ(program_.WaitForExit(20s), 0u);
 
@@ -227,8 +300,8 @@ TEST_F(UpdateProgramTest, AStalePartialFileIsNeverSplicedIntoThePackage) {
       EXPECT_EQ(answers[i].request.Header("Range"), c.ranges[i]);
       EXPECT_EQ(answers[i].request.Header("If-Range"), c.ifRanges[i]);
     }
-    EXPECT_FALSE(fs::exists(folder_ / "m_update.zip.tmp"));
-    EXPECT_FALSE(fs::exists(folder_ / "m_update.zip.tmp.validator"));
+    EXPECT_FALSE(fs::exists(update_ / "m_update.zip.tmp"));
+    EXPECT_FALSE(fs::exists(update_ / "m_update.zip.tmp.validator"));
   }
 }
 

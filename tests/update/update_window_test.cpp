@@ -1,6 +1,7 @@
 // The real update window, driven from inside the test program (under Xvfb): it
-// downloads from a local file server into a test folder that is the current
-// directory, with the steps that would end the program recorded instead.
+// downloads from a local file server into an update folder of the test's, never
+// the current directory, with the steps that would end the program recorded
+// instead.
 #include "update/update_window.h"
 
 #include <windows.h>
@@ -15,8 +16,11 @@
 #include <memory>
 #include <random>
 
+#include "digest_hex.h"
 #include "support/fault_server.h"
 #include "support/temp_folder.h"
+#include "text/url_parts.h"
+#include "update/sha256.h"
 #include "web/message_box.h"
 #include "win/message_loop.h"
 #include "win/win32_system_port.h"
@@ -57,25 +61,35 @@ using vorlane::test::ReadFileBytes;
 // An update package of exactly kPackageSize bytes: the installer, a file in a
 // folder, and filler that no deflate can shrink.
 std::string Package() {
-  std::mt19937 random(7);
-  std::string filler(250000, '\0');
-  for (char& c : filler) c = static_cast<char>(random());
-  std::string zip = test::MakeZip({{"m_update.exe", "MZ the new installer"},
-                                   {"data/readme.txt", "new version\r\n"},
-                                   {"data/filler.bin", filler}});
-  const size_t bare = zip.size();
-  zip = test::MakeZip({{"m_update.exe", "MZ the new installer"},
-                       {"data/readme.txt", "new version\r\n"},
-                       {"data/filler.bin", filler}},
-                      std::string(kPackageSize - bare, 'c'));
-  return zip;
+  static const std::string package = [] {
+    std::mt19937 random(7);
+    std::string filler(250000, '\0');
+    for (char& c : filler) c = static_cast<char>(random());
+    std::string zip = test::MakeZip({{"m_update.exe", "MZ the new installer"},
+                                     {"data/readme.txt", "new version\r\n"},
+                                     {"data/filler.bin", filler}});
+    const size_t bare = zip.size();
+    zip = test::MakeZip({{"m_update.exe", "MZ the new installer"},
+                         {"data/readme.txt", "new version\r\n"},
+                         {"data/filler.bin", filler}},
+                        std::string(kPackageSize - bare, 'c'));
+    return zip;
+  }();
+  return package;
+}
+
+config::Sha256Digest DigestOf(std::string_view bytes) {
+  Sha256 hash;
+  hash.Add(bytes);
+  return hash.Finish().value();
 }
 
 class UpdateWindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = fs::current_path();
-    fs::current_path(folder_);  // the update works in the current directory
+    fs::create_directories(startedIn_);
+    fs::current_path(startedIn_);  // which plays no part
     owner_ = ::CreateWindowExW(0, L"STATIC", L"main window", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 300, 300, 400,
                                300, nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(owner_, nullptr) << "no window (is there a display?)";
@@ -104,9 +118,13 @@ class UpdateWindowTest : public ::testing::Test {
   void Serve(vorlane::test::FaultPlan plan) {
     server_ = std::make_unique<vorlane::test::FaultServer>(std::move(plan));
   }
-  config::UpdateValues Offer(int version) const {
-    return {version, kPage, server_ ? server_->Url("zujian/m_update.zip") : "http://127.0.0.1:1/",
-            config::UnzipLimits{1 << 20, 1 << 20}};
+  // What a signed update info offers: the package with its digest.
+  config::UpdateValues Offer(int version, std::string_view package = Package()) const {
+    config::UpdateValues offer{version, kPage,
+                               server_ ? server_->Url("zujian/m_update.zip") : "http://127.0.0.1:1/",
+                               config::UnzipLimits{1 << 20, 1 << 20}};
+    offer.package.sha256 = DigestOf(package);
+    return offer;
   }
   void Open(int version) {
     options_.readValues = [values = Offer(version)] { return values; };
@@ -121,7 +139,10 @@ class UpdateWindowTest : public ::testing::Test {
   Text FolderText() const { return folder_.string(); }
 
   vorlane::test::TempFolder temp_{"vorlane-update"};
-  const fs::path& folder_ = temp_.path();
+  const fs::path folder_ = temp_.path() / "Local" / "Vorlane" / "update";  // made by the update
+  const fs::path unpacked_ = folder_ / "unpacked";
+  const fs::path startedIn_ = temp_.path() / "Downloads";
+  fs::path updateFolder_ = folder_;  // what the system names
   fs::path previous_;
   HWND owner_ = nullptr;
   UpdateWindowOptions options_;
@@ -148,7 +169,12 @@ class UpdateWindowTest : public ::testing::Test {
       test_.startedContent_ = ReadFileBytes(fs::path(path));
       return true;
     }
-    void OpenAddress(const Text& address) override { test_.addresses_.push_back(address); }
+    bool OpenAddress(const Text& address) override {
+      if (!IsWebAddress(address)) return false;
+      test_.addresses_.push_back(address);
+      return true;
+    }
+    Text UpdateFolder() override { return test_.updateFolder_.string(); }
 
    private:
     UpdateWindowTest& test_;
@@ -262,7 +288,7 @@ TEST_F(UpdateWindowTest, ShowsTheProgressThenUnpacksAndHandsOverToTheInstaller) 
   EXPECT_EQ(messages_[0].style, static_cast<unsigned>(MB_ICONEXCLAMATION));
   EXPECT_THAT(addresses_, ElementsAre(kPage));
   ASSERT_EQ(started_.size(), 1u);
-  EXPECT_EQ(started_[0].first, FolderText() + "\\m_update.exe");
+  EXPECT_EQ(started_[0].first, FolderText() + "\\unpacked\\m_update.exe");
   EXPECT_TRUE(started_[0].second);
   EXPECT_EQ(startedContent_, "MZ the new installer");  // unpacked before it was started
 
@@ -273,8 +299,9 @@ TEST_F(UpdateWindowTest, ShowsTheProgressThenUnpacksAndHandsOverToTheInstaller) 
   EXPECT_TRUE(doneShownAtMessage);
   EXPECT_EQ(pictureAtMessage, Picture::kCompletionIcon);
   EXPECT_TRUE(zipGoneAtMessage);
-  EXPECT_EQ(ReadFileBytes(folder_ / "data" / "readme.txt"), "new version\r\n");
+  EXPECT_EQ(ReadFileBytes(unpacked_ / "data" / "readme.txt"), "new version\r\n");
   EXPECT_FALSE(fs::exists(folder_ / "m_update.zip.tmp"));
+  EXPECT_TRUE(fs::is_empty(startedIn_));
   EXPECT_TRUE(::IsWindowEnabled(owner_));
 }
 
@@ -294,6 +321,7 @@ TEST_F(UpdateWindowTest, A404SendsTheUserToTheDownloadPageAndEnds) {
   EXPECT_TRUE(started_.empty());
   EXPECT_TRUE(::IsWindowEnabled(owner_));
   EXPECT_TRUE(fs::is_empty(folder_));
+  EXPECT_TRUE(fs::is_empty(startedIn_));
 }
 
 TEST_F(UpdateWindowTest, NoNewerVersionOpensNothingAndGivesTheOwnerBack) {
@@ -308,22 +336,64 @@ TEST_F(UpdateWindowTest, NoNewerVersionOpensNothingAndGivesTheOwnerBack) {
   EXPECT_EQ(ends_, 0);
 }
 
-TEST_F(UpdateWindowTest, AnInstallerAlreadyHereIsStartedInsteadOfTheDownload) {
+TEST_F(UpdateWindowTest, AnInstallerAlreadyThereIsNeverStarted) {
+  // This package holds no installer; one sits where the program was started, and
+  // one is left in the update folder by an earlier update.
+  const std::string package = test::MakeZip({{"readme.txt", "no installer here"}});
   vorlane::test::FaultPlan plan;
-  plan.content = Package();
+  plan.content = package;
   Serve(plan);
-  std::ofstream(folder_ / "m_update.exe", std::ios::binary) << "MZ left by an earlier update";
-  Open(111);
-  ASSERT_EQ(started_.size(), 1u);
-  EXPECT_EQ(started_[0].first, FolderText() + "\\m_update.exe");
-  EXPECT_FALSE(started_[0].second);
-  PumpUntil([] { return false; }, 300ms);
-  EXPECT_EQ(server_->connections(), 0);
-  EXPECT_FALSE(window_->closed());
-  EXPECT_FALSE(::IsWindowEnabled(owner_));
-  ::SendMessageW(window_->hwnd(), WM_CLOSE, 0, 0);
+  fs::create_directories(unpacked_);
+  std::ofstream(startedIn_ / "m_update.exe", std::ios::binary) << "MZ planted";
+  std::ofstream(unpacked_ / "m_update.exe", std::ios::binary) << "MZ left by an earlier update";
+  options_.readValues = [values = Offer(111, package)] { return values; };
+  EXPECT_TRUE(RunUpdateWindow(owner_, options_));
+  EXPECT_EQ(server_->connections(), 1);
+  EXPECT_TRUE(started_.empty());
   EXPECT_EQ(ends_, 1);
-  EXPECT_TRUE(window_->closed());
+  EXPECT_FALSE(fs::exists(unpacked_ / "m_update.exe"));
+  EXPECT_EQ(ReadFileBytes(unpacked_ / "readme.txt"), "no installer here");
+  EXPECT_EQ(ReadFileBytes(startedIn_ / "m_update.exe"), "MZ planted");
+}
+
+TEST_F(UpdateWindowTest, WithoutAUsableUpdateFolderOrADigestTheUserGetsThePageAndTheProgramGoesOn) {
+  // A file where a folder of the path should be: the folder cannot be made.
+  std::ofstream(temp_.path() / "Local", std::ios::binary) << "a file";
+  const struct {
+    const char* what;
+    bool withDigest;
+  } cases[] = {{"an update folder that cannot be made", true}, {"no signed digest", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    messages_.clear();
+    addresses_.clear();
+    vorlane::test::FaultPlan plan;
+    plan.content = Package();
+    Serve(plan);
+    config::UpdateValues offer = Offer(111);
+    if (!c.withDigest) {
+      offer.package.sha256.reset();
+      updateFolder_ = startedIn_;  // writable, but never reached
+    }
+    options_.readValues = [offer] { return offer; };
+    EXPECT_FALSE(RunUpdateWindow(owner_, options_));
+    EXPECT_TRUE(::IsWindowEnabled(owner_));
+    EXPECT_EQ(server_->connections(), 0);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].caption, kNotice);
+    if (c.withDigest) {
+      // 无法写入更新文件夹：\r\n + the folder
+      EXPECT_EQ(messages_[0].text.rfind(
+                    "\xCE\xDE\xB7\xA8\xD0\xB4\xC8\xEB\xB8\xFC\xD0\xC2\xCE\xC4\xBC\xFE\xBC\xD0\xA3\xBA\r\n" +
+                        FolderText(),
+                    0),
+                0u);
+    }
+    EXPECT_THAT(addresses_, ElementsAre(kPage));
+    EXPECT_EQ(ends_, 0);
+    EXPECT_TRUE(started_.empty());
+  }
+  EXPECT_TRUE(fs::is_empty(startedIn_));
 }
 
 TEST_F(UpdateWindowTest, ClosingTheWindowDuringTheDownloadEndsTheProgram) {
