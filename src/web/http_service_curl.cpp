@@ -26,18 +26,21 @@ bool IsRedirect(long status) {
 }
 
 // What a failed transfer means for the user. libcurl says only that the peer's
-// certificate failed; OpenSSL's verification result says why, and a certificate
-// that verified but failed libcurl's own host-name match leaves that result at 0.
+// certificate failed; OpenSSL's verification result says why. A certificate that
+// chained to a trusted authority but failed libcurl's own host-name match leaves
+// the result at "ok" or "unspecified" (libcurl 7.88 sets the latter).
 ServiceFailure FailureOf(CURL* easy, CURLcode code) {
   switch (code) {
     case CURLE_PEER_FAILED_VERIFICATION: {
       long verify = 0;
       curl_easy_getinfo(easy, CURLINFO_SSL_VERIFYRESULT, &verify);
       constexpr long kVerifiedOk = 0;         // X509_V_OK
+      constexpr long kUnspecified = 1;        // X509_V_ERR_UNSPECIFIED
       constexpr long kNotYetValid = 9;        // X509_V_ERR_CERT_NOT_YET_VALID
       constexpr long kExpired = 10;           // X509_V_ERR_CERT_HAS_EXPIRED
       constexpr long kHostNameMismatch = 62;  // X509_V_ERR_HOSTNAME_MISMATCH
-      if (verify == kVerifiedOk || verify == kHostNameMismatch) return ServiceFailure::kCertificateWrongName;
+      if (verify == kVerifiedOk || verify == kUnspecified || verify == kHostNameMismatch)
+        return ServiceFailure::kCertificateWrongName;
       if (verify == kNotYetValid || verify == kExpired) return ServiceFailure::kCertificateExpired;
       return ServiceFailure::kCertificateUntrusted;
     }
