@@ -34,6 +34,7 @@ finish() {
 trap finish EXIT
 trap 'exit 130' INT TERM
 
+caller=$(pwd)
 cd "$work"
 mkdir -p www/pkg tmp
 chmod 755 "$work" www www/pkg
@@ -169,4 +170,5 @@ export VORLANE_TLS_GOOD=$good VORLANE_TLS_EXPIRED=$expired VORLANE_TLS_WRONG_NAM
   VORLANE_TLS_SELF_SIGNED=$self VORLANE_TLS_PLAIN=$plain \
   VORLANE_TLS_PACKAGE_SHA256=$(cat package.sha256) VORLANE_TLS_PACKAGE_SIZE=$((3 * 1024 * 1024 + 4321)) \
   VORLANE_TLS_PACKAGE_ETAG=$(printf '"%x-%x"' "$(stat -c %Y www/pkg/m_update.zip)" "$(stat -c %s www/pkg/m_update.zip)")
+cd "$caller"
 "$@"
