@@ -71,7 +71,7 @@ bool HasContentCoding(std::string_view head) {
 
 bool HasOnlyDecodedCodings(std::string_view head) {
   return AllCodings(head, [](std::string_view coding) {
-    return Is(coding, "identity") || Is(coding, "gzip") || Is(coding, "x-gzip") || Is(coding, "deflate");
+    return Is(coding, "identity") || Is(coding, "gzip") || Is(coding, "deflate");
   });
 }
 

@@ -30,8 +30,9 @@ inline constexpr std::string_view kDecodedCodings = "gzip, deflate";
 // The body is in a content coding other than "identity".
 bool HasContentCoding(std::string_view head);
 
-// Every content coding the head names is one the services decode (gzip, x-gzip,
-// deflate) or "identity"; true when it names none.
+// Every content coding the head names is one both services decode (gzip, deflate)
+// or "identity"; true when it names none. ("x-gzip" is not: WinINet leaves it
+// coded.)
 bool HasOnlyDecodedCodings(std::string_view head);
 
 }  // namespace vorlane::web
