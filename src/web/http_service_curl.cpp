@@ -182,6 +182,7 @@ bool HttpSession::Impl::FollowRedirect() {
     if (curl_easy_setopt(easy.get(), CURLOPT_HTTPGET, 1L) != CURLE_OK || !SetHeaderList()) return false;
   }
   if (curl_easy_setopt(easy.get(), CURLOPT_URL, next.c_str()) != CURLE_OK) return false;
+  if (next.starts_with("https:")) UseSharedTrustStore(easy.get());
   curl_easy_setopt(easy.get(), CURLOPT_REQUEST_TARGET, static_cast<char*>(nullptr));
   return Start();
 }
@@ -312,6 +313,9 @@ bool HttpSession::OpenRequest(std::string_view verb, std::string_view path, bool
             // name the host.
             curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
             curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
+  // Only an encrypted request needs the trust store; when it cannot be shared,
+  // libcurl reads it itself.
+  if (ok && secure) UseSharedTrustStore(easy);
   // A page's codings are decoded; the line that asks for them is the visit's own.
   if (kind == RequestKind::kPage) {
     const std::string codings(kDecodedCodings);
