@@ -64,6 +64,7 @@ struct HttpSession::Impl {
   InternetHandle connection;
   InternetHandle request;
   RequestKind kind = RequestKind::kPage;
+  bool decoding = false;  // the service decodes gzip and deflate bodies
   // The send came back with an answer. When it did not, whatever status the
   // request handle still holds is an earlier hop's, not the site's answer.
   bool answered = false;
@@ -113,9 +114,11 @@ bool HttpSession::OpenRequest(std::string_view verb, std::string_view path, bool
                                           "HTTP/1.1", nullptr, nullptr, flags, 0));
   if (!impl_->request) return false;
   if (kind == RequestKind::kPage) {
+    // A system without the option hands coded pages over as they came: the check
+    // after the send then finds every coding undecodable.
     BOOL decode = TRUE;
-    if (!::InternetSetOptionA(impl_->request.get(), INTERNET_OPTION_HTTP_DECODING, &decode, sizeof decode))
-      return false;
+    impl_->decoding =
+        ::InternetSetOptionA(impl_->request.get(), INTERNET_OPTION_HTTP_DECODING, &decode, sizeof decode);
   }
   return true;
 }
@@ -130,8 +133,11 @@ void HttpSession::Send(std::string_view headers, std::string_view body) {
   }
   impl_->answered = true;
   // A page in a coding the service left as it came is not the page.
-  if (impl_->kind == RequestKind::kPage && !HasOnlyDecodedCodings(RawHeaders()))
-    impl_->Fail(ServiceFailure::kUndecodable);
+  if (impl_->kind == RequestKind::kPage) {
+    const Text head = RawHeaders();
+    if (impl_->decoding ? !HasOnlyDecodedCodings(head) : HasContentCoding(head))
+      impl_->Fail(ServiceFailure::kUndecodable);
+  }
 }
 
 size_t HttpSession::Read(char* buffer, size_t size) {
