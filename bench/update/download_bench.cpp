@@ -2,6 +2,10 @@
 // `curl -s -o`, for a throughput comparison. The server generates the body as it
 // sends it, so the process's peak memory shows only what the download itself holds.
 // Run with --benchmark_enable_random_interleaving=true so the two alternate.
+//
+// Under scripts/tls-stack.sh with VORLANE_TLS_BIG_MIB set, the same two over HTTPS
+// from the script's nginx (a file of that many MiB): the downloader through the
+// HTTP service (libcurl) beside `curl -s -o`.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -105,6 +109,67 @@ void BM_CurlDownload(benchmark::State& state) {
 BENCHMARK(BM_DownloadFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(9);
 BENCHMARK(BM_CurlDownload)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(9);
 
+// --- Over HTTPS, from the TLS stack's nginx -------------------------------------------
+
+std::string HttpsUrl() {
+  return "https://localhost:" + std::string(std::getenv("VORLANE_TLS_GOOD")) + "/pkg/big.bin";
+}
+
+std::uint64_t HttpsFileSize() {
+  return std::strtoull(std::getenv("VORLANE_TLS_BIG_MIB"), nullptr, 10) << 20;
+}
+
+bool HasSize(const fs::path& p, std::uint64_t size) {
+  std::error_code ec;
+  return fs::file_size(p, ec) == size && !ec;
+}
+
+void BM_DownloadFileHttps(benchmark::State& state) {
+  const fs::path target = Folder() / "ours-https.bin";
+  const std::string url = HttpsUrl();
+  const long peak_before = PeakRssKiB();
+  for (auto _ : state) {
+    state.PauseTiming();
+    RemoveQuietly(target);
+    state.ResumeTiming();
+    vorlane::update::ByteCounter total{0}, received{0};
+    std::int32_t result = vorlane::update::DownloadFile(url, target.string(), total, received);
+    state.PauseTiming();
+    if (result != vorlane::update::kDownloadOk || !HasSize(target, HttpsFileSize()))
+      state.SkipWithError(("download failed with " + std::to_string(result)).c_str());
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * HttpsFileSize()));
+  state.counters["peak_rss_growth_KiB"] = static_cast<double>(PeakRssKiB() - peak_before);
+  RemoveQuietly(target);
+}
+
+void BM_CurlDownloadHttps(benchmark::State& state) {
+  const fs::path target = Folder() / "curl-https.bin";
+  const std::string command = "curl -s -o '" + target.string() + "' " + HttpsUrl();
+  for (auto _ : state) {
+    state.PauseTiming();
+    RemoveQuietly(target);
+    state.ResumeTiming();
+    int status = std::system(command.c_str());
+    state.PauseTiming();
+    if (status != 0 || !HasSize(target, HttpsFileSize())) state.SkipWithError("curl failed");
+    state.ResumeTiming();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * HttpsFileSize()));
+  RemoveQuietly(target);
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  if (std::getenv("VORLANE_TLS_GOOD") && std::getenv("VORLANE_TLS_BIG_MIB")) {
+    for (auto* bench : {benchmark::RegisterBenchmark("BM_DownloadFileHttps", BM_DownloadFileHttps),
+                        benchmark::RegisterBenchmark("BM_CurlDownloadHttps", BM_CurlDownloadHttps)})
+      bench->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1)->Repetitions(9);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -3,6 +3,10 @@
 // same page, one process per request, as a shell loop would run it.
 //
 //   web_visit_bench --benchmark_repetitions=10 --benchmark_report_aggregates_only=true
+//
+// Under scripts/tls-stack.sh, the same two over HTTPS against the script's nginx:
+// its result page (gzip-coded, with a length) for one check, beside `curl -s` of
+// the same address.
 #include <benchmark/benchmark.h>
 
 #ifndef _WIN32
@@ -12,6 +16,7 @@
 #include <unistd.h>
 #endif
 
+#include <cstdlib>
 #include <memory>
 #include <string>
 
@@ -60,10 +65,27 @@ void BM_VisitAndReadMarkers(benchmark::State& state) {
 }
 BENCHMARK(BM_VisitAndReadMarkers)->Iterations(100)->UseRealTime()->Unit(benchmark::kMillisecond);
 
+// The TLS stack's search address for one title.
+std::string HttpsSearchUrl() {
+  return "https://localhost:" + std::string(std::getenv("VORLANE_TLS_GOOD")) +
+         "/book/search/%E6%AF%9B%E8%A1%A3";
+}
+
+void BM_VisitHttps(benchmark::State& state) {
+  const std::string url = HttpsSearchUrl();
+  for (auto _ : state) {
+    Text address = url;
+    Text page = vorlane::BytesToText(
+        vorlane::网页_访问(address, vorlane::kVisitGet, "", nullptr, "", "", vorlane::kBodyFromUtf8));
+    Text count = vorlane::TextBetween(page, kCountStart, kCountEnd);
+    if (vorlane::FindText(page, kNotFound) != -1 || count != "7") state.SkipWithError("wrong page");
+    benchmark::DoNotOptimize(count);
+  }
+}
+
 #ifndef _WIN32
-void BM_CurlCommandLine(benchmark::State& state) {
-  auto site = StartSite();
-  std::string url = site->SearchUrl(vorlane::test::kDressUtf8);
+// `curl -s url` with its output to /dev/null, once per iteration.
+void RunCurl(benchmark::State& state, std::string url) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
@@ -82,7 +104,16 @@ void BM_CurlCommandLine(benchmark::State& state) {
   }
   posix_spawn_file_actions_destroy(&actions);
 }
+
+void BM_CurlCommandLine(benchmark::State& state) {
+  auto site = StartSite();
+  RunCurl(state, site->SearchUrl(vorlane::test::kDressUtf8));
+}
 BENCHMARK(BM_CurlCommandLine)->Iterations(100)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_CurlHttps(benchmark::State& state) {
+  RunCurl(state, HttpsSearchUrl());
+}
 #endif
 
 }  // namespace
@@ -92,6 +123,18 @@ int main(int argc, char** argv) {
   WSADATA data;
   ::WSAStartup(MAKEWORD(2, 2), &data);
 #endif
+  if (std::getenv("VORLANE_TLS_GOOD")) {
+    benchmark::RegisterBenchmark("BM_VisitHttps", BM_VisitHttps)
+        ->Iterations(100)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+#ifndef _WIN32
+    benchmark::RegisterBenchmark("BM_CurlHttps", BM_CurlHttps)
+        ->Iterations(100)
+        ->UseRealTime()
+        ->Unit(benchmark::kMillisecond);
+#endif
+  }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

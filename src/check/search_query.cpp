@@ -10,7 +10,9 @@
 namespace vorlane::check {
 
 Text BuildSearchUrl(const Text& host, const Text& title) {
-  return "http://" + host + "/book/search/" + UrlEncode(title);
+  constexpr std::string_view kSecure = "https://";
+  const Text site = host.starts_with(kSecure) ? host : "http://" + host;
+  return site + "/book/search/" + UrlEncode(title);
 }
 
 PageVerdict JudgeResultPage(const Text& page) {
@@ -31,8 +33,9 @@ PageVerdict CheckTitleAt(const PageFetcher& fetch, const Text& url) {
     // A status other than 2xx is the site's own answer; anything else means
     // nothing whole came back.
     const bool siteSaidNo = fetched.status != 0 && (fetched.status < 200 || fetched.status > 299);
-    return siteSaidNo ? PageVerdict::Failed(CheckFailure::kHttpStatus, fetched.status)
-                      : PageVerdict::Failed(CheckFailure::kNoAnswer);
+    if (siteSaidNo) return PageVerdict::Failed(CheckFailure::kHttpStatus, fetched.status);
+    return PageVerdict::Failed(fetched.reason != CheckFailure::kNone ? fetched.reason
+                                                                     : CheckFailure::kNoAnswer);
   }
   return JudgeResultPage(fetched.page);
 }
@@ -45,6 +48,16 @@ Text FailureText(const PageVerdict& verdict) {
       return texts::kFailedHttpStatus + std::to_string(verdict.httpStatus) + texts::kFailedHttpStatusEnd;
     case CheckFailure::kNotResultPage:
       return texts::kFailedNotResultPage;
+    case CheckFailure::kCertificateUntrusted:
+      return texts::kFailedCertificateUntrusted;
+    case CheckFailure::kCertificateExpired:
+      return texts::kFailedCertificateExpired;
+    case CheckFailure::kCertificateWrongName:
+      return texts::kFailedCertificateWrongName;
+    case CheckFailure::kUndecodable:
+      return texts::kFailedUndecodable;
+    case CheckFailure::kTooLarge:
+      return texts::kFailedTooLarge;
     case CheckFailure::kNoAnswer:
     case CheckFailure::kTimedOut:
       break;

@@ -13,10 +13,15 @@ namespace vorlane::check {
 // not indexed.
 enum class CheckFailure : std::uint8_t {
   kNone,
-  kNoAnswer,       // no connection, a reset, a body cut short, a time-out of the service
-  kTimedOut,       // no answer by the check's deadline
-  kHttpStatus,     // the site answered with an error status
-  kNotResultPage,  // a page with neither the not-found marker nor the count marker
+  kNoAnswer,              // no connection, a reset, a body cut short, a time-out of the service
+  kTimedOut,              // no answer by the check's deadline
+  kHttpStatus,            // the site answered with an error status
+  kNotResultPage,         // a page with neither the not-found marker nor the count marker
+  kCertificateUntrusted,  // the site's certificate comes from no authority the system trusts
+  kCertificateExpired,    // ... is out of its validity dates
+  kCertificateWrongName,  // ... names another host
+  kUndecodable,           // a page in a coding that cannot be decoded, or broken in it
+  kTooLarge,              // a page over the page cap once decoded
 };
 
 struct PageVerdict {
@@ -39,12 +44,17 @@ struct FetchedPage {
   Text page;                 // GBK, cut at the first NUL
   bool visitFailed = false;  // nothing whole came back, or the final status was not 2xx
   int status = 0;            // the final status; 0 when no answer came back
+  // Why nothing whole came back, when the service could tell (a certificate, a
+  // coding, the page cap); kNone otherwise.
+  CheckFailure reason = CheckFailure::kNone;
 };
 
 // Fetches a result page; the checks take one so that tests can stand in for the site.
 using PageFetcher = std::function<FetchedPage(const Text& url)>;
 
-// "http://" + host + "/book/search/" + the title as escaped UTF-8 (every byte).
+// The site's address + "/book/search/" + the title as escaped UTF-8 (every byte).
+// A host written "https://host[:port]" is searched over HTTPS; any other host
+// ("host[:port]") gets "http://" in front.
 Text BuildSearchUrl(const Text& host, const Text& title);
 
 // GET through the web visit, body converted from UTF-8 to GBK.

@@ -3,6 +3,30 @@
 
 namespace vorlane::check {
 
+namespace {
+
+// The service's reason, where it is one the user should hear of its own.
+CheckFailure ReasonOf(web::ServiceFailure failure) {
+  switch (failure) {
+    case web::ServiceFailure::kCertificateUntrusted:
+      return CheckFailure::kCertificateUntrusted;
+    case web::ServiceFailure::kCertificateExpired:
+      return CheckFailure::kCertificateExpired;
+    case web::ServiceFailure::kCertificateWrongName:
+      return CheckFailure::kCertificateWrongName;
+    case web::ServiceFailure::kUndecodable:
+      return CheckFailure::kUndecodable;
+    case web::ServiceFailure::kTooLarge:
+      return CheckFailure::kTooLarge;
+    case web::ServiceFailure::kNone:
+    case web::ServiceFailure::kTransfer:
+      break;
+  }
+  return CheckFailure::kNone;
+}
+
+}  // namespace
+
 FetchedPage FetchResultPage(const Text& url) {
   return FetchResultPageThrough(url, {});
 }
@@ -16,6 +40,7 @@ FetchedPage FetchResultPageThrough(const Text& url, std::string_view proxy) {
   fetched.page = BytesToText(visit.body);
   fetched.status = visit.status;
   fetched.visitFailed = !visit.Answered() || !visit.complete;
+  fetched.reason = ReasonOf(visit.failure);
   return fetched;
 }
 

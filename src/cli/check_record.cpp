@@ -46,6 +46,14 @@ Text ReasonToken(const CheckRecord& record) {
       return "HTTP " + std::to_string(record.httpStatus);
     case check::CheckFailure::kNotResultPage:
       return "page not recognised";
+    case check::CheckFailure::kCertificateUntrusted:
+    case check::CheckFailure::kCertificateExpired:
+    case check::CheckFailure::kCertificateWrongName:
+      return "certificate";
+    case check::CheckFailure::kUndecodable:
+      return "page undecodable";
+    case check::CheckFailure::kTooLarge:
+      return "page too large";
     case check::CheckFailure::kNoAnswer:
     case check::CheckFailure::kNone:
       break;
@@ -77,6 +85,21 @@ Text StatusText(const CheckRecord& record) {
       break;
     case check::CheckFailure::kNotResultPage:
       reason = texts::kReasonNotResultPage;
+      break;
+    case check::CheckFailure::kCertificateUntrusted:
+      reason = texts::kReasonCertificateUntrusted;
+      break;
+    case check::CheckFailure::kCertificateExpired:
+      reason = texts::kReasonCertificateExpired;
+      break;
+    case check::CheckFailure::kCertificateWrongName:
+      reason = texts::kReasonCertificateWrongName;
+      break;
+    case check::CheckFailure::kUndecodable:
+      reason = texts::kReasonUndecodable;
+      break;
+    case check::CheckFailure::kTooLarge:
+      reason = texts::kReasonTooLarge;
       break;
     case check::CheckFailure::kNoAnswer:
     case check::CheckFailure::kNone:

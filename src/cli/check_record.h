@@ -26,7 +26,8 @@ CheckRecord RecordOf(const Text& title, const check::PageVerdict& verdict, const
 
 // The tokens of the history file, the CSV and the JSON: "indexed", "not indexed",
 // "failed"; and the reason of a failure: "connection", "time-out", "HTTP 503",
-// "page not recognised", empty unless failed.
+// "page not recognised", "certificate", "page undecodable", "page too large", empty
+// unless failed.
 std::string_view StatusToken(CheckStatus status);
 Text ReasonToken(const CheckRecord& record);
 

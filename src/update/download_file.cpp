@@ -5,6 +5,7 @@
 #include "net/net_globals.h"
 #include "update/download_request.h"
 #include "update/download_response.h"
+#include "update/download_service.h"
 
 namespace vorlane::update {
 namespace {
@@ -43,16 +44,34 @@ ReceiveEnd Exchange(net::TcpSocket& socket, const DownloadTarget& target, const 
   return ReceiveDownload(source, savePath, from, package, totalBytes, receivedBytes);
 }
 
+// One address: an https:// one through the HTTP service, any other on the socket.
+ReceiveEnd FetchFrom(net::TcpSocket& socket, const DownloadTarget& target, const std::string& savePath,
+                     const config::AnnouncedPackage& package, ByteCounter& totalBytes,
+                     ByteCounter& receivedBytes, std::chrono::milliseconds wait) {
+  if (target.secure) return ServiceExchange(target, savePath, package, totalBytes, receivedBytes);
+  return Exchange(socket, target, savePath, package, totalBytes, receivedBytes, wait);
+}
+
 }  // namespace
 
 std::int32_t DownloadFile(net::TcpSocket& socket, std::string_view url, const std::string& savePath,
                           ByteCounter& totalBytes, ByteCounter& receivedBytes, std::chrono::milliseconds wait,
                           const config::AnnouncedPackage& package) {
-  const DownloadTarget target = SplitDownloadUrl(url);
-  ReceiveEnd end = Exchange(socket, target, savePath, package, totalBytes, receivedBytes, wait);
-  // The file it made is gone, with no partial file left: this time from the start.
-  if (end.notThePackage) end = Exchange(socket, target, savePath, package, totalBytes, receivedBytes, wait);
-  return end.result;
+  std::string address(url);
+  for (int redirects = 0;; ++redirects) {
+    const DownloadTarget target = SplitDownloadUrl(address);
+    ReceiveEnd end = FetchFrom(socket, target, savePath, package, totalBytes, receivedBytes, wait);
+    // The file it made is gone, with no partial file left: this time from the start.
+    if (end.notThePackage)
+      end = FetchFrom(socket, target, savePath, package, totalBytes, receivedBytes, wait);
+    if (end.redirect.empty()) return end.result;
+    const std::string next = ResolveRedirect(address, end.redirect);
+    // A package that came over HTTPS never continues over plain HTTP, where anyone
+    // on the way could answer for it; and a loop ends.
+    const bool downgrade = target.secure && !next.starts_with("https://");
+    if (next.empty() || downgrade || redirects == kMaxDownloadRedirects) return kDownloadBadStatus;
+    address = next;
+  }
 }
 
 std::int32_t DownloadFile(std::string_view url, const std::string& savePath, ByteCounter& totalBytes,

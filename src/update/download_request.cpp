@@ -50,6 +50,11 @@ std::string RequestLine(const DownloadTarget& target) {
 
 constexpr std::string_view kAcceptedStatus = "HTTP/1.1 20";
 constexpr std::string_view kRangeStatus = "HTTP/1.1 416";
+constexpr std::string_view kHttpsScheme = "https://";
+
+// The status lines that send the download elsewhere, as far as the code.
+constexpr std::string_view kRedirectStatus[] = {"HTTP/1.1 301", "HTTP/1.1 302", "HTTP/1.1 303",
+                                                "HTTP/1.1 307", "HTTP/1.1 308"};
 
 }  // namespace
 
@@ -70,6 +75,8 @@ DownloadTarget SplitDownloadUrl(std::string_view url) {
   // the Host line and for finding it in the path (SplitUrl's is lower case), and a
   // port is digits only (SplitUrl reads "+80", "80.5" and full-width digits as 80).
   DownloadTarget target;
+  target.secure = url.starts_with(kHttpsScheme);
+  if (target.secure) target.port = 443;
   const std::string_view authority = AuthorityPiece(url);
   const bool clean = std::find_if(authority.begin(), authority.end(), IsLineBreaking) == authority.end();
 
@@ -87,10 +94,39 @@ DownloadTarget SplitDownloadUrl(std::string_view url) {
   }
 
   target.path = std::string(url);
-  const std::string prefix = "http://" + target.hostValue + "/";
+  const std::string prefix = (target.secure ? "https://" : "http://") + target.hostValue + "/";
   size_t at = target.path.find(prefix);
   if (at != std::string::npos) target.path.erase(at, prefix.size());
   return target;
+}
+
+std::string ResolveRedirect(std::string_view from, std::string_view location) {
+  if (location.empty() || std::any_of(location.begin(), location.end(), IsLineBreaking)) return {};
+  if (location.starts_with("http://") || location.starts_with(kHttpsScheme)) return std::string(location);
+  const size_t schemeEnd = from.find("://");
+  if (schemeEnd == std::string_view::npos) return {};
+  const std::string_view scheme = from.substr(0, schemeEnd + 1);  // "http:" or "https:"
+  if (location.starts_with("//")) return std::string(scheme) + std::string(location);
+  // A scheme of any other kind (file:, ftp:, ...) before the first "/" is refused.
+  const size_t colon = location.find(':');
+  if (colon != std::string_view::npos && colon < location.find('/')) return {};
+  const size_t pathStart = from.find('/', schemeEnd + 3);
+  const std::string_view origin = from.substr(0, pathStart);
+  if (location.starts_with('/')) return std::string(origin) + std::string(location);
+  // Relative to the folder of `from`, its query left behind.
+  std::string_view path = pathStart == std::string_view::npos ? "/" : from.substr(pathStart);
+  path = path.substr(0, path.find_first_of("?#"));
+  return std::string(origin) + std::string(path.substr(0, path.rfind('/') + 1)) + std::string(location);
+}
+
+std::string ServiceRequestHeaders(std::optional<std::uint64_t> offset, std::string_view validator) {
+  std::string r = "Accept: */*\r\n";
+  if (!offset) return r + "Accept-Language: zh-cn\r\n";
+  r += "Range: bytes=" + std::to_string(*offset) + "-\r\n";
+  if (IsUsableValidator(validator)) r += "If-Range: " + std::string(validator) + "\r\n";
+  r += "Pragma: no-cache\r\n";
+  r += "Cache-Control: no-cache\r\n";
+  return r;
 }
 
 std::string PlainRequest(const DownloadTarget& target) {
@@ -150,8 +186,14 @@ std::string ResumeValidator(std::string_view head) {
 StatusCheck CheckStatus(std::string_view received) {
   if (received.starts_with(kAcceptedStatus)) return StatusCheck::kAccepted;
   if (received.starts_with(kRangeStatus)) return StatusCheck::kRangeRefused;
+  for (std::string_view redirect : kRedirectStatus) {
+    if (received.starts_with(redirect)) return StatusCheck::kRedirect;
+  }
   if (kAcceptedStatus.starts_with(received) || kRangeStatus.starts_with(received))
     return StatusCheck::kNeedMore;
+  for (std::string_view redirect : kRedirectStatus) {
+    if (redirect.starts_with(received)) return StatusCheck::kNeedMore;
+  }
   return StatusCheck::kRejected;
 }
 

@@ -13,7 +13,8 @@ namespace vorlane::update {
 
 struct DownloadTarget {
   std::string host;         // what the socket connects to
-  std::uint16_t port = 80;  // 80 unless the address names one
+  std::uint16_t port = 80;  // 80 (443 for https) unless the address names one
+  bool secure = false;      // the address begins with "https://": the HTTP service fetches it
   std::string hostValue;    // the Host header: host, or host + ":" + port
   std::string path;         // the address without "http://" + hostValue + "/"
   // False without a host, with a port that is not 1 to 65535, or with a space or a
@@ -25,8 +26,25 @@ struct DownloadTarget {
 // host, with ":" and port when given. Empty when the address has fewer pieces.
 std::string_view AuthorityPiece(std::string_view url);
 
-// Splits "http://" + host + optional ":" + port + "/" + path.
+// Splits "http://" (or "https://") + host + optional ":" + port + "/" + path.
 DownloadTarget SplitDownloadUrl(std::string_view url);
+
+// The address a redirect's Location leads to from `from`: an absolute http or https
+// address as it is, and one without scheme, host or both completed from `from`.
+// Empty for any other scheme, and for a Location with a control byte or a blank.
+std::string ResolveRedirect(std::string_view from, std::string_view location);
+
+// The most redirects one download follows.
+inline constexpr int kMaxDownloadRedirects = 5;
+
+// The user agent of the download's requests through the HTTP service: the one
+// its resume request names.
+inline constexpr std::string_view kDownloadAgent = "Mozilla/4.0 (compatible; MSIE 5.00; Windows 98)";
+
+// The lines the download adds to the HTTP service's own (Host, User-Agent): the
+// plain request's Accept and Accept-Language, or the resume request's Accept,
+// Range, If-Range, Pragma and Cache-Control, as on the socket.
+std::string ServiceRequestHeaders(std::optional<std::uint64_t> offset, std::string_view validator = {});
 
 // The request for a file not yet begun.
 std::string PlainRequest(const DownloadTarget& target);
@@ -54,6 +72,7 @@ enum class StatusCheck {
   kNeedMore,      // too few bytes to tell yet
   kAccepted,      // HTTP/1.1 2xx
   kRangeRefused,  // HTTP/1.1 416: the partial file does not fit the server's file
+  kRedirect,      // HTTP/1.1 301, 302, 303, 307 or 308: the file is elsewhere
   kRejected,      // anything else
 };
 // Judges the status line from the first bytes of a response.

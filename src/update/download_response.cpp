@@ -3,12 +3,14 @@
 #include <cstdio>
 #include <limits>
 #include <memory>
+#include <vector>
 
 #include "net/tcp_socket.h"
 #include "text/gbk_file.h"
 #include "update/download_file.h"
 #include "update/download_request.h"
 #include "update/package_check.h"
+#include "web/response_head.h"
 
 namespace vorlane::update {
 namespace {
@@ -22,7 +24,7 @@ bool Close(UniqueFile& file) {
   return std::fclose(file.release()) == 0;
 }
 
-enum class HeadRead { kComplete, kRejected, kRangeRefused, kEnded };
+enum class HeadRead { kComplete, kRedirect, kRejected, kRangeRefused, kEnded };
 
 // Receives until the response head is complete. `head` keeps every byte received,
 // the first body bytes included.
@@ -32,7 +34,8 @@ HeadRead ReadResponseHead(ResponseSource& source, std::string& head, size_t& hea
     if (!source.Receive(block)) return HeadRead::kEnded;
     const size_t searchFrom = head.size() >= 3 ? head.size() - 3 : 0;
     head += block;
-    switch (CheckStatus(head)) {
+    const StatusCheck status = CheckStatus(head);
+    switch (status) {
       case StatusCheck::kRejected:
         return HeadRead::kRejected;
       case StatusCheck::kRangeRefused:
@@ -40,12 +43,14 @@ HeadRead ReadResponseHead(ResponseSource& source, std::string& head, size_t& hea
       case StatusCheck::kNeedMore:
         continue;
       case StatusCheck::kAccepted:
+      case StatusCheck::kRedirect:
         break;
     }
     size_t end = head.find("\r\n\r\n", searchFrom);
     if (end != std::string::npos) {
       headSize = end + 4;
-      return headSize <= kMaxResponseHead ? HeadRead::kComplete : HeadRead::kRejected;
+      if (headSize > kMaxResponseHead) return HeadRead::kRejected;
+      return status == StatusCheck::kRedirect ? HeadRead::kRedirect : HeadRead::kComplete;
     }
     if (head.size() > kMaxResponseHead) return HeadRead::kRejected;
   }
@@ -116,6 +121,14 @@ ReceiveEnd ReceiveDownload(ResponseSource& source, const std::string& savePath, 
       break;
     case HeadRead::kRejected:
       return {kDownloadBadStatus};
+    case HeadRead::kRedirect: {
+      // The file is elsewhere; whatever partial file there is stays for the next hop.
+      source.Close();
+      const std::vector<std::string_view> locations =
+          web::HeaderValues(std::string_view(head).substr(0, headSize), "Location");
+      if (locations.size() != 1) return {kDownloadBadStatus};
+      return {kDownloadBadStatus, false, std::string(locations.front())};
+    }
     case HeadRead::kRangeRefused:
       // The partial file does not fit the server's file: asking again would be
       // refused again, so it goes and the next attempt starts afresh.

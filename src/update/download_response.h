@@ -36,6 +36,9 @@ struct ReceiveEnd {
   // The file came whole but its SHA-256 is not the announced one; it has been
   // deleted, and a fresh download may set things right.
   bool notThePackage = false;
+  // The server answered with a redirect to this Location (as sent); the result is
+  // then kDownloadBadStatus unless the caller follows it. Nothing was written.
+  std::string redirect{};
 };
 
 // The size of the partial file a download to `savePath` would resume; nothing when

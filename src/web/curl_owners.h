@@ -37,4 +37,9 @@ void EnsureCurlReady();
 // visiting when the process ends.
 CURLSH* SharedCurlStore();
 
+// Gives the session the system's trust store as read once for the process
+// (curl_trust_store.cpp) instead of having it read for every connection. False,
+// with nothing changed, when the store could not be read.
+bool UseSharedTrustStore(CURL* easy);
+
 }  // namespace vorlane::web

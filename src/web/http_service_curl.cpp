@@ -12,6 +12,7 @@
 #include "text/gbk_text.h"
 #include "web/curl_owners.h"
 #include "web/http_service.h"
+#include "web/response_head.h"
 
 namespace vorlane::web {
 
@@ -22,6 +23,32 @@ constexpr long kPollMilliseconds = 1000;
 
 bool IsRedirect(long status) {
   return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// What a failed transfer means for the user. libcurl says only that the peer's
+// certificate failed; OpenSSL's verification result says why. A certificate that
+// chained to a trusted authority but failed libcurl's own host-name match leaves
+// the result at "ok" or "unspecified" (libcurl 7.88 sets the latter).
+ServiceFailure FailureOf(CURL* easy, CURLcode code) {
+  switch (code) {
+    case CURLE_PEER_FAILED_VERIFICATION: {
+      long verify = 0;
+      curl_easy_getinfo(easy, CURLINFO_SSL_VERIFYRESULT, &verify);
+      constexpr long kVerifiedOk = 0;         // X509_V_OK
+      constexpr long kUnspecified = 1;        // X509_V_ERR_UNSPECIFIED
+      constexpr long kNotYetValid = 9;        // X509_V_ERR_CERT_NOT_YET_VALID
+      constexpr long kExpired = 10;           // X509_V_ERR_CERT_HAS_EXPIRED
+      constexpr long kHostNameMismatch = 62;  // X509_V_ERR_HOSTNAME_MISMATCH
+      if (verify == kVerifiedOk || verify == kUnspecified || verify == kHostNameMismatch)
+        return ServiceFailure::kCertificateWrongName;
+      if (verify == kNotYetValid || verify == kExpired) return ServiceFailure::kCertificateExpired;
+      return ServiceFailure::kCertificateUntrusted;
+    }
+    case CURLE_BAD_CONTENT_ENCODING:
+      return ServiceFailure::kUndecodable;
+    default:
+      return ServiceFailure::kTransfer;
+  }
 }
 
 std::vector<std::string> HeaderLines(std::string_view block) {
@@ -49,10 +76,11 @@ struct HttpSession::Impl {
   std::string host;
   int port = 0;
   bool post = false;
+  RequestKind kind = RequestKind::kPage;
   std::vector<std::string> lines;  // the visit's header block, one line each
 
   bool finished = true;
-  bool failed = false;  // the transfer ended with an error
+  ServiceFailure failure = ServiceFailure::kNone;  // how the transfer ended, when with an error
   int redirects = 0;
 
   // The response being received; a redirect's body is dropped.
@@ -118,14 +146,15 @@ void HttpSession::Impl::Pump() {
   int running = 0;
   if (curl_multi_perform(multi.get(), &running) != CURLM_OK) {
     finished = true;
-    failed = true;
+    failure = ServiceFailure::kTransfer;
     return;
   }
   int queued = 0;
   while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued)) {
     if (message->msg != CURLMSG_DONE) continue;
     const bool completed = message->data.result == CURLE_OK;
-    if (!completed) failed = true;
+    // A failure the header callback found first (an undecodable body) keeps its name.
+    if (!completed && failure == ServiceFailure::kNone) failure = FailureOf(easy.get(), message->data.result);
     if (!(completed && dropBody && FollowRedirect())) finished = true;
     return;
   }
@@ -153,6 +182,7 @@ bool HttpSession::Impl::FollowRedirect() {
     if (curl_easy_setopt(easy.get(), CURLOPT_HTTPGET, 1L) != CURLE_OK || !SetHeaderList()) return false;
   }
   if (curl_easy_setopt(easy.get(), CURLOPT_URL, next.c_str()) != CURLE_OK) return false;
+  if (next.starts_with("https:")) UseSharedTrustStore(easy.get());
   curl_easy_setopt(easy.get(), CURLOPT_REQUEST_TARGET, static_cast<char*>(nullptr));
   return Start();
 }
@@ -172,7 +202,15 @@ size_t HttpSession::Impl::OnHeader(char* data, size_t size, size_t count, void* 
   }
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
   if (line.empty()) {
-    impl->dropBody = IsRedirect(impl->status) && impl->hasLocation && impl->redirects < kMaxRedirects;
+    impl->dropBody = impl->kind == RequestKind::kPage && IsRedirect(impl->status) && impl->hasLocation &&
+                     impl->redirects < kMaxRedirects;
+    impl->headers.append("\r\n");
+    // A body in a coding nobody here decodes is not the page: the transfer stops.
+    if (!impl->dropBody && impl->kind == RequestKind::kPage && !HasOnlyDecodedCodings(impl->headers)) {
+      impl->failure = ServiceFailure::kUndecodable;
+      return 0;
+    }
+    return length;
   } else if (StartsWithIgnoringCase(line, "Location:")) {
     impl->hasLocation = true;
   }
@@ -221,9 +259,10 @@ bool HttpSession::Connect(std::string_view host, int port) {
   return true;
 }
 
-bool HttpSession::OpenRequest(std::string_view verb, std::string_view path, bool secure) {
+bool HttpSession::OpenRequest(std::string_view verb, std::string_view path, bool secure, RequestKind kind) {
   CURL* easy = impl_->easy.get();
   impl_->post = verb == "POST";
+  impl_->kind = kind;
 
   CurlUrl address(curl_url());
   if (!address) return false;
@@ -269,7 +308,19 @@ bool HttpSession::OpenRequest(std::string_view verb, std::string_view path, bool
             curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Impl::OnHeader) == CURLE_OK &&
             curl_easy_setopt(easy, CURLOPT_HEADERDATA, impl_.get()) == CURLE_OK &&
             curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Impl::OnBody) == CURLE_OK &&
-            curl_easy_setopt(easy, CURLOPT_WRITEDATA, impl_.get()) == CURLE_OK;
+            curl_easy_setopt(easy, CURLOPT_WRITEDATA, impl_.get()) == CURLE_OK &&
+            // Never switched off: a certificate must chain to the system's trust and
+            // name the host.
+            curl_easy_setopt(easy, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
+            curl_easy_setopt(easy, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
+  // Only an encrypted request needs the trust store; when it cannot be shared,
+  // libcurl reads it itself.
+  if (ok && secure) UseSharedTrustStore(easy);
+  // A page's codings are decoded; the line that asks for them is the visit's own.
+  if (kind == RequestKind::kPage) {
+    const std::string codings(kDecodedCodings);
+    ok = ok && curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, codings.c_str()) == CURLE_OK;
+  }
   return ok;
 }
 
@@ -302,8 +353,8 @@ size_t HttpSession::Read(char* buffer, size_t size) {
   return got;
 }
 
-bool HttpSession::TransferFailed() const {
-  return impl_->failed;
+ServiceFailure HttpSession::Failure() const {
+  return impl_->failure;
 }
 
 Text HttpSession::RawHeaders() {

@@ -38,6 +38,7 @@ void AddStandardHeaders(Text& block, std::string_view url) {
     block += "\r\n";
   }
   if (!Holds(block, "Accept-Language: ")) block += kLanguageLine;
+  if (!Holds(block, "Accept-Encoding: ")) block += kEncodingLine;
 }
 
 void AddMethodHeaders(Text& block, bool post, std::string_view postData, std::string_view cookies) {

@@ -43,4 +43,36 @@ std::optional<std::uint64_t> AnnouncedLength(std::string_view head, std::uint64_
   return length;
 }
 
+namespace {
+
+// Calls `each` with every coding of every Content-Encoding line, blanks trimmed.
+template <typename Each>
+bool AllCodings(std::string_view head, Each each) {
+  for (std::string_view value : HeaderValues(head, "Content-Encoding")) {
+    while (!value.empty()) {
+      const size_t comma = value.find(',');
+      const std::string_view coding = TrimBytes(value.substr(0, comma), " \t");
+      value = comma == std::string_view::npos ? std::string_view() : value.substr(comma + 1);
+      if (!coding.empty() && !each(coding)) return false;
+    }
+  }
+  return true;
+}
+
+bool Is(std::string_view coding, std::string_view name) {
+  return CompareText(coding, name, false) == 0;
+}
+
+}  // namespace
+
+bool HasContentCoding(std::string_view head) {
+  return !AllCodings(head, [](std::string_view coding) { return Is(coding, "identity"); });
+}
+
+bool HasOnlyDecodedCodings(std::string_view head) {
+  return AllCodings(head, [](std::string_view coding) {
+    return Is(coding, "identity") || Is(coding, "gzip") || Is(coding, "deflate");
+  });
+}
+
 }  // namespace vorlane::web

@@ -23,4 +23,16 @@ bool IsChunked(std::string_view head);
 std::optional<std::uint64_t> AnnouncedLength(std::string_view head,
                                              std::uint64_t limit = UINT64_C(0xFFFFFFFFFFFF));
 
+// The value of the Accept-Encoding line a visit sends: the codings both services
+// decode.
+inline constexpr std::string_view kDecodedCodings = "gzip, deflate";
+
+// The body is in a content coding other than "identity".
+bool HasContentCoding(std::string_view head);
+
+// Every content coding the head names is one both services decode (gzip, deflate)
+// or "identity"; true when it names none. ("x-gzip" is not: WinINet leaves it
+// coded.)
+bool HasOnlyDecodedCodings(std::string_view head);
+
 }  // namespace vorlane::web

@@ -35,9 +35,11 @@ Bytes ConvertBody(Bytes body, int resultEncoding) {
 }
 
 // The length the final response promised for its body. Answers that never carry
-// a body (1xx, 204, 304) promise none, whatever their head says.
+// a body (1xx, 204, 304) promise none, whatever their head says, and a length of
+// coded bytes says nothing of the decoded body.
 std::optional<std::uint64_t> AnnouncedBodyLength(std::string_view headers, int status) {
   if ((status >= 100 && status < 200) || status == 204 || status == 304) return std::nullopt;
+  if (web::HasContentCoding(headers)) return std::nullopt;
   return web::AnnouncedLength(headers);
 }
 
@@ -67,7 +69,7 @@ VisitResult VisitPage(Text& url, int 访问方式, std::string_view proxy, Text*
   if (!session.Open(web::kUserAgent, RemoveSpaces(proxy).empty() ? std::string_view() : proxy)) return {};
   // A port the service cannot even represent must not wrap round to another one.
   if (address.port < 0 || address.port > 65535 || !session.Connect(address.host, address.port)) return {};
-  if (!session.OpenRequest(verb, path, web::IsSecureAddress(address))) return {};
+  if (!session.OpenRequest(verb, path, web::IsSecureAddress(address), web::RequestKind::kPage)) return {};
 
   Text block = extraHeaders ? *extraHeaders : Text();
   web::AddStandardHeaders(block, url);
@@ -76,18 +78,27 @@ VisitResult VisitPage(Text& url, int 访问方式, std::string_view proxy, Text*
   session.Send(block, post ? postData : std::string_view());
 
   Bytes body;
+  bool tooLarge = false;
   char chunk[kReadChunk];
   for (;;) {
     PumpPendingMessages();
     size_t got = session.Read(chunk, sizeof chunk);
     if (got == 0) break;
+    if (body.size() + got > kMaxPageBytes) {
+      tooLarge = true;  // the rest is never read: the session is closed below
+      break;
+    }
     body.append(chunk, got);
   }
 
   const int status = session.StatusCode();
   const Text headers = status != 0 ? BytesToText(session.RawHeaders()) : Text();
   const std::optional<std::uint64_t> announced = AnnouncedBodyLength(headers, status);
-  const bool complete = status != 0 && !session.TransferFailed() && (!announced || *announced == body.size());
+  web::ServiceFailure failure = tooLarge ? web::ServiceFailure::kTooLarge : session.Failure();
+  const bool complete =
+      status != 0 && failure == web::ServiceFailure::kNone && (!announced || *announced == body.size());
+  if (!complete && failure == web::ServiceFailure::kNone) failure = web::ServiceFailure::kTransfer;
+  if (tooLarge) body.clear();
   session.Close();
   if (responseHeaders) *responseHeaders = headers;
 
@@ -97,7 +108,7 @@ VisitResult VisitPage(Text& url, int 访问方式, std::string_view proxy, Text*
     web::StoreCookie(cookieUrl, cookie.name, cookie.data);
   }
 
-  return {ConvertBody(std::move(body), resultEncoding), status, complete};
+  return {ConvertBody(std::move(body), resultEncoding), status, complete, failure};
 }
 
 Bytes 网页_访问(Text& url, int 访问方式, std::string_view proxy, Text* extraHeaders,

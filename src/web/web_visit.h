@@ -3,7 +3,10 @@
 // sets handed to the service's process-wide cookie store.
 #pragma once
 
+#include <cstddef>
+
 #include "text/text.h"
+#include "web/service_failure.h"
 
 namespace vorlane {
 
@@ -15,12 +18,18 @@ inline constexpr int kVisitPost = 1;
 inline constexpr int kBodyFromUtf8 = 1;  // UTF-8 body converted to GBK
 inline constexpr int kBodyFromBig5 = 2;  // Big5 body converted to GBK, then to simplified characters
 
+// The largest body a visit keeps, after decoding: a page over it (a gzip bomb, say)
+// is no page, and reading stops there.
+inline constexpr std::size_t kMaxPageBytes = 64 * 1024 * 1024;
+
 struct VisitResult {
   Bytes body;      // what 网页_访问 returns: empty on every failure
   int status = 0;  // status code of the final response after redirects; 0 when none came back
   // The body arrived whole: the service reported no error on the way, and a body
   // that announced its length came with all of it.
   bool complete = false;
+  // Why not, when the service or the page cap could tell.
+  web::ServiceFailure failure = web::ServiceFailure::kNone;
 
   // The server answered with a page rather than an error: a 2xx status.
   bool Answered() const { return status >= 200 && status <= 299; }

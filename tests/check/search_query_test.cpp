@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+#include <vector>
+
 #include "check_test_util.h"
 
 namespace vorlane::check {
@@ -17,6 +20,14 @@ TEST(BuildSearchUrl, EscapesEveryUtf8ByteOfTheTitle) {
   EXPECT_EQ(BuildSearchUrl("127.0.0.1:8080", Gbk("宝贝")),
             "http://127.0.0.1:8080/book/search/%E5%AE%9D%E8%B4%9D");
   EXPECT_EQ(BuildSearchUrl("h", ""), "http://h/book/search/");
+}
+
+TEST(BuildSearchUrl, AnHttpsHostIsSearchedOverHttpsAndAPlainHostStaysHttp) {
+  EXPECT_EQ(BuildSearchUrl("https://shop.example", "ab"), "https://shop.example/book/search/%61%62");
+  EXPECT_EQ(BuildSearchUrl("https://localhost:8443", "a"), "https://localhost:8443/book/search/%61");
+  EXPECT_EQ(BuildSearchUrl("shop.example:8443", "a"), "http://shop.example:8443/book/search/%61");
+  // Only the exact lower-case scheme is one; anything else is a host as before.
+  EXPECT_EQ(BuildSearchUrl("HTTPS://shop.example", "a"), "http://HTTPS://shop.example/book/search/%61");
 }
 
 TEST(JudgeResultPage, NotFoundMarkerMeansNotIndexedEvenWithCountMarkers) {
@@ -90,6 +101,33 @@ TEST(CheckTitleAt, FailedVisitIsAFailedCheckWhateverThePageSays) {
   PageVerdict ok = CheckTitleAt(table.AsFetcher(), "u2");
   EXPECT_FALSE(ok.failed());
   EXPECT_TRUE(ok.indexed);
+}
+
+TEST(CheckTitleAt, TheServicesReasonIsKeptUnlessTheSiteAnsweredWithAnError) {
+  test::TableFetcher table;
+  table.Set("cert", FetchedPage{{}, true, 0, CheckFailure::kCertificateWrongName});
+  table.Set("coded", FetchedPage{{}, true, 200, CheckFailure::kUndecodable});
+  table.Set("error", FetchedPage{{}, true, 503, CheckFailure::kUndecodable});
+  table.Set("nothing", FetchedPage{{}, true, 0});
+  EXPECT_EQ(CheckTitleAt(table.AsFetcher(), "cert").failure, CheckFailure::kCertificateWrongName);
+  EXPECT_EQ(CheckTitleAt(table.AsFetcher(), "coded").failure, CheckFailure::kUndecodable);
+  EXPECT_EQ(CheckTitleAt(table.AsFetcher(), "error").failure, CheckFailure::kHttpStatus);
+  EXPECT_EQ(CheckTitleAt(table.AsFetcher(), "nothing").failure, CheckFailure::kNoAnswer);
+}
+
+TEST(FailureText, EachReasonHasASentenceOfItsOwn) {
+  const std::vector<CheckFailure> reasons = {CheckFailure::kNoAnswer,
+                                             CheckFailure::kNotResultPage,
+                                             CheckFailure::kCertificateUntrusted,
+                                             CheckFailure::kCertificateExpired,
+                                             CheckFailure::kCertificateWrongName,
+                                             CheckFailure::kUndecodable,
+                                             CheckFailure::kTooLarge};
+  std::set<Text> sentences;
+  for (CheckFailure reason : reasons) sentences.insert(FailureText(PageVerdict::Failed(reason)));
+  EXPECT_EQ(sentences.size(), reasons.size());
+  EXPECT_EQ(FailureText(PageVerdict::Failed(CheckFailure::kCertificateWrongName)),
+            Gbk("查询失败，网站的安全证书与网站地址不符，请检查网站地址是否正确"));
 }
 
 }  // namespace

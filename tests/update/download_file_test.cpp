@@ -10,6 +10,7 @@
 
 #include "net/net_globals.h"
 #include "support/fault_server.h"
+#include "support/local_server.h"
 #include "support/temp_folder.h"
 #include "support/update_site.h"
 #include "update/sha256.h"
@@ -738,6 +739,70 @@ TEST_F(Download, AFileThatIsNotTheAnnouncedPackageGivesSixAndLeavesNothing) {
     EXPECT_FALSE(fs::exists(Temp()));
     EXPECT_FALSE(fs::exists(Validator()));
   }
+}
+
+// --- Redirects --------------------------------------------------------------------
+
+using test::LocalServer;
+using test::RecordedRequest;
+using test::Reply;
+
+TEST_F(Download, EachRedirectKindIsFollowedToTheFileOnTheSocket) {
+  const std::string content = Pattern(5000);
+  for (int status : {301, 302, 303, 307, 308}) {
+    SCOPED_TRACE(status);
+    fs::remove(Native());
+    LocalServer server([&](const RecordedRequest& request) {
+      if (request.target == "/old/m_update.zip")
+        return Reply::Http(status, "moved", "Location: /new/m_update.zip\r\n");
+      if (request.target == "/new/m_update.zip") return Reply::Http(200, content);
+      return Reply::Http(404, "");
+    });
+    EXPECT_EQ(Fetch(server.base_url() + "/old/m_update.zip", 2s, Announcing(content)), kDownloadOk);
+    EXPECT_TRUE(Read(Native()) == content);
+    EXPECT_EQ(server.request_count(), 2u);
+  }
+}
+
+TEST_F(Download, AtMostFiveRedirectsAreFollowedAndOtherSchemesNever) {
+  LocalServer loop([](const RecordedRequest& request) {
+    const int hop = std::stoi(request.target.substr(2));
+    return Reply::Http(302, "", "Location: /h" + std::to_string(hop + 1) + "\r\n");
+  });
+  EXPECT_EQ(Fetch(loop.base_url() + "/h0"), kDownloadBadStatus);
+  EXPECT_EQ(loop.request_count(), 6u) << "the first request and five redirects";
+  ExpectNoFiles();
+
+  LocalServer fiveHops([](const RecordedRequest& request) {
+    const int hop = std::stoi(request.target.substr(2));
+    if (hop == 5) return Reply::Http(200, "the file");
+    return Reply::Http(307, "", "Location: /h" + std::to_string(hop + 1) + "\r\n");
+  });
+  EXPECT_EQ(Fetch(fiveHops.base_url() + "/h0"), kDownloadOk);
+  EXPECT_EQ(Read(Native()), "the file");
+
+  for (const char* location : {"file:///etc/passwd", "ftp://127.0.0.1/m_update.zip", ""}) {
+    SCOPED_TRACE(location);
+    LocalServer away([&](const RecordedRequest&) {
+      return Reply::Http(301, "", "Location: " + std::string(location) + "\r\n");
+    });
+    EXPECT_EQ(Fetch(away.base_url() + "/m_update.zip"), kDownloadBadStatus);
+    EXPECT_EQ(away.request_count(), 1u);
+  }
+}
+
+TEST_F(Download, ARedirectLeavesAPartialFileForTheNextHopToResume) {
+  const std::string content = Pattern(4000);
+  LeavePartial(content.substr(0, 1500));
+  LocalServer server([&](const RecordedRequest& request) {
+    if (request.target == "/old") return Reply::Http(302, "", "Location: /new\r\n");
+    return Reply::Http(206, content.substr(1500), "Content-Range: bytes 1500-3999/4000\r\n");
+  });
+  EXPECT_EQ(Fetch(server.base_url() + "/old"), kDownloadOk);
+  EXPECT_TRUE(Read(Native()) == content);
+  ASSERT_EQ(server.request_count(), 2u);
+  EXPECT_EQ(server.requests()[1].Header("Range"), "bytes=1500-");
+  EXPECT_EQ(server.requests()[1].Header("If-Range"), "\"v1\"");
 }
 
 }  // namespace

@@ -186,10 +186,56 @@ TEST(CheckStatus, OnlyHttp11SuccessIsAccepted) {
   EXPECT_EQ(CheckStatus("HTTP/1.1 416 Range Not Satisfiable\r\n"), StatusCheck::kRangeRefused);
   EXPECT_EQ(CheckStatus("HTTP/1.0 200 OK\r\n"), StatusCheck::kRejected);
   EXPECT_EQ(CheckStatus("HTTP/1.1 404 Not Found\r\n"), StatusCheck::kRejected);
-  EXPECT_EQ(CheckStatus("HTTP/1.1 302 Found\r\n"), StatusCheck::kRejected);
+  EXPECT_EQ(CheckStatus("HTTP/1.1 304 Not Modified\r\n"), StatusCheck::kRejected);
+  EXPECT_EQ(CheckStatus("HTTP/1.0 302 Found\r\n"), StatusCheck::kRejected);
   EXPECT_EQ(CheckStatus(std::string_view("\0\x89PNG", 4)), StatusCheck::kRejected);
   // A success status further in does not count.
   EXPECT_EQ(CheckStatus("HTTP/1.1 404 x\r\n\r\nHTTP/1.1 200 OK"), StatusCheck::kRejected);
+}
+
+TEST(CheckStatus, TheFiveRedirectsSendTheDownloadElsewhere) {
+  for (const char* line :
+       {"HTTP/1.1 301 Moved Permanently\r\n", "HTTP/1.1 302 Found\r\n", "HTTP/1.1 303 See Other\r\n",
+        "HTTP/1.1 307 Temporary Redirect\r\n", "HTTP/1.1 308 Permanent Redirect\r\n"}) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(CheckStatus(line), StatusCheck::kRedirect);
+  }
+  EXPECT_EQ(CheckStatus("HTTP/1.1 30"), StatusCheck::kNeedMore);
+}
+
+TEST(ResolveRedirect, CompletesTheLocationFromTheAddressItCameFrom) {
+  const std::string from = "http://h:8080/zujian/m_update.zip?v=2";
+  EXPECT_EQ(ResolveRedirect(from, "https://files.example/p.zip"), "https://files.example/p.zip");
+  EXPECT_EQ(ResolveRedirect(from, "http://other/p.zip"), "http://other/p.zip");
+  EXPECT_EQ(ResolveRedirect(from, "//mirror:81/p.zip"), "http://mirror:81/p.zip");
+  EXPECT_EQ(ResolveRedirect(from, "/new/p.zip"), "http://h:8080/new/p.zip");
+  EXPECT_EQ(ResolveRedirect(from, "p2.zip"), "http://h:8080/zujian/p2.zip");
+  EXPECT_EQ(ResolveRedirect("https://h", "p.zip"), "https://h/p.zip");
+  for (const char* refused :
+       {"", "file:///etc/passwd", "ftp://h/p.zip", "javascript:x", "/a\r\nX: y", "/a b"}) {
+    SCOPED_TRACE(refused);
+    EXPECT_EQ(ResolveRedirect(from, refused), "");
+  }
+}
+
+TEST(ServiceRequestHeaders, CarryTheSocketRequestsOwnLines) {
+  EXPECT_EQ(ServiceRequestHeaders(std::nullopt), "Accept: */*\r\nAccept-Language: zh-cn\r\n");
+  EXPECT_EQ(ServiceRequestHeaders(1000, "\"v1\""),
+            "Accept: */*\r\nRange: bytes=1000-\r\nIf-Range: \"v1\"\r\nPragma: no-cache\r\nCache-Control: "
+            "no-cache\r\n");
+  EXPECT_EQ(ServiceRequestHeaders(5, "bad\r\nline"),
+            "Accept: */*\r\nRange: bytes=5-\r\nPragma: no-cache\r\nCache-Control: no-cache\r\n");
+}
+
+TEST(SplitDownloadUrl, AnHttpsAddressIsSecureOnPort443UnlessItNamesOne) {
+  DownloadTarget t = SplitDownloadUrl("https://files.example/a/b.zip");
+  EXPECT_TRUE(t.secure);
+  EXPECT_EQ(t.port, 443);
+  EXPECT_EQ(t.path, "a/b.zip");
+  t = SplitDownloadUrl("https://localhost:8443/b.zip");
+  EXPECT_EQ(t.port, 8443);
+  EXPECT_EQ(t.path, "b.zip");
+  EXPECT_FALSE(SplitDownloadUrl("http://h/b.zip").secure);
 }
 
 TEST(CheckStatus, TooFewBytesToTellWaitForMore) {

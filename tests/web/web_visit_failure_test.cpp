@@ -92,6 +92,29 @@ TEST(WebVisitFailureTest, AFiftyMebibytePageArrivesWhole) {
             "end!");
 }
 
+TEST(WebVisitFailureTest, ARedirectToNobodyIsNoAnswerRatherThanTheRedirectsStatus) {
+  // The first hop answers 301; the second cannot be reached. No answer arrived
+  // from the site, so there is no status to blame (WinINet used to report 301).
+  int gonePort = 0;
+  {
+    LocalServer gone([](const RecordedRequest&) { return Reply::Http(200, "x"); });
+    gonePort = gone.port();
+  }
+  LocalServer server([gonePort](const RecordedRequest&) {
+    return Reply::Http(301, "", "Location: http://127.0.0.1:" + std::to_string(gonePort) + "/moved\r\n",
+                       "Moved Permanently");
+  });
+  Text url = server.base_url() + "/book/search/%61";
+  Text headers = "stale";
+  const VisitResult result = VisitPage(url, kVisitGet, "", nullptr, "", "", kBodyFromUtf8, &headers);
+  EXPECT_EQ(result.status, 0);
+  EXPECT_FALSE(result.Answered());
+  EXPECT_FALSE(result.complete);
+  EXPECT_EQ(result.failure, web::ServiceFailure::kTransfer);
+  EXPECT_EQ(headers, "");
+  EXPECT_EQ(server.request_count(), 1u);
+}
+
 TEST(WebVisitFailureTest, AnInvalidUtf8BodyStillBecomesText) {
   LocalServer server([](const RecordedRequest&) {
     return Reply::Http(200, "ok\xFF\xFE\xC3(\xE5\xAE middle \xF8\x88\x80 end");

@@ -30,9 +30,12 @@ constexpr std::string_view kAcceptLine =
 constexpr std::string_view kUserAgentLine =
     "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n";
 
-// The block the visit adds to an empty one for `url`.
+// The block the visit adds to an empty one for `url`. The Accept-Encoding line is
+// the one line the old request did not have: pages may come gzip- or
+// deflate-coded and are decoded by the service.
 std::string StandardBlock(std::string_view url) {
-  return std::string(kAcceptLine) + "Referer: " + std::string(url) + "\r\nAccept-Language: zh-cn\r\n";
+  return std::string(kAcceptLine) + "Referer: " + std::string(url) +
+         "\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\n";
 }
 
 std::string HostLine(const std::string& authority) {
@@ -213,7 +216,8 @@ TEST(WebVisitTest, TheCallersAcceptLineInAnyCaseIsKeptAndTheOtherLinesAdded) {
   Text url = server.base_url() + "/page";
   Text extra = "X-Trace: 9\r\naCCEPT: text/plain\r\n";
   网页_访问(url, kVisitGet, "", &extra);
-  EXPECT_EQ(extra, "X-Trace: 9\r\naCCEPT: text/plain\r\nReferer: " + url + "\r\nAccept-Language: zh-cn\r\n");
+  EXPECT_EQ(extra, "X-Trace: 9\r\naCCEPT: text/plain\r\nReferer: " + url +
+                       "\r\nAccept-Language: zh-cn\r\nAccept-Encoding: gzip, deflate\r\n");
   ASSERT_EQ(server.requests().size(), 1u);
   int accept_lines = 0;
   for (const std::string& line : server.requests()[0].HeaderLines()) {
