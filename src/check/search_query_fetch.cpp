@@ -32,10 +32,11 @@ FetchedPage FetchResultPage(const Text& url) {
 }
 
 FetchedPage FetchResultPageThrough(const Text& url, std::string_view proxy) {
-  Text address = url;
-  Text headers;          // no extra lines: the visit adds its standard ones
-  Text responseHeaders;  // nobody reads them
-  VisitResult visit = VisitPage(address, kVisitGet, proxy, &headers, {}, {}, kBodyFromUtf8, &responseHeaders);
+  VisitRequest request;
+  request.url = url;
+  request.proxy = Text(proxy);
+  request.resultEncoding = kBodyFromUtf8;
+  VisitResult visit = VisitPage(request);
   FetchedPage fetched;
   fetched.page = BytesToText(visit.body);
   fetched.status = visit.status;

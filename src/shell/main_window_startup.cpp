@@ -49,7 +49,7 @@ void MainWindow::OnLoadingStep() {
                           signatureAddress = config::UpdateSignatureAddress(options_.config)]() mutable {
     // Only a whole answer counts; anything else is as if none were given.
     auto whole = [](Text at) {
-      const VisitResult visit = VisitPage(at);
+      const VisitResult visit = VisitPage({.url = std::move(at)});
       return visit.Answered() && visit.complete ? visit.body : Text();
     };
     Text info = whole(address);

@@ -21,8 +21,4 @@ Text CompleteScheme(std::string_view url);
 // one of the two in lower case, so every other one is plain.
 bool IsSecureAddress(const UrlSplit& address);
 
-// The path as the request line carries it; the escaping lives in the text layer,
-// where the update's downloader shares it.
-using vorlane::RequestPath;
-
 }  // namespace vorlane::web

@@ -45,37 +45,36 @@ std::optional<std::uint64_t> AnnouncedBodyLength(std::string_view headers, int s
 
 }  // namespace
 
-VisitResult VisitPage(Text& url, int 访问方式, std::string_view proxy, Text* extraHeaders,
-                      std::string_view postData, std::string_view cookies, int resultEncoding,
-                      Text* responseHeaders) {
-  url = TrimBoth(url);
+VisitResult VisitPage(const VisitRequest& request) {
+  VisitResult result;
+  result.url = TrimBoth(request.url);
 
   std::string_view verb;
-  if (访问方式 == kVisitGet) {
+  if (request.method == kVisitGet) {
     verb = "GET";
-  } else if (访问方式 == kVisitPost) {
+  } else if (request.method == kVisitPost) {
     verb = "POST";
   } else {
     NoticeBox(kWrongMethodNotice);
-    return {};
+    return result;
   }
-  const bool post = 访问方式 == kVisitPost;
+  const bool post = request.method == kVisitPost;
 
-  url = web::CompleteScheme(url);
-  const UrlSplit address = SplitUrl(url);
-  const Text path = web::RequestPath(address.path);
+  result.url = web::CompleteScheme(result.url);
+  const UrlSplit address = SplitUrl(result.url);
+  const Text path = RequestPath(address.path);
 
   web::HttpSession session;
-  if (!session.Open(web::kUserAgent, RemoveSpaces(proxy).empty() ? std::string_view() : proxy)) return {};
+  const std::string_view proxy = RemoveSpaces(request.proxy).empty() ? std::string_view() : request.proxy;
+  if (!session.Open(web::kUserAgent, proxy)) return result;
   // A port the service cannot even represent must not wrap round to another one.
-  if (address.port < 0 || address.port > 65535 || !session.Connect(address.host, address.port)) return {};
-  if (!session.OpenRequest(verb, path, web::IsSecureAddress(address), web::RequestKind::kPage)) return {};
+  if (address.port < 0 || address.port > 65535 || !session.Connect(address.host, address.port)) return result;
+  if (!session.OpenRequest(verb, path, web::IsSecureAddress(address), web::RequestKind::kPage)) return result;
 
-  Text block = extraHeaders ? *extraHeaders : Text();
-  web::AddStandardHeaders(block, url);
-  web::AddMethodHeaders(block, post, postData, cookies);
-  if (extraHeaders) *extraHeaders = block;
-  session.Send(block, post ? postData : std::string_view());
+  result.requestHeaders = request.extraHeaders;
+  web::AddStandardHeaders(result.requestHeaders, result.url);
+  web::AddMethodHeaders(result.requestHeaders, post, request.postData, request.cookies);
+  session.Send(result.requestHeaders, post ? std::string_view(request.postData) : std::string_view());
 
   Bytes body;
   bool tooLarge = false;
@@ -91,31 +90,38 @@ VisitResult VisitPage(Text& url, int 访问方式, std::string_view proxy, Text*
     body.append(chunk, got);
   }
 
-  const int status = session.StatusCode();
-  const Text headers = status != 0 ? BytesToText(session.RawHeaders()) : Text();
-  const std::optional<std::uint64_t> announced = AnnouncedBodyLength(headers, status);
-  web::ServiceFailure failure = tooLarge ? web::ServiceFailure::kTooLarge : session.Failure();
-  const bool complete =
-      status != 0 && failure == web::ServiceFailure::kNone && (!announced || *announced == body.size());
-  if (!complete && failure == web::ServiceFailure::kNone) failure = web::ServiceFailure::kTransfer;
+  result.status = session.StatusCode();
+  result.responseHeaders = result.status != 0 ? BytesToText(session.RawHeaders()) : Text();
+  const std::optional<std::uint64_t> announced = AnnouncedBodyLength(result.responseHeaders, result.status);
+  result.failure = tooLarge ? web::ServiceFailure::kTooLarge : session.Failure();
+  result.complete = result.status != 0 && result.failure == web::ServiceFailure::kNone &&
+                    (!announced || *announced == body.size());
+  if (!result.complete && result.failure == web::ServiceFailure::kNone)
+    result.failure = web::ServiceFailure::kTransfer;
   if (tooLarge) body.clear();
   session.Close();
-  if (responseHeaders) *responseHeaders = headers;
 
   Text cookieUrl(web::kHttpScheme);
   cookieUrl += address.host;
-  for (const web::CapturedCookie& cookie : web::CaptureCookies(headers)) {
+  for (const web::CapturedCookie& cookie : web::CaptureCookies(result.responseHeaders)) {
     web::StoreCookie(cookieUrl, cookie.name, cookie.data);
   }
-
-  return {ConvertBody(std::move(body), resultEncoding), status, complete, failure};
+  result.body = ConvertBody(std::move(body), request.resultEncoding);
+  return result;
 }
 
 Bytes 网页_访问(Text& url, int 访问方式, std::string_view proxy, Text* extraHeaders,
                 std::string_view postData, std::string_view cookies, int resultEncoding,
                 Text* responseHeaders) {
-  return VisitPage(url, 访问方式, proxy, extraHeaders, postData, cookies, resultEncoding, responseHeaders)
-      .body;
+  VisitResult result = VisitPage({url, 访问方式, Text(proxy), extraHeaders ? *extraHeaders : Text(),
+                                  Bytes(postData), Text(cookies), resultEncoding});
+  // The in/out parameters change as far as the visit got: the address once it is
+  // completed, the header blocks once a request went out.
+  url = result.url;
+  const bool sent = !result.requestHeaders.empty();
+  if (extraHeaders && sent) *extraHeaders = result.requestHeaders;
+  if (responseHeaders && sent) *responseHeaders = result.responseHeaders;
+  return std::move(result.body);
 }
 
 }  // namespace vorlane

@@ -22,9 +22,23 @@ inline constexpr int kBodyFromBig5 = 2;  // Big5 body converted to GBK, then to 
 // is no page, and reading stops there.
 inline constexpr std::size_t kMaxPageBytes = 64 * 1024 * 1024;
 
+// What to fetch, and how.
+struct VisitRequest {
+  Text url;                // trimmed, and "http://" put in front when it has no scheme
+  int method = kVisitGet;  // kVisitGet or kVisitPost; any other shows a notice
+  Text proxy;              // "host[:port]" of an HTTP proxy; nothing but spaces = none
+  Text extraHeaders;       // lines ending in "\r\n", before the standard ones
+  Bytes postData;          // form-urlencoded body, POST only
+  Text cookies;            // value of a Cookie line, sent as given; empty = none
+  int resultEncoding = 0;  // kBodyFromUtf8 or kBodyFromBig5 to convert the body to GBK
+};
+
 struct VisitResult {
-  Bytes body;      // what 网页_访问 returns: empty on every failure
-  int status = 0;  // status code of the final response after redirects; 0 when none came back
+  Text url;              // the completed address that was asked for
+  Text requestHeaders;   // the complete header block sent
+  Text responseHeaders;  // the final response's raw head, lines ending in "\r\n"; empty when none came
+  Bytes body;            // what 网页_访问 returns: empty on every failure
+  int status = 0;        // status code of the final response after redirects; 0 when none came back
   // The body arrived whole: the service reported no error on the way, and a body
   // that announced its length came with all of it.
   bool complete = false;
@@ -36,10 +50,8 @@ struct VisitResult {
 };
 
 // The visit itself, with the final status beside the body so that a caller can tell
-// a failed visit from an empty or error page. Parameters as for 网页_访问.
-VisitResult VisitPage(Text& url, int 访问方式 = kVisitGet, std::string_view proxy = {},
-                      Text* extraHeaders = nullptr, std::string_view postData = {},
-                      std::string_view cookies = {}, int resultEncoding = 0, Text* responseHeaders = nullptr);
+// a failed visit from an empty or error page.
+VisitResult VisitPage(const VisitRequest& request);
 
 // Fetches one page and returns its body, empty on every failure.
 //  url             in/out: trimmed, and "http://" put in front when it has no http:// or https://.

@@ -99,15 +99,14 @@ TEST_F(TlsStack, GzipPagesAreDecodedWithALengthAndInChunks) {
   for (const char* path : {"/book/search/%61", "/chunked/book/search/%61"}) {
     SCOPED_TRACE(path);
     Text url = Stack::Https(stack_.good) + path;
-    Text headers;
-    const VisitResult result = VisitPage(url, kVisitGet, {}, nullptr, {}, {}, kBodyFromUtf8, &headers);
+    const VisitResult result = VisitPage({.url = url, .resultEncoding = kBodyFromUtf8});
     EXPECT_EQ(result.status, 200);
     EXPECT_TRUE(result.complete);
     EXPECT_EQ(result.failure, web::ServiceFailure::kNone);
     EXPECT_THAT(result.body, HasSubstr(Utf8ToGbk("找到7个“毛衣”")));
 #ifndef _WIN32
     // Wine's WinINet drops the coding's lines once it has decoded the body.
-    EXPECT_THAT(headers, HasSubstr("Content-Encoding: gzip"));
+    EXPECT_THAT(result.responseHeaders, HasSubstr("Content-Encoding: gzip"));
 #endif
   }
 }

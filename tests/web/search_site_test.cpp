@@ -17,8 +17,7 @@ constexpr std::string_view kCountStart = "title fl\">找到";
 constexpr std::string_view kCountEnd = "个“";
 
 VisitResult Fetch(std::string url) {
-  Text address = std::move(url);
-  return VisitPage(address, kVisitGet, "", nullptr, "", "", 0);
+  return VisitPage({.url = std::move(url)});
 }
 
 TEST(SearchSiteTest, EveryCatalogueTitleGetsThePageItsVerdictCallsFor) {
@@ -74,11 +73,9 @@ TEST(SearchSiteTest, FillerMakesPagesAsLargeAsAsked) {
 TEST(SearchSiteTest, ModesChangeTheAnswerWhileTheSiteRuns) {
   SearchSite site;
   const std::string url = site.SearchUrl(kTShirtUtf8);
-  Text headers;
 
   site.SetMode(SiteMode::kRedirect);
-  Text address = url;
-  VisitResult moved = VisitPage(address, kVisitGet, "", nullptr, "", "", 0, &headers);
+  VisitResult moved = Fetch(url);
   EXPECT_EQ(moved.body, ResultPage(kTShirtUtf8));
   EXPECT_EQ(site.requests().back().target.rfind("/moved/book/search/", 0), 0u);
 
@@ -93,16 +90,15 @@ TEST(SearchSiteTest, ModesChangeTheAnswerWhileTheSiteRuns) {
   EXPECT_EQ(Fetch(url).status, 404);
 
   site.SetMode(SiteMode::kCookieEcho);
-  address = url;
-  VisitResult echo = VisitPage(address, kVisitGet, "", nullptr, "", "echo=1", 0);
+  VisitResult echo = VisitPage({.url = url, .cookies = "echo=1"});
   EXPECT_EQ(echo.body, "Cookie: echo=1\n");
 
   // Cookies are set for "localhost", out of the way of the other tests' 127.0.0.1.
   site.SetMode(SiteMode::kSetCookie);
-  address = "http://localhost:" + std::to_string(site.server().port()) + "/book/search/%61";
-  VisitPage(address, kVisitGet, "", nullptr, "", "", 0, &headers);
-  EXPECT_THAT(headers, HasSubstr("Set-Cookie: site_session=abc123; path=/\r\n"));
-  EXPECT_THAT(headers, HasSubstr("set-cookie: site_lang=zh-cn; path=/\r\n"));
+  const VisitResult set =
+      Fetch("http://localhost:" + std::to_string(site.server().port()) + "/book/search/%61");
+  EXPECT_THAT(set.responseHeaders, HasSubstr("Set-Cookie: site_session=abc123; path=/\r\n"));
+  EXPECT_THAT(set.responseHeaders, HasSubstr("set-cookie: site_lang=zh-cn; path=/\r\n"));
 }
 
 TEST(SearchSiteTest, TheHandlerServesTheSameSiteOnAnyServer) {

@@ -20,7 +20,7 @@ constexpr std::string_view kCountEnd = "个“";
 
 std::string Body(const SearchSite& site, std::string_view utf8Title) {
   Text address = site.SearchUrl(utf8Title);
-  return VisitPage(address, kVisitGet, "", nullptr, "", "", 0).body;
+  return VisitPage({.url = address}).body;
 }
 
 bool LooksIndexed(const std::string& page) {
@@ -182,7 +182,7 @@ TEST(CatalogueSiteTest, CopiesOfOneHandlerShareTheCountOfSearches) {
   const std::string path = "/book/search/" + PercentEncodeAll("连衣裙");
   auto indexed = [&](LocalServer& server) {
     Text address = server.base_url() + path;
-    return LooksIndexed(VisitPage(address, kVisitGet, "", nullptr, "", "", 0).body);
+    return LooksIndexed(VisitPage({.url = address}).body);
   };
   EXPECT_TRUE(indexed(first));
   EXPECT_FALSE(indexed(second));

@@ -61,7 +61,7 @@ std::string Page() {
 
 VisitResult Fetch(LocalServer& server, int resultEncoding = 0) {
   Text url = server.base_url() + "/page";
-  return VisitPage(url, kVisitGet, "", nullptr, "", "", resultEncoding);
+  return VisitPage({.url = url, .resultEncoding = resultEncoding});
 }
 
 TEST(WebVisitCodingTest, GzipAndDeflatePagesAreAskedForAndDecodedWithALengthOrInChunks) {

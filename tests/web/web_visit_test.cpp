@@ -113,10 +113,9 @@ TEST(WebVisitTest, AWrongMethodShowsTheNoticeOnceAndTouchesNoNetwork) {
   url += site.host() + "/book/search/%61 ";
   Text extra = "X-Mine: 1\r\n";
   Text response = "untouched";
-  VisitResult result = VisitPage(url, 2, "", &extra, "a=1", "c=1", kBodyFromUtf8, &response);
+  const Bytes body = 网页_访问(url, 2, "", &extra, "a=1", "c=1", kBodyFromUtf8, &response);
 
-  EXPECT_EQ(result.body, "");
-  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(body, "");
   EXPECT_EQ(url, site.host() + "/book/search/%61") << "trimmed, but no scheme put in front";
   EXPECT_EQ(extra, "X-Mine: 1\r\n");
   EXPECT_EQ(response, "untouched");
@@ -245,13 +244,12 @@ TEST(WebVisitTest, CallingTwiceWithTheSameBlockAddsOnlyTheMethodLinesAgain) {
 TEST(WebVisitTest, ARedirectIsFollowedAndTheFinalPageAndHeadersComeBack) {
   SearchSite site({.mode = SiteMode::kRedirect});
   Text url = site.SearchUrl(test::kTShirtUtf8);
-  Text headers;
-  VisitResult result = VisitPage(url, kVisitGet, "", nullptr, "", "", kBodyFromUtf8, &headers);
+  VisitResult result = VisitPage({.url = url, .resultEncoding = kBodyFromUtf8});
 
   EXPECT_EQ(result.status, 200);
   EXPECT_THAT(result.body, HasSubstr(std::string(kCountStartGbk) + "2" + std::string(kCountEndGbk)));
-  EXPECT_THAT(headers, StartsWith("HTTP/1.1 200 OK\r\n"));
-  EXPECT_THAT(headers, Not(HasSubstr("Location")));
+  EXPECT_THAT(result.responseHeaders, StartsWith("HTTP/1.1 200 OK\r\n"));
+  EXPECT_THAT(result.responseHeaders, Not(HasSubstr("Location")));
   ASSERT_EQ(site.requests().size(), 2u);
   const std::string encoded = test::PercentEncodeAll(test::kTShirtUtf8);
   EXPECT_EQ(site.requests()[0].target, "/book/search/" + encoded);
@@ -294,7 +292,7 @@ TEST(WebVisitTest, ARedirectLoopEnds) {
   LocalServer server(
       [](const RecordedRequest&) { return Reply::Http(302, "loop", "Location: /loop\r\n", "Found"); });
   Text url = server.base_url() + "/loop";
-  VisitResult result = VisitPage(url);
+  VisitResult result = VisitPage({.url = url});
   EXPECT_LE(server.requests().size(), 32u);
   EXPECT_GE(server.requests().size(), 2u);
   EXPECT_NE(result.status, 200);
@@ -306,7 +304,7 @@ TEST(WebVisitTest, ARedirectToAnotherKindOfAddressIsNotFollowed) {
     return Reply::Http(302, "", "Location: file:///etc/passwd\r\n", "Found");
   });
   Text url = server.base_url() + "/steal";
-  VisitResult result = VisitPage(url);
+  VisitResult result = VisitPage({.url = url});
   EXPECT_THAT(result.body, Not(HasSubstr("root:")));
   EXPECT_NE(result.status, 200);
 }
@@ -385,20 +383,19 @@ TEST(WebVisitTest, AHeaderBlockLongerThan2048BytesComesBackWhole) {
 TEST(WebVisitTest, AnErrorStatusComesBackBesideTheErrorPage) {
   SearchSite site({.mode = SiteMode::kNotFound404});
   Text url = site.SearchUrl(test::kSweaterUtf8);
-  Text headers;
-  VisitResult missing = VisitPage(url, kVisitGet, "", nullptr, "", "", kBodyFromUtf8, &headers);
+  VisitResult missing = VisitPage({.url = url, .resultEncoding = kBodyFromUtf8});
   EXPECT_EQ(missing.status, 404);
   EXPECT_FALSE(missing.Answered());
   EXPECT_THAT(missing.body, HasSubstr("Not Found"));
-  EXPECT_THAT(headers, StartsWith("HTTP/1.1 404 Not Found\r\n"));
+  EXPECT_THAT(missing.responseHeaders, StartsWith("HTTP/1.1 404 Not Found\r\n"));
 
   site.SetMode(SiteMode::kServerError500);
-  VisitResult broken = VisitPage(url, kVisitGet, "", nullptr, "", "", kBodyFromUtf8);
+  VisitResult broken = VisitPage({.url = url, .resultEncoding = kBodyFromUtf8});
   EXPECT_EQ(broken.status, 500);
   EXPECT_FALSE(broken.Answered());
 
   site.SetMode(SiteMode::kNormal);
-  VisitResult fine = VisitPage(url, kVisitGet, "", nullptr, "", "", kBodyFromUtf8);
+  VisitResult fine = VisitPage({.url = url, .resultEncoding = kBodyFromUtf8});
   EXPECT_EQ(fine.status, 200);
   EXPECT_TRUE(fine.Answered());
   EXPECT_EQ(fine.body, 网页_访问(url, kVisitGet, "", nullptr, "", "", kBodyFromUtf8));
@@ -409,10 +406,10 @@ TEST(WebVisitTest, AnHttpsAddressIsKeptAndFetchedOverTls) {
   ASSERT_NE(listener.port(), 0);
   Text url = "https://127.0.0.1:" + std::to_string(listener.port()) + "/secure?x=1";
   const Text asked = url;
-  VisitResult result = VisitPage(url);
+  VisitResult result = VisitPage({.url = url});
   const std::string hello = listener.first_bytes();
 
-  EXPECT_EQ(url, asked);
+  EXPECT_EQ(result.url, asked);
   EXPECT_EQ(result.body, "");
   EXPECT_EQ(result.status, 0);
   ASSERT_GE(hello.size(), 2u);

@@ -137,7 +137,7 @@ std::string BaseUrl(DemoSite& site) {
 
 std::string Search(const std::string& base, std::string_view utf8Title) {
   Text address = base + "/book/search/" + PercentEncodeAll(utf8Title);
-  return VisitPage(address, kVisitGet, "", nullptr, "", "", 0).body;
+  return VisitPage({.url = address}).body;
 }
 
 bool Indexed(const std::string& page) {
@@ -185,7 +185,7 @@ TEST(DemoSiteTest, WithoutOptionsServesTheBuiltInCatalogue) {
   EXPECT_EQ(Search(base, kDressUtf8), ResultPage(kDressUtf8));
   EXPECT_EQ(Search(base, kLampUtf8), ResultPage(kLampUtf8));
   Text other = base + "/help";
-  EXPECT_THAT(VisitPage(other, kVisitGet, "", nullptr, "", "", 0).body, HasSubstr("stands in for /help"));
+  EXPECT_THAT(VisitPage({.url = other}).body, HasSubstr("stands in for /help"));
 }
 
 TEST(DemoSiteTest, RefusesToStartOnAMalformedCatalogueOrBadArguments) {
