@@ -100,6 +100,7 @@ bool ChildProcess::Start(const std::string& command, const std::vector<Environme
   sigaddset(&defaults, SIGINT);
   sigaddset(&defaults, SIGTERM);
   sigaddset(&defaults, SIGPIPE);
+  sigaddset(&defaults, SIGXFSZ);
   if (::posix_spawnattr_setflags(attributes.get(),
                                  POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) != 0 ||
       ::posix_spawnattr_setpgroup(attributes.get(), 0) != 0 ||

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,10 @@ inline constexpr size_t kSkippedShown = 20;
 
 inline constexpr size_t kHistoryBlockBytes = 4 << 20;
 
-// `blockBytes` is how much is read at a time; a record may straddle blocks.
+// `blockBytes` is how much is read at a time; a record may straddle blocks. The
+// file at `path` is read only when it is a regular file.
 HistoryContents ReadHistory(const std::string& path, size_t blockBytes = kHistoryBlockBytes);
+// The same from a history already open, from its start.
+HistoryContents ReadHistory(std::FILE* file, size_t blockBytes = kHistoryBlockBytes);
 
 }  // namespace vorlane::cli
