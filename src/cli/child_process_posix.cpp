@@ -120,6 +120,9 @@ std::optional<ExitStatus> ChildProcess::Wait(std::chrono::milliseconds timeout) 
     int status = 0;
     const pid_t got = ::waitpid(impl_->pid, &status, WNOHANG);
     if (got == impl_->pid) {
+      // What the command left running in its group ends with it, as its job
+      // ends it on Windows. The group's number stays taken while any of it runs.
+      ::kill(-impl_->pid, SIGKILL);
       impl_->pid = -1;
       return StatusOf(status);
     }
