@@ -8,6 +8,7 @@
 #include "update/update_window.h"
 #include "web/http_service.h"
 #include "win/message_loop.h"
+#include "win/system_dlls.h"
 #include "win/wide_text.h"
 
 using namespace vorlane;
@@ -40,6 +41,7 @@ Text ProgramFolder() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  win::LoadDllsFromSystem32Only();
   const Text folder = ProgramFolder();
   shell::MainWindowOptions options;
   options.config = config::AppConfig::Load(folder);

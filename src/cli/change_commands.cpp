@@ -28,12 +28,14 @@ Text SecondsText(std::chrono::milliseconds duration) {
 }  // namespace
 
 CommandOutcome RunCommand(const std::string& command, const std::vector<EnvironmentVariable>& variables,
-                          Encoding encoding, std::chrono::milliseconds timeout, const std::atomic<bool>& cancel) {
+                          Encoding encoding, std::chrono::milliseconds timeout,
+                          const std::atomic<bool>& cancel) {
   ChildProcess child;
   if (!child.Start(command, variables, encoding)) return {CommandOutcome::Kind::kNotStarted, 0};
   const auto end = std::chrono::steady_clock::now() + timeout;
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
     if (cancel.load()) {
       child.Kill();
       return {CommandOutcome::Kind::kCancelled, 0};
@@ -43,7 +45,8 @@ CommandOutcome RunCommand(const std::string& command, const std::vector<Environm
       return {CommandOutcome::Kind::kTimedOut, 0};
     }
     if (std::optional<ExitStatus> status = child.Wait(std::min(left, kCancelCheck))) {
-      return {status->signalled ? CommandOutcome::Kind::kSignalled : CommandOutcome::Kind::kExited, status->code};
+      return {status->signalled ? CommandOutcome::Kind::kSignalled : CommandOutcome::Kind::kExited,
+              status->code};
     }
   }
 }
@@ -96,7 +99,8 @@ void ChangeCommands::StartNext() {
   queue_.pop_front();
   running_ = true;
   scheduler_.StartWorker([link = link_, command = command_, variables = ChangeVariables(change),
-                          encoding = out_.encoding(), timeout = timeout_, cancel = cancel_, title = change.title] {
+                          encoding = out_.encoding(), timeout = timeout_, cancel = cancel_,
+                          title = change.title] {
     const CommandOutcome outcome = RunCommand(command, variables, encoding, timeout, *cancel);
     link->Post([title, outcome](ChangeCommands& self) { self.OnDone(title, outcome); });
   });

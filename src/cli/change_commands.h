@@ -28,7 +28,8 @@ struct CommandOutcome {
 
 // Runs `command` to its end, or until `timeout` or `cancel`, which end it.
 CommandOutcome RunCommand(const std::string& command, const std::vector<EnvironmentVariable>& variables,
-                          Encoding encoding, std::chrono::milliseconds timeout, const std::atomic<bool>& cancel);
+                          Encoding encoding, std::chrono::milliseconds timeout,
+                          const std::atomic<bool>& cancel);
 
 // The variables a change gives its command: VORLANE_TITLE, VORLANE_OLD_STATUS,
 // VORLANE_NEW_STATUS, VORLANE_COUNT (the count's digits alone, which no shell

@@ -37,7 +37,8 @@ class ChildProcess {
 
   // `command` as the system gave it to us (GBK on Windows). On POSIX the values go
   // into the environment as bytes in `encoding`; Windows's environment is UTF-16.
-  bool Start(const std::string& command, const std::vector<EnvironmentVariable>& variables, Encoding encoding);
+  bool Start(const std::string& command, const std::vector<EnvironmentVariable>& variables,
+             Encoding encoding);
   // Waits up to `timeout` for the child to end; its status when it has.
   std::optional<ExitStatus> Wait(std::chrono::milliseconds timeout);
   // Ends the child and everything it started, and waits for it.

@@ -65,7 +65,8 @@ bool HistoryWriter::Append(const CheckRecord& record) {
 }
 
 bool HistoryWriter::Write(const std::string& bytes) {
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size() && std::fflush(file_.get()) == 0) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size() &&
+      std::fflush(file_.get()) == 0) {
     size_ += bytes.size();
     return true;
   }

@@ -97,7 +97,8 @@ bool IsUtf8Text(std::string_view s) {
       if ((p[i] & 0xC0) != 0x80) return false;
       cp = cp << 6 | (p[i] & 0x3F);
     }
-    if ((n == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) || (n == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
+    if ((n == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+        (n == 3 && (cp < 0x10000 || cp > 0x10FFFF)))
       return false;
     p += n + 1;
   }
@@ -153,7 +154,8 @@ bool HistoryParser::QuotedField(std::string_view data, size_t& at, size_t field,
   size_t scan = begin;
   bool doubled = false;
   for (;;) {
-    const void* found = scan < data.size() ? std::memchr(data.data() + scan, '"', data.size() - scan) : nullptr;
+    const void* found =
+        scan < data.size() ? std::memchr(data.data() + scan, '"', data.size() - scan) : nullptr;
     if (found == nullptr) return false;
     const size_t quote = static_cast<size_t>(static_cast<const char*>(found) - data.data());
     if (quote + 1 >= data.size() && !atEnd) return false;  // a doubled quote may be cut in two
@@ -298,8 +300,9 @@ void HistoryParser::Finish() {
     size_t first = checks.size() - 1;
     while (first > 0 && checks[first - 1].status == report.latest) --first;
     report.lastChanged = checks[first].time;
-    const auto indexed = std::count_if(checks.begin(), checks.end(),
-                                       [](const HistoryCheck& c) { return c.status == CheckStatus::kIndexed; });
+    const auto indexed = std::count_if(checks.begin(), checks.end(), [](const HistoryCheck& c) {
+      return c.status == CheckStatus::kIndexed;
+    });
     report.indexedShare = static_cast<double>(indexed) / static_cast<double>(checks.size());
   }
 }

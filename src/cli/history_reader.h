@@ -21,7 +21,7 @@ struct SkippedLine {
 };
 
 struct HistoryContents {
-  std::vector<TitleReport> titles;  // in the order of their first check
+  std::vector<TitleReport> titles;   // in the order of their first check
   std::vector<SkippedLine> skipped;  // the first kSkippedShown of them
   std::int64_t skippedCount = 0;
   bool unreadable = false;  // the file could not be opened or read

@@ -27,7 +27,8 @@ class Monitoring {
   Monitoring(const CliOptions& options, CommandContext& context, std::vector<Text> titles)
       : context_(context),
         view_(context.scheduler, context.out, context.err, options.intervalMinutes, options.onlyUnindexed),
-        checks_{view_, context.scheduler, system_, context.site.host, context.fetch, context.site.deadlineMicros},
+        checks_{view_,         context.scheduler,          system_, context.site.host,
+                context.fetch, context.site.deadlineMicros},
         rows_(checks_, list_),
         monitor_(checks_, rows_),
         link_(win::WorkerLink<Monitoring>::Make(*this, context.scheduler)) {
@@ -44,9 +45,11 @@ class Monitoring {
   // Runs until Ctrl+C; the exit status of the titles' latest verdicts.
   int Run(ChangeCommands* commands) {
     // A watcher thread delivers Ctrl+C; the stop itself runs on the main thread.
-    InterruptWatch interrupt([link = link_] { link->Post([](Monitoring& self) { self.monitor_.StopMonitoring(); }); });
+    InterruptWatch interrupt(
+        [link = link_] { link->Post([](Monitoring& self) { self.monitor_.StopMonitoring(); }); });
     monitor_.StartMonitoring();
-    while (monitor_.state() == check::MonitorState::Monitoring) context_.scheduler.DelayWithEvents(kWaitMicros);
+    while (monitor_.state() == check::MonitorState::Monitoring)
+      context_.scheduler.DelayWithEvents(kWaitMicros);
     if (commands != nullptr) commands->Finish();
     return watch_->ExitStatus();
   }
@@ -87,8 +90,9 @@ int RunMonitorCommand(const CliOptions& options, CommandContext& context) {
   }
   std::optional<ChangeCommands> commands;
   if (options.onChange) {
-    commands.emplace(context.scheduler, context.out, *options.onChange,
-                     std::chrono::milliseconds(static_cast<std::int64_t>(options.onChangeTimeoutSeconds * 1000 + 0.5)));
+    commands.emplace(
+        context.scheduler, context.out, *options.onChange,
+        std::chrono::milliseconds(static_cast<std::int64_t>(options.onChangeTimeoutSeconds * 1000 + 0.5)));
   }
 
   Monitoring monitoring(options, context, std::move(read.titles));
@@ -98,7 +102,8 @@ int RunMonitorCommand(const CliOptions& options, CommandContext& context) {
     historyFailed = true;
     ReportError(context.err, texts::kHistoryWriteFailed + DecodeText(*options.history, context.pathEncoding));
   };
-  if (commands) monitoring.watch().onChange = [&commands](const StatusChange& change) { commands->Run(change); };
+  if (commands)
+    monitoring.watch().onChange = [&commands](const StatusChange& change) { commands->Run(change); };
   const int status = monitoring.Run(commands ? &*commands : nullptr);
   return historyFailed ? kExitWriteFailed : status;
 }

@@ -106,7 +106,8 @@ int RunReportCommand(const CliOptions& options, CommandContext& context) {
   }
   // Checked before anything is read or written: a page over the history would
   // lose every record in it.
-  if (options.html && (*options.html == *options.history || IsSameFile(history.get(), PathFromGbk(*options.html)))) {
+  if (options.html &&
+      (*options.html == *options.history || IsSameFile(history.get(), PathFromGbk(*options.html)))) {
     ReportError(context.err, texts::kHtmlIsHistory + DecodeText(*options.html, context.pathEncoding));
     return kExitUsage;
   }

@@ -113,7 +113,8 @@ UniqueFile OpenRegularFile(const NativePath& path, RegularOpen mode, RegularOpen
 }
 
 bool IsSameFile(std::FILE* file, const NativePath& path) {
-  struct stat open {}, named {};
+  struct stat open {
+  }, named{};
   return file != nullptr && !path.empty() && ::fstat(::fileno(file), &open) == 0 &&
          ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
@@ -125,7 +126,8 @@ std::optional<std::uint64_t> OpenFileSize(std::FILE* file) {
 }
 
 bool TruncateFile(std::FILE* file, std::uint64_t size) {
-  return file != nullptr && std::fflush(file) == 0 && ::ftruncate(::fileno(file), static_cast<off_t>(size)) == 0;
+  return file != nullptr && std::fflush(file) == 0 &&
+         ::ftruncate(::fileno(file), static_cast<off_t>(size)) == 0;
 }
 
 // rename() replaces atomically, whatever the permissions of the file it replaces.

@@ -118,7 +118,8 @@ UniqueFile OpenRegularFile(const NativePath& path, RegularOpen mode, RegularOpen
       why = RegularOpenFailure::kMissing;
       return nullptr;
     }
-    handle.reset(::CreateFileW(path.c_str(), access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    handle.reset(
+        ::CreateFileW(path.c_str(), access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (handle.get() == INVALID_HANDLE_VALUE) return nullptr;
   }
   BY_HANDLE_FILE_INFORMATION info{};
@@ -127,7 +128,8 @@ UniqueFile OpenRegularFile(const NativePath& path, RegularOpen mode, RegularOpen
     why = RegularOpenFailure::kNotRegular;
     return nullptr;
   }
-  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle.get()), _O_BINARY | (read ? _O_RDONLY : 0));
+  const int fd =
+      ::_open_osfhandle(reinterpret_cast<intptr_t>(handle.get()), _O_BINARY | (read ? _O_RDONLY : 0));
   if (fd < 0) return nullptr;
   handle.release();  // the descriptor owns it now
   std::FILE* file = ::_fdopen(fd, read ? "rb" : "r+b");
@@ -141,8 +143,9 @@ UniqueFile OpenRegularFile(const NativePath& path, RegularOpen mode, RegularOpen
 
 bool IsSameFile(std::FILE* file, const NativePath& path) {
   if (file == nullptr || path.empty()) return false;
-  const OwnedHandle other(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  const OwnedHandle other(::CreateFileW(path.c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   BY_HANDLE_FILE_INFORMATION a{}, b{};
   return IdentityOf(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file))), a) &&
          IdentityOf(other.get(), b) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&

@@ -300,8 +300,9 @@ TEST_F(HistoryTest, FormulaTitlesAndCountsAreTextInEveryCsvAndReadBackAsChecked)
   LocalServer server([&counts](const RecordedRequest& request) {
     for (const auto& [title, count] : counts) {
       if (request.target != "/book/search/" + vorlane::test::PercentEncodeAll(title)) continue;
-      return Reply::Http(200, "<html><body><span class=\"title fl\">找到" + count + "个“x”相关宝贝</span></body></html>",
-                         "Content-Type: text/html; charset=utf-8\r\n");
+      return Reply::Http(
+          200, "<html><body><span class=\"title fl\">找到" + count + "个“x”相关宝贝</span></body></html>",
+          "Content-Type: text/html; charset=utf-8\r\n");
     }
     return Reply::Http(404, "unknown");
   });
@@ -312,8 +313,8 @@ TEST_F(HistoryTest, FormulaTitlesAndCountsAreTextInEveryCsvAndReadBackAsChecked)
                ? "'" + field
                : field;
   };
-  std::vector<std::string> args = {"check", "--host", server.authority(), "--pace", "0", "--format", "csv",
-                                   "--history", history.string()};
+  std::vector<std::string> args = {"check",    "--host", server.authority(), "--pace",        "0",
+                                   "--format", "csv",    "--history",        history.string()};
   for (const auto& [title, count] : counts) args.push_back(title);
   const CliResult check = cli.Run(args);
   ASSERT_EQ(check.status, 0) << check.err;

@@ -101,7 +101,8 @@ TEST_F(HistorySafetyTest, PageReplacesWhatItsNameHeldInOneStep) {
   const CliResult folderPage =
       cli.Run({"report", "--history", history.string(), "--html", (folder / "folder.html").string()});
   EXPECT_EQ(folderPage.status, 2);
-  EXPECT_EQ(folderPage.err, "vorlane-cli: HTML 报告无法写入：" + (folder / "folder.html").string() + Native("\n"));
+  EXPECT_EQ(folderPage.err,
+            "vorlane-cli: HTML 报告无法写入：" + (folder / "folder.html").string() + Native("\n"));
 }
 
 #ifndef _WIN32
@@ -118,7 +119,8 @@ TEST_F(HistorySafetyTest, HistoryThatIsNoRegularFileIsRefusedWithoutWaitingOrMak
   const std::string unopenable = "历史文件无法打开：";
   const std::filesystem::path target = folder / "target.csv";
   const Case cases[] = {
-      {"FIFO", folder / "fifo.csv", [&] { ASSERT_EQ(::mkfifo((folder / "fifo.csv").c_str(), 0600), 0); }, notOurs},
+      {"FIFO", folder / "fifo.csv", [&] { ASSERT_EQ(::mkfifo((folder / "fifo.csv").c_str(), 0600), 0); },
+       notOurs},
       {"folder", folder / "dir.csv", [&] { std::filesystem::create_directory(folder / "dir.csv"); }, notOurs},
       {"device", "/dev/null", [] {}, notOurs},
       {"link that points nowhere", folder / "dangling.csv",
@@ -128,7 +130,8 @@ TEST_F(HistorySafetyTest, HistoryThatIsNoRegularFileIsRefusedWithoutWaitingOrMak
     c.plant();
     for (const char* command : {"check", "report"}) {
       std::vector<std::string> args = {command, "--history", c.path.string()};
-      if (std::string(command) == "check") args.insert(args.end(), {"--host", site.host(), "--pace", "0", "ab 1"});
+      if (std::string(command) == "check")
+        args.insert(args.end(), {"--host", site.host(), "--pace", "0", "ab 1"});
       ProgramRun run(args);
       const ProgramResult result = run.Wait(20s);
       EXPECT_EQ(result.status, 64) << c.name << " " << command;
@@ -144,9 +147,10 @@ TEST_F(HistorySafetyTest, HistoryThatIsNoRegularFileIsRefusedWithoutWaitingOrMak
 // 512 bytes): the write that crosses it fails, and nothing of it stays.
 int CheckUnderFileSizeLimit(const std::string& host, const std::filesystem::path& history, int blocks,
                             const std::filesystem::path& err) {
-  const std::string command = "timeout 20 sh -c 'ulimit -f " + std::to_string(blocks) + "; exec \"$0\" \"$@\"' " +
-                              VORLANE_CLI_PATH + " check --host " + host + " --pace 0 --history '" +
-                              history.string() + "' 'ab 1' 'ab 1' 'ab 1' >/dev/null 2>'" + err.string() + "'";
+  const std::string command = "timeout 20 sh -c 'ulimit -f " + std::to_string(blocks) +
+                              "; exec \"$0\" \"$@\"' " + VORLANE_CLI_PATH + " check --host " + host +
+                              " --pace 0 --history '" + history.string() +
+                              "' 'ab 1' 'ab 1' 'ab 1' >/dev/null 2>'" + err.string() + "'";
   const int status = std::system(command.c_str());
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
@@ -182,7 +186,8 @@ TEST_F(HistorySafetyTest, HistoryHandleIsNotInherited) {
   HistoryWriter writer;
   ASSERT_EQ(writer.Open(history.string()), HistoryWriter::Opened::kOpened);
   DWORD flags = 0;
-  ASSERT_TRUE(::GetHandleInformation(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(writer.file()))), &flags));
+  ASSERT_TRUE(
+      ::GetHandleInformation(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(writer.file()))), &flags));
   EXPECT_EQ(flags & HANDLE_FLAG_INHERIT, 0u);
 }
 #endif

@@ -19,14 +19,14 @@ TEST(CsvFieldTest, FormulaStartsBecomeTextAndEveryFieldReadsBackAsItWas) {
       {"@SUM(A1)", "'@SUM(A1)"},
       {"\tcmd", "\"'\tcmd\""},
       {"\rcmd", "\"'\rcmd\""},
-      {"'=already", "''=already"},    // apostrophes before a formula: one more
+      {"'=already", "''=already"},  // apostrophes before a formula: one more
       {"'''@x", "''''@x"},
-      {"'plain", "'plain"},           // an apostrophe before anything else stays as it is
+      {"'plain", "'plain"},  // an apostrophe before anything else stays as it is
       {"''", "''"},
-      {"a=b", "a=b"},                 // only the first character counts
+      {"a=b", "a=b"},  // only the first character counts
       {" =1", " =1"},
       {"", ""},
-      {"\xBA\xAB=", "\xBA\xAB="},     // GBK: a trail byte is never one of them
+      {"\xBA\xAB=", "\xBA\xAB="},  // GBK: a trail byte is never one of them
       {"a,b", "\"a,b\""},
   };
   for (const Case& c : cases) {
