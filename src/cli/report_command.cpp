@@ -104,10 +104,11 @@ int RunReportCommand(const CliOptions& options, CommandContext& context) {
     ReportError(context.err, texts::kHistoryUnreadable + DecodeText(*options.history, context.pathEncoding));
     return kExitUsage;
   }
-  // Checked before anything is read or written: a page over the history would
-  // lose every record in it.
-  if (options.html &&
-      (*options.html == *options.history || IsSameFile(history.get(), PathFromGbk(*options.html)))) {
+  // Checked before anything is read or written: a page over the history, or its
+  // temporary file (which is cleared first), would lose every record in it.
+  const NativePath page = options.html ? PathFromGbk(*options.html) : NativePath();
+  if (options.html && (*options.html == *options.history || IsSameFile(history.get(), page) ||
+                       (!page.empty() && IsSameFile(history.get(), WithSuffix(page, ".tmp"))))) {
     ReportError(context.err, texts::kHtmlIsHistory + DecodeText(*options.html, context.pathEncoding));
     return kExitUsage;
   }

@@ -39,24 +39,33 @@ class HistorySafetyTest : public ::testing::Test {
 
 TEST_F(HistorySafetyTest, PageNamingTheHistoryIsRefusedAndTheHistoryKept) {
   const std::string kept = std::string(kHeader) + std::string(kRow);
-  vorlane::test::WriteFileBytes(history, kept);
   std::filesystem::create_directory(folder / "sub");
   struct Case {
+    std::filesystem::path history;
     std::string html;
   };
-  std::vector<Case> cases = {{history.string()}, {(folder / "sub" / ".." / "history.csv").string()}};
+  std::vector<Case> cases = {
+      {history, history.string()},
+      {history, (folder / "sub" / ".." / "history.csv").string()},
+      // The page's temporary file, cleared before the page is written.
+      {folder / "page.html.tmp", (folder / "page.html").string()},
+  };
+#ifndef _WIN32
+  cases.push_back({history, (folder / "hard.csv").string()});
+  cases.push_back({history, (folder / "link.html").string()});
+#endif
+  vorlane::test::WriteFileBytes(history, kept);
 #ifndef _WIN32
   std::filesystem::create_hard_link(history, folder / "hard.csv");
   std::filesystem::create_symlink(history, folder / "link.html");
-  cases.push_back({(folder / "hard.csv").string()});
-  cases.push_back({(folder / "link.html").string()});
 #endif
   for (const Case& c : cases) {
-    const CliResult result = cli.Run({"report", "--history", history.string(), "--html", c.html});
+    vorlane::test::WriteFileBytes(c.history, kept);
+    const CliResult result = cli.Run({"report", "--history", c.history.string(), "--html", c.html});
     EXPECT_EQ(result.status, 64) << c.html;
     EXPECT_EQ(result.out, "") << c.html;
     EXPECT_EQ(result.err, "vorlane-cli: HTML 报告不能写到历史文件上：" + c.html + Native("\n"));
-    EXPECT_EQ(vorlane::test::ReadFileBytes(history), kept) << c.html;
+    EXPECT_EQ(vorlane::test::ReadFileBytes(c.history), kept) << c.html;
   }
 }
 
