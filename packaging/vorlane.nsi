@@ -95,7 +95,11 @@ Section "Install"
   !if /FileExists "${STAGE}\vorlane-cli.exe"
     File "${STAGE}\vorlane-cli.exe"
   !endif
+  ; The user's own settings survive a reinstall or an update: an existing
+  ; vorlane.ini is kept, and what it lacks the program takes from its defaults.
+  SetOverwrite off
   File "${STAGE}\vorlane.ini"
+  SetOverwrite on
   File "${STAGE}\README.zh-CN.txt"
   File "${STAGE}\README.en.txt"
   SetOutPath "$INSTDIR\LICENSES"
@@ -132,10 +136,15 @@ Section "Uninstall"
   Delete "$INSTDIR\README.en.txt"
   Delete "$INSTDIR\m_update.zip"
   Delete "$INSTDIR\m_update.zip.tmp"
+  Delete "$INSTDIR\m_update.zip.tmp.validator"
   Delete "$INSTDIR\m_update.exe"
   Delete "$INSTDIR\LICENSES\*.txt"
   RMDir "$INSTDIR\LICENSES"
   Delete "$INSTDIR\uninstall.exe"
   RMDir "$INSTDIR"
+  ; The update's own folder: the package, its partial download and what was
+  ; unpacked from it. Nothing else of the user's lives there.
+  RMDir /r "$LOCALAPPDATA\${PRODUCT}\update"
+  RMDir "$LOCALAPPDATA\${PRODUCT}"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

@@ -8,8 +8,9 @@
 #     for no administrator rights;
 #   - under Wine in Xvfb, in a new prefix: the installer installs silently, the
 #     Start-menu shortcut starts the program and its window appears, the window
-#     closes, and the silent uninstall leaves nothing in the install folder, the
-#     Start menu or the uninstall list.
+#     closes, a reinstall keeps the vorlane.ini the user edited, and the silent
+#     uninstall leaves nothing (not even what an update left) in the install
+#     folder, the Start menu or the uninstall list.
 #
 # Where this kernel cannot run 32-bit programs, neither the product nor NSIS's
 # 32-bit installer can start under Wine here; the install test then uses the same
@@ -264,6 +265,19 @@ else
 fi
 stop_if_failed
 
+# A reinstall (an update installs the same way) keeps the vorlane.ini the user
+# edited.
+printf '; edited by the user\r\n' >>"$instdir/vorlane.ini"
+cp "$instdir/vorlane.ini" "$work/edited.ini"
+status=0
+timeout 180 "$WINE_LOADER" "$test_setup" /S >"$work/reinstall.log" 2>&1 </dev/null || status=$?
+if [ $status = 0 ] && cmp -s "$work/edited.ini" "$instdir/vorlane.ini"; then
+  ok "a reinstall keeps the user's vorlane.ini"
+else
+  bad "a reinstall (exit code $status) did not keep the user's vorlane.ini"
+fi
+stop_if_failed
+
 # Start it the way the user does: the shortcut.
 setsid "$WINE_LOADER" start /unix "$shortcut" >"$work/program.log" 2>&1 </dev/null &
 pattern="^$(echo "$title" | sed 's/\./\\./g')"
@@ -293,6 +307,16 @@ else
   bad "the window names no process id"
 fi
 
+# What an update may leave in the folder, the uninstall removes too.
+for leftover in m_update.zip m_update.zip.tmp m_update.zip.tmp.validator m_update.exe; do
+  printf 'x' >"$instdir/$leftover"
+done
+# And the update's own folder, as a download and an unpacking leave it.
+updatedir=$(dirname "$(dirname "$instdir")")/Vorlane/update
+mkdir -p "$updatedir/unpacked"
+for leftover in m_update.zip.tmp m_update.zip.tmp.validator unpacked/m_update.exe; do
+  printf 'x' >"$updatedir/$leftover"
+done
 status=0
 timeout 120 "$WINE_LOADER" "$instdir/uninstall.exe" /S >"$work/uninstall.log" 2>&1 </dev/null || status=$?
 if [ $status = 0 ]; then ok "silent uninstall: exit code 0"; else bad "silent uninstall: exit code $status"; fi
@@ -306,6 +330,7 @@ if [ -e "$instdir" ]; then
 else
   ok "the install folder is gone"
 fi
+if [ -e "$updatedir" ]; then bad "the update folder is still there after the uninstall"; else ok "the update folder is gone"; fi
 if [ -e "$shortcut" ]; then bad "the Start-menu shortcut is still there"; else ok "the Start-menu shortcut is gone"; fi
 if [ -n "$(ls -A "$(dirname "$shortcut")" 2>/dev/null | grep -i vorlane)" ]; then
   bad "the Start menu still holds: $(ls -A "$(dirname "$shortcut")" | grep -i vorlane)"

@@ -91,6 +91,30 @@ fi
 
 scripts/setup.sh
 
+# NSIS before 3.09 runs the uninstaller from a temporary folder that other
+# programs of the user may write into, so that a DLL planted there loads into it
+# (CVE-2023-37378). 3.09 and later are fixed; so is Debian's 3.08-3+deb12u1, whose
+# changelog names the fix it backports. Any other 3.08 or older is refused.
+nsis_version=$(makensis -VERSION 2>/dev/null | tr -d '\r' | sed 's/^v//') || nsis_version=""
+[ -n "$nsis_version" ] || die "makensis does not run or tell its version"
+nsis_upstream=${nsis_version%%-*}
+nsis_major=$(echo "$nsis_upstream" | cut -d. -f1)
+nsis_minor=$(echo "$nsis_upstream" | cut -d. -f2)
+case $nsis_major$nsis_minor in
+  *[!0-9]*|"") die "makensis tells a version that does not read: $nsis_version" ;;
+esac
+nsis_changelog=/usr/share/doc/nsis/changelog.Debian.gz
+if [ "$nsis_major" -gt 3 ] || { [ "$nsis_major" -eq 3 ] && [ "$nsis_minor" -ge 9 ]; }; then
+  :
+elif [ -f $nsis_changelog ] &&
+  [ "$(zcat $nsis_changelog | sed -n '1s/^nsis (\([^)]*\)).*/\1/p')" = "$nsis_version" ] &&
+  zcat $nsis_changelog | grep -q 'CVE-2023-37378'; then
+  echo "== package: NSIS $nsis_version carries the fix of NSIS 3.09 for planted DLLs (CVE-2023-37378)"
+else
+  die "NSIS $nsis_version lets a DLL planted in its uninstaller's temporary folder load (CVE-2023-37378):
+package: install NSIS 3.09 or later, or a Debian 3.08 whose changelog names that fix"
+fi
+
 echo "== package: Vorlane $version ($arch, build in $build)"
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake --preset "$preset" -B "$build" >/dev/null

@@ -1,6 +1,7 @@
 # Sourced by the scripts that run Windows programs: picks the Wine loader for an
 # architecture (i686 or x86_64) and prepares a private, quiet prefix for it.
-# Sets: WINE_LOADER, WINE_SERVER, WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES.
+# Sets: WINE_LOADER, WINE_SERVER, WINEPREFIX, WINEARCH, WINEDEBUG, WINEDLLOVERRIDES
+# (with VORLANE_WINEDLLOVERRIDES added when set).
 
 vorlane_root=${vorlane_root:-$(cd "$(dirname "$0")/.." && pwd)}
 . "$vorlane_root/scripts/host-arch.sh"
@@ -25,8 +26,9 @@ wine_setup() {
   if [ -x /usr/lib/wine/wineserver64 ]; then WINE_SERVER=/usr/lib/wine/wineserver64; else WINE_SERVER=/usr/lib/wine/wineserver32; fi
   WINEPREFIX=${VORLANE_WINEPREFIX:-$vorlane_root/.deps/wine-$1}
   WINEDEBUG=${WINEDEBUG:--all}
-  # No Mono or Gecko install prompts.
-  WINEDLLOVERRIDES="mscoree,mshtml="
+  # No Mono or Gecko install prompts; then any overrides a test asks for in
+  # VORLANE_WINEDLLOVERRIDES.
+  WINEDLLOVERRIDES="mscoree,mshtml=${VORLANE_WINEDLLOVERRIDES:+;$VORLANE_WINEDLLOVERRIDES}"
   export WINE_LOADER WINE_SERVER WINEPREFIX WINEARCH WINEDEBUG WINEDLLOVERRIDES
   # Wine's WinINet honours a proxy even for 127.0.0.1 and ignores no_proxy.
   unset http_proxy https_proxy HTTP_PROXY HTTPS_PROXY all_proxy ALL_PROXY

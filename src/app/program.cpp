@@ -9,8 +9,9 @@
 #include "update/update_window.h"
 #include "web/http_service.h"
 #include "win/message_loop.h"
-#include "win/window_text.h"
+#include "win/system_dlls.h"
 #include "win/win32_system_port.h"
+#include "win/window_text.h"
 
 using namespace vorlane;
 
@@ -42,6 +43,7 @@ Text ProgramFolder() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  win::LoadDllsFromSystem32Only();
   const Text folder = ProgramFolder();
   {
     // What the last update unpacked has had its turn.

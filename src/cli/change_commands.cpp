@@ -51,11 +51,28 @@ CommandOutcome RunCommand(const std::string& command, const std::vector<Environm
   }
 }
 
+// Full-width digits (GBK A3 B0 to A3 B9) count as their ASCII ones; every other
+// character, of one byte or two, is left out.
+Text CountDigits(std::string_view gbk) {
+  Text digits;
+  for (size_t i = 0; i < gbk.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(gbk[i]);
+    if (byte >= '0' && byte <= '9') {
+      digits += static_cast<char>(byte);
+    } else if (byte >= 0x81 && i + 1 < gbk.size()) {
+      const auto trail = static_cast<unsigned char>(gbk[++i]);
+      if (byte == 0xA3 && trail >= 0xB0 && trail <= 0xB9) digits += static_cast<char>('0' + (trail - 0xB0));
+    }
+  }
+  return digits;
+}
+
 std::vector<EnvironmentVariable> ChangeVariables(const StatusChange& change) {
   return {{"VORLANE_TITLE", change.title},
           {"VORLANE_OLD_STATUS", Text(StatusToken(change.from))},
           {"VORLANE_NEW_STATUS", Text(StatusToken(change.to))},
-          {"VORLANE_COUNT", change.count}};
+          {"VORLANE_COUNT", CountDigits(change.count)},
+          {"VORLANE_COUNT_RAW", change.count}};
 }
 
 ChangeCommands::ChangeCommands(port::Scheduler& scheduler, OutputStream& out, std::string command,

@@ -9,6 +9,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/child_process.h"
@@ -31,8 +32,12 @@ CommandOutcome RunCommand(const std::string& command, const std::vector<Environm
                           const std::atomic<bool>& cancel);
 
 // The variables a change gives its command: VORLANE_TITLE, VORLANE_OLD_STATUS,
-// VORLANE_NEW_STATUS, VORLANE_COUNT.
+// VORLANE_NEW_STATUS, VORLANE_COUNT (the count's digits alone, which no shell
+// reads as anything but text) and VORLANE_COUNT_RAW (the count as the site wrote
+// it, which may hold anything).
 std::vector<EnvironmentVariable> ChangeVariables(const StatusChange& change);
+// The digits of a count text, full-width ones as ASCII, nothing else.
+Text CountDigits(std::string_view gbk);
 
 class ChangeCommands {
  public:

@@ -195,7 +195,7 @@ int RunCheckCommand(const CliOptions& options, CommandContext& context) {
                      });
   runner.Run();
   output.End(runner.titles());
-  return ExitStatusOf(anyFailed, anyNotIndexed);
+  return historyFailed ? kExitWriteFailed : ExitStatusOf(anyFailed, anyNotIndexed);
 }
 
 }  // namespace vorlane::cli

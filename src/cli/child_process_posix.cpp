@@ -80,7 +80,8 @@ bool ChildProcess::Start(const std::string& command, const std::vector<Environme
                      [name](const EnvironmentVariable& v) { return v.name == name; }))
       entries.emplace_back(text);
   }
-  for (const EnvironmentVariable& v : variables) entries.push_back(v.name + "=" + EncodeText(v.value, encoding));
+  for (const EnvironmentVariable& v : variables)
+    entries.push_back(v.name + "=" + EncodeText(v.value, encoding));
   std::vector<char*> environment;
   for (std::string& entry : entries) environment.push_back(entry.data());
   environment.push_back(nullptr);
@@ -91,7 +92,8 @@ bool ChildProcess::Start(const std::string& command, const std::vector<Environme
   SpawnAttributes attributes;
   if (!actions.ok() || !attributes.ok()) return false;
   // No input: a command waiting for some would wait until its time-out.
-  if (::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0) != 0) return false;
+  if (::posix_spawn_file_actions_addopen(actions.get(), STDIN_FILENO, "/dev/null", O_RDONLY, 0) != 0)
+    return false;
   // A group of its own, so that a kill reaches what the shell started; default
   // signal handling and none blocked, whatever this process has set for itself.
   sigset_t none, defaults;
@@ -100,14 +102,16 @@ bool ChildProcess::Start(const std::string& command, const std::vector<Environme
   sigaddset(&defaults, SIGINT);
   sigaddset(&defaults, SIGTERM);
   sigaddset(&defaults, SIGPIPE);
-  if (::posix_spawnattr_setflags(attributes.get(),
-                                 POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) != 0 ||
+  sigaddset(&defaults, SIGXFSZ);
+  if (::posix_spawnattr_setflags(
+          attributes.get(), POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF) != 0 ||
       ::posix_spawnattr_setpgroup(attributes.get(), 0) != 0 ||
       ::posix_spawnattr_setsigmask(attributes.get(), &none) != 0 ||
       ::posix_spawnattr_setsigdefault(attributes.get(), &defaults) != 0)
     return false;
   pid_t pid = -1;
-  if (::posix_spawn(&pid, "/bin/sh", actions.get(), attributes.get(), argv, environment.data()) != 0) return false;
+  if (::posix_spawn(&pid, "/bin/sh", actions.get(), attributes.get(), argv, environment.data()) != 0)
+    return false;
   impl_->pid = pid;
   return true;
 }
@@ -119,6 +123,9 @@ std::optional<ExitStatus> ChildProcess::Wait(std::chrono::milliseconds timeout) 
     int status = 0;
     const pid_t got = ::waitpid(impl_->pid, &status, WNOHANG);
     if (got == impl_->pid) {
+      // What the command left running in its group ends with it, as its job
+      // ends it on Windows. The group's number stays taken while any of it runs.
+      ::kill(-impl_->pid, SIGKILL);
       impl_->pid = -1;
       return StatusOf(status);
     }

@@ -12,6 +12,7 @@ namespace vorlane::cli {
 inline constexpr int kExitAllIndexed = 0;
 inline constexpr int kExitSomeNotIndexed = 1;  // and none failed
 inline constexpr int kExitSomeFailed = 2;
+inline constexpr int kExitWriteFailed = 2;  // a history or page that could not be written
 inline constexpr int kExitUsage = 64;
 
 inline int ExitStatusOf(bool anyFailed, bool anyNotIndexed) {

@@ -8,23 +8,22 @@
 namespace vorlane::cli {
 namespace {
 
-enum class Start { kMissingOrEmpty, kOurs, kNotOurs, kUnreadable };
+enum class Start { kEmpty, kOurs, kNotOurs, kUnreadable };
 
-// How the file at `path` begins, and whether its last byte ends a line.
-Start ReadStart(const std::string& path, bool& endsInLineBreak) {
-  UniqueFile file = OpenGbkFile(path, "rb");
-  if (!file) return Start::kMissingOrEmpty;
+// How the open file begins, and whether its last byte ends a line.
+Start ReadStart(std::FILE* file, bool& endsInLineBreak) {
   const std::string head = std::string(kHistoryBom) + std::string(kHistoryHeader);
   char buf[64];
-  const size_t n = std::fread(buf, 1, head.size() + 2, file.get());
-  if (std::ferror(file.get())) return Start::kUnreadable;
-  if (n == 0) return Start::kMissingOrEmpty;
+  if (std::fseek(file, 0, SEEK_SET) != 0) return Start::kUnreadable;
+  const size_t n = std::fread(buf, 1, head.size() + 2, file);
+  if (std::ferror(file)) return Start::kUnreadable;
+  if (n == 0) return Start::kEmpty;
   const std::string_view got(buf, n);
   if (!got.starts_with(head)) return Start::kNotOurs;
   const std::string_view after = got.substr(head.size());
   if (!after.starts_with("\r\n") && !after.starts_with("\n")) return Start::kNotOurs;
-  if (std::fseek(file.get(), -1, SEEK_END) != 0) return Start::kUnreadable;
-  endsInLineBreak = std::fgetc(file.get()) == '\n';
+  if (std::fseek(file, -1, SEEK_END) != 0) return Start::kUnreadable;
+  endsInLineBreak = std::fgetc(file) == '\n';
   return Start::kOurs;
 }
 
@@ -36,33 +35,48 @@ std::string HistoryRow(const CheckRecord& record) {
 }
 
 HistoryWriter::Opened HistoryWriter::Open(const std::string& path) {
+  RegularOpenFailure failure = RegularOpenFailure::kNone;
+  UniqueFile file = OpenRegularFile(PathFromGbk(path), RegularOpen::kUpdate, &failure);
+  if (!file) return failure == RegularOpenFailure::kNotRegular ? Opened::kNotOurs : Opened::kUnopenable;
   bool endsInLineBreak = true;
-  const Start start = ReadStart(path, endsInLineBreak);
+  const Start start = ReadStart(file.get(), endsInLineBreak);
   if (start == Start::kNotOurs) return Opened::kNotOurs;
   if (start == Start::kUnreadable) return Opened::kUnopenable;
-  const bool fresh = start == Start::kMissingOrEmpty;
-  file_.reset(OpenSoleWriter(PathFromGbk(path), fresh));
-  if (!file_) return Opened::kUnopenable;
+  // Unbuffered: a write that fails leaves nothing behind to be written at close.
+  const std::optional<std::uint64_t> size = OpenFileSize(file.get());
+  if (!size || std::setvbuf(file.get(), nullptr, _IONBF, 0) != 0 || std::fseek(file.get(), 0, SEEK_END) != 0)
+    return Opened::kUnopenable;
+  file_ = std::move(file);
+  size_ = *size;
   std::string lead;
-  if (fresh) {
+  if (start == Start::kEmpty) {
     lead = std::string(kHistoryBom) + std::string(kHistoryHeader) + "\r\n";
   } else if (!endsInLineBreak) {
     // A run cut short mid-record: the broken line stays a line of its own, which
     // the report skips, rather than running into the next record.
     lead = "\r\n";
   }
-  if (!lead.empty() && (std::fwrite(lead.data(), 1, lead.size(), file_.get()) != lead.size() ||
-                        std::fflush(file_.get()) != 0)) {
-    file_.reset();
-    return Opened::kUnopenable;
-  }
+  if (!lead.empty() && !Write(lead)) return Opened::kUnopenable;
   return Opened::kOpened;
 }
 
 bool HistoryWriter::Append(const CheckRecord& record) {
-  if (!file_) return false;
-  const std::string row = HistoryRow(record);
-  return std::fwrite(row.data(), 1, row.size(), file_.get()) == row.size() && std::fflush(file_.get()) == 0;
+  return file_ != nullptr && Write(HistoryRow(record));
+}
+
+bool HistoryWriter::Write(const std::string& bytes) {
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file_.get()) == bytes.size() &&
+      std::fflush(file_.get()) == 0) {
+    size_ += bytes.size();
+    return true;
+  }
+  TruncateFile(file_.get(), size_);
+  file_.reset();
+  return false;
+}
+
+UniqueFile OpenHistoryToRead(const std::string& path) {
+  return OpenRegularFile(PathFromGbk(path), RegularOpen::kRead);
 }
 
 }  // namespace vorlane::cli

@@ -4,6 +4,7 @@
 // records ending in CR LF.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -23,17 +24,27 @@ class HistoryWriter {
  public:
   enum class Opened { kOpened, kNotOurs, kUnopenable };
 
-  // A missing or empty file gets the byte-order mark and the header. Any other file
-  // is appended to only when it starts with them exactly: a file that is not a
-  // history is never written into.
+  // Opens the file once, never emptying it, and decides from that one handle: a
+  // new or empty regular file gets the byte-order mark and the header; any other
+  // is appended to only when it starts with them exactly. A file that is not a
+  // history (a folder, a FIFO, a device, a file of other content) is never
+  // written into.
   Opened Open(const std::string& path);
-  // Writes the record and flushes it, so that a run cut short keeps every check it
-  // made. False when it could not be written.
+  // Writes the record whole or not at all: a write that fails is cut back off, and
+  // the file is closed, nothing more written. False when it could not be written.
   bool Append(const CheckRecord& record);
   bool isOpen() const { return file_ != nullptr; }
+  // The open file, to tell whether another name is the history.
+  std::FILE* file() const { return file_.get(); }
 
  private:
+  bool Write(const std::string& bytes);
+
   UniqueFile file_;
+  std::uint64_t size_ = 0;  // what is in the file and whole
 };
+
+// The history opened for reading, only when it is a regular file; null otherwise.
+UniqueFile OpenHistoryToRead(const std::string& path);
 
 }  // namespace vorlane::cli

@@ -9,6 +9,7 @@
 #include "cli/cli_texts.h"
 #include "cli/history_file.h"
 #include "text/codepage.h"
+#include "text/csv_field.h"
 #include "text/gbk_file.h"
 
 namespace vorlane::cli {
@@ -230,8 +231,13 @@ HistoryParser::Parsed HistoryParser::ParseRecord(std::string_view data, size_t s
 
 const char* HistoryParser::Accept() {
   if (fieldCount_ != kFields) return texts::kBadColumns;
-  const std::string_view time = fields_[0], title = fields_[1], status = fields_[2], count = fields_[3],
-                         reason = fields_[4];
+  const std::string_view time = fields_[0], status = fields_[2], count = fields_[3], reason = fields_[4];
+  std::string_view title = fields_[1];
+  if (title.starts_with('\'')) {
+    // Written as a spreadsheet's text: the title that was checked is without it.
+    unquoted_[1] = FromSpreadsheetText(title);
+    title = unquoted_[1];
+  }
   if (!IsCheckTime(time)) return texts::kBadTime;
   CheckStatus checked;
   if (!ParseStatus(status, checked)) return texts::kBadStatus;
@@ -306,9 +312,18 @@ void HistoryParser::Finish() {
 }  // namespace
 
 HistoryContents ReadHistory(const std::string& path, size_t blockBytes) {
-  HistoryContents contents;
-  UniqueFile file = OpenGbkFile(path, "rb");
+  const UniqueFile file = OpenHistoryToRead(path);
   if (!file) {
+    HistoryContents contents;
+    contents.unreadable = true;
+    return contents;
+  }
+  return ReadHistory(file.get(), blockBytes);
+}
+
+HistoryContents ReadHistory(std::FILE* file, size_t blockBytes) {
+  HistoryContents contents;
+  if (file == nullptr || std::fseek(file, 0, SEEK_SET) != 0) {
     contents.unreadable = true;
     return contents;
   }
@@ -322,8 +337,8 @@ HistoryContents ReadHistory(const std::string& path, size_t blockBytes) {
   size_t kept = 0;
   bool atEnd = false;
   while (!atEnd) {
-    const size_t n = std::fread(buffer.get() + kept, 1, blockBytes, file.get());
-    if (std::ferror(file.get())) {
+    const size_t n = std::fread(buffer.get() + kept, 1, blockBytes, file);
+    if (std::ferror(file)) {
       contents.unreadable = true;
       return contents;
     }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +21,7 @@ struct SkippedLine {
 };
 
 struct HistoryContents {
-  std::vector<TitleReport> titles;  // in the order of their first check
+  std::vector<TitleReport> titles;   // in the order of their first check
   std::vector<SkippedLine> skipped;  // the first kSkippedShown of them
   std::int64_t skippedCount = 0;
   bool unreadable = false;  // the file could not be opened or read
@@ -30,7 +31,10 @@ inline constexpr size_t kSkippedShown = 20;
 
 inline constexpr size_t kHistoryBlockBytes = 4 << 20;
 
-// `blockBytes` is how much is read at a time; a record may straddle blocks.
+// `blockBytes` is how much is read at a time; a record may straddle blocks. The
+// file at `path` is read only when it is a regular file.
 HistoryContents ReadHistory(const std::string& path, size_t blockBytes = kHistoryBlockBytes);
+// The same from a history already open, from its start.
+HistoryContents ReadHistory(std::FILE* file, size_t blockBytes = kHistoryBlockBytes);
 
 }  // namespace vorlane::cli

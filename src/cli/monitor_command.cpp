@@ -104,7 +104,8 @@ int RunMonitorCommand(const CliOptions& options, CommandContext& context) {
   };
   if (commands)
     monitoring.watch().onChange = [&commands](const StatusChange& change) { commands->Run(change); };
-  return monitoring.Run(commands ? &*commands : nullptr);
+  const int status = monitoring.Run(commands ? &*commands : nullptr);
+  return historyFailed ? kExitWriteFailed : status;
 }
 
 }  // namespace vorlane::cli

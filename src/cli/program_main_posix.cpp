@@ -1,4 +1,5 @@
 // vorlane-cli's entry on Linux: the arguments are bytes in the locale's encoding.
+#include <csignal>
 #include <filesystem>
 #include <system_error>
 
@@ -6,6 +7,9 @@
 #include "cli/standard_streams.h"
 
 int main(int argc, char** argv) {
+  // Past a file size limit a write is to fail, so that it is reported, rather than
+  // end the program with half a record written.
+  std::signal(SIGXFSZ, SIG_IGN);
   std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
   std::error_code ec;
   const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);

@@ -6,8 +6,10 @@
 
 #include "cli/program.h"
 #include "text/codepage.h"
+#include "win/system_dlls.h"
 
 int wmain(int argc, wchar_t** argv) {
+  vorlane::win::LoadDllsFromSystem32Only();
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
     args.push_back(vorlane::Utf16StringToGbk(reinterpret_cast<const char16_t*>(argv[i])));

@@ -6,6 +6,7 @@
 #include "check/product_list.h"
 #include "cli/check_record.h"
 #include "cli/cli_texts.h"
+#include "cli/history_file.h"
 #include "cli/history_reader.h"
 #include "cli/report_html.h"
 #include "cli/row_format.h"
@@ -33,16 +34,25 @@ void ReportSkipped(OutputStream& err, const HistoryContents& contents) {
   if (more > 0) ReportError(err, texts::kSkippedMore + std::to_string(more) + texts::kSkippedMoreEnd);
 }
 
-// Writes the page; false when the file could not be written.
+// Writes the page into a new file beside it, then puts that in its place in one
+// step: the page is the old one or the new one, never half of either, and a name
+// that is a link or a FIFO is replaced, never written through. False when it could
+// not be written.
 bool WriteHtml(const std::string& path, const std::vector<TitleReport>& titles, port::Scheduler& scheduler,
                OutputStream& err, Encoding pathEncoding) {
   const std::string page = RenderReportHtml(titles, check::FormatCheckTime(scheduler.LocalNow()));
-  UniqueFile file = OpenGbkFile(path, "wb");
-  if (file && std::fwrite(page.data(), 1, page.size(), file.get()) == page.size() &&
-      std::fclose(file.release()) == 0)
-    return true;
-  ReportError(err, texts::kHtmlUnwritable + DecodeText(path, pathEncoding));
-  return false;
+  const NativePath target = PathFromGbk(path);
+  const NativePath temp = target.empty() ? NativePath() : WithSuffix(target, ".tmp");
+  bool written = false;
+  if (!temp.empty() && RemoveFileAt(temp)) {
+    UniqueFile file(CreateNewFile(temp));
+    written = file && std::fwrite(page.data(), 1, page.size(), file.get()) == page.size() &&
+              std::fclose(file.release()) == 0;
+    written = written && ReplaceFileWith(temp, target);
+    if (!written) RemoveFileAt(temp);
+  }
+  if (!written) ReportError(err, texts::kHtmlUnwritable + DecodeText(path, pathEncoding));
+  return written;
 }
 
 }  // namespace
@@ -89,7 +99,20 @@ Text FormatReport(const std::vector<TitleReport>& titles, Format format, Encodin
 }
 
 int RunReportCommand(const CliOptions& options, CommandContext& context) {
-  const HistoryContents contents = ReadHistory(*options.history);
+  const UniqueFile history = OpenHistoryToRead(*options.history);
+  if (!history) {
+    ReportError(context.err, texts::kHistoryUnreadable + DecodeText(*options.history, context.pathEncoding));
+    return kExitUsage;
+  }
+  // Checked before anything is read or written: a page over the history, or its
+  // temporary file (which is cleared first), would lose every record in it.
+  const NativePath page = options.html ? PathFromGbk(*options.html) : NativePath();
+  if (options.html && (*options.html == *options.history || IsSameFile(history.get(), page) ||
+                       (!page.empty() && IsSameFile(history.get(), WithSuffix(page, ".tmp"))))) {
+    ReportError(context.err, texts::kHtmlIsHistory + DecodeText(*options.html, context.pathEncoding));
+    return kExitUsage;
+  }
+  const HistoryContents contents = ReadHistory(history.get());
   if (contents.unreadable) {
     ReportError(context.err, texts::kHistoryUnreadable + DecodeText(*options.history, context.pathEncoding));
     return kExitUsage;
@@ -99,7 +122,7 @@ int RunReportCommand(const CliOptions& options, CommandContext& context) {
       FormatReport(contents.titles, options.format.value_or(Format::kTable), context.out.encoding()));
   if (options.html &&
       !WriteHtml(*options.html, contents.titles, context.scheduler, context.err, context.pathEncoding))
-    return kExitUsage;
+    return kExitWriteFailed;
   bool anyFailed = false, anyNotIndexed = false;
   for (const TitleReport& t : contents.titles) {
     anyFailed |= t.latest == CheckStatus::kFailed;

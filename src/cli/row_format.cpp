@@ -5,6 +5,7 @@
 
 #include "cli/output_stream.h"
 #include "text/codepage.h"
+#include "text/csv_field.h"
 
 namespace vorlane::cli {
 namespace {
@@ -108,20 +109,7 @@ Text CsvRecord(const std::vector<Text>& fields) {
   Text record;
   for (size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) record += ',';
-    const Text& field = fields[i];
-    const bool quoted = std::any_of(field.begin(), field.end(), [](char c) {
-      return c == ',' || c == '"' || IsControl(static_cast<unsigned char>(c));
-    });
-    if (!quoted) {
-      record += field;
-      continue;
-    }
-    record += '"';
-    for (char c : field) {
-      if (c == '"') record += '"';
-      record += c;
-    }
-    record += '"';
+    record += CsvField(fields[i]);
   }
   record += "\r\n";
   return record;

@@ -51,8 +51,8 @@ Text ShownText(std::string_view gbk);
 // on it holds in the output.
 Text WellFormedGbk(std::string_view gbk);
 
-// One record: fields with a comma, a quote or any control byte (line breaks
-// included) are quoted, their quotes doubled; the record ends in CR LF.
+// One record of CsvField fields (text/csv_field.h: a field a spreadsheet would run
+// as a formula is written as text), ending in CR LF.
 Text CsvRecord(const std::vector<Text>& fields);
 
 // A JSON string literal of GBK text: quotes, backslashes and control bytes escaped.

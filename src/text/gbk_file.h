@@ -89,6 +89,29 @@ NativePath UserDataFolder();
 // `truncate`; other writers are shut out while it is open. Null on failure.
 std::FILE* OpenSoleWriter(const NativePath& path, bool truncate);
 
+// A file that a name may reach but must never be mistaken for: only a regular file
+// is opened, never a folder, FIFO, device or socket (none of which could hang the
+// opening: it does not wait), and a missing file is made new, never through a
+// symbolic link that points nowhere. The handle is the process's own: closed on
+// exec (POSIX), not inherited (Windows). Read and write it with positioning
+// (fseek) between the two.
+enum class RegularOpen {
+  kRead,    // an existing file, read only; others may go on writing it
+  kUpdate,  // read and write, made when missing, never truncated; other writers shut out
+};
+enum class RegularOpenFailure { kNone, kMissing, kNotRegular, kFailed };
+UniqueFile OpenRegularFile(const NativePath& path, RegularOpen mode, RegularOpenFailure* failure = nullptr);
+
+// True when `file` and the file at `path` are one file (the same file system
+// object, whatever the names); false when `path` names none.
+bool IsSameFile(std::FILE* file, const NativePath& path);
+
+// The size of the open file; nothing when it cannot be told.
+std::optional<std::uint64_t> OpenFileSize(std::FILE* file);
+
+// Cuts `file` back to `size` bytes, dropping what was written after that point.
+bool TruncateFile(std::FILE* file, std::uint64_t size);
+
 // Creates `path` for writing, other writers shut out; null when a file of that name
 // is already there or it cannot be made.
 std::FILE* CreateNewFile(const NativePath& path);

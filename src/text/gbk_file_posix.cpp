@@ -74,6 +74,64 @@ std::FILE* CreateNewFile(const NativePath& path) {
   return file;
 }
 
+UniqueFile OpenRegularFile(const NativePath& path, RegularOpen mode, RegularOpenFailure* failure) {
+  RegularOpenFailure ignored;
+  RegularOpenFailure& why = failure != nullptr ? *failure : ignored;
+  why = RegularOpenFailure::kFailed;
+  if (path.empty()) return nullptr;
+  // O_NONBLOCK: opening a FIFO does not wait for the other end; the type is
+  // looked at before anything is read.
+  const int access = mode == RegularOpen::kRead ? O_RDONLY : O_RDWR;
+  int fd = ::open(path.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+  if (fd < 0 && errno == ENOENT) {
+    if (mode == RegularOpen::kRead) {
+      why = RegularOpenFailure::kMissing;
+      return nullptr;
+    }
+    // O_EXCL: a symbolic link that points nowhere is not followed to make its target.
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+  }
+  if (fd < 0) {
+    if (errno == EISDIR) why = RegularOpenFailure::kNotRegular;
+    return nullptr;
+  }
+  struct stat st {};
+  const bool known = ::fstat(fd, &st) == 0;
+  if (!known || !S_ISREG(st.st_mode)) {
+    if (known) why = RegularOpenFailure::kNotRegular;
+    ::close(fd);
+    return nullptr;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  std::FILE* file = flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0
+                        ? nullptr
+                        : ::fdopen(fd, mode == RegularOpen::kRead ? "rb" : "r+b");
+  if (file == nullptr) {
+    ::close(fd);
+    return nullptr;
+  }
+  why = RegularOpenFailure::kNone;
+  return UniqueFile(file);
+}
+
+bool IsSameFile(std::FILE* file, const NativePath& path) {
+  struct stat open {
+  }, named{};
+  return file != nullptr && !path.empty() && ::fstat(::fileno(file), &open) == 0 &&
+         ::stat(path.c_str(), &named) == 0 && open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+std::optional<std::uint64_t> OpenFileSize(std::FILE* file) {
+  struct stat st {};
+  if (file == nullptr || std::fflush(file) != 0 || ::fstat(::fileno(file), &st) != 0) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool TruncateFile(std::FILE* file, std::uint64_t size) {
+  return file != nullptr && std::fflush(file) == 0 &&
+         ::ftruncate(::fileno(file), static_cast<off_t>(size)) == 0;
+}
+
 // rename() replaces atomically, whatever the permissions of the file it replaces.
 bool ReplaceFileWith(const NativePath& from, const NativePath& to) {
   return !from.empty() && !to.empty() && std::rename(from.c_str(), to.c_str()) == 0;

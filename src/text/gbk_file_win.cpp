@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
 #include "text/gbk_file.h"
@@ -81,6 +82,87 @@ std::FILE* CreateNewFile(const NativePath& path) {
   std::FILE* file = ::_fdopen(fd, "wb");
   if (file == nullptr) ::_close(fd);
   return file;
+}
+
+namespace {
+
+struct HandleCloser {
+  void operator()(HANDLE handle) const {
+    if (handle != nullptr && handle != INVALID_HANDLE_VALUE) ::CloseHandle(handle);
+  }
+};
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
+
+bool IdentityOf(HANDLE handle, BY_HANDLE_FILE_INFORMATION& info) {
+  return handle != nullptr && handle != INVALID_HANDLE_VALUE && ::GetFileInformationByHandle(handle, &info);
+}
+
+}  // namespace
+
+// The handle is made not inheritable (no security attributes): a command the
+// program starts never holds it.
+UniqueFile OpenRegularFile(const NativePath& path, RegularOpen mode, RegularOpenFailure* failure) {
+  RegularOpenFailure ignored;
+  RegularOpenFailure& why = failure != nullptr ? *failure : ignored;
+  why = RegularOpenFailure::kFailed;
+  if (path.empty()) return nullptr;
+  const bool read = mode == RegularOpen::kRead;
+  const DWORD access = read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+  const DWORD share = read ? FILE_SHARE_READ | FILE_SHARE_WRITE : FILE_SHARE_READ;
+  OwnedHandle handle(
+      ::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (handle.get() == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND) return nullptr;
+    if (read) {
+      why = RegularOpenFailure::kMissing;
+      return nullptr;
+    }
+    handle.reset(
+        ::CreateFileW(path.c_str(), access, share, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (handle.get() == INVALID_HANDLE_VALUE) return nullptr;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (::GetFileType(handle.get()) != FILE_TYPE_DISK || !IdentityOf(handle.get(), info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) {
+    why = RegularOpenFailure::kNotRegular;
+    return nullptr;
+  }
+  const int fd =
+      ::_open_osfhandle(reinterpret_cast<intptr_t>(handle.get()), _O_BINARY | (read ? _O_RDONLY : 0));
+  if (fd < 0) return nullptr;
+  handle.release();  // the descriptor owns it now
+  std::FILE* file = ::_fdopen(fd, read ? "rb" : "r+b");
+  if (file == nullptr) {
+    ::_close(fd);
+    return nullptr;
+  }
+  why = RegularOpenFailure::kNone;
+  return UniqueFile(file);
+}
+
+bool IsSameFile(std::FILE* file, const NativePath& path) {
+  if (file == nullptr || path.empty()) return false;
+  const OwnedHandle other(::CreateFileW(path.c_str(), 0,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  BY_HANDLE_FILE_INFORMATION a{}, b{};
+  return IdentityOf(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file))), a) &&
+         IdentityOf(other.get(), b) && a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+         a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+std::optional<std::uint64_t> OpenFileSize(std::FILE* file) {
+  LARGE_INTEGER size{};
+  if (file == nullptr || std::fflush(file) != 0 ||
+      !::GetFileSizeEx(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file))), &size))
+    return std::nullopt;
+  return static_cast<std::uint64_t>(size.QuadPart);
+}
+
+bool TruncateFile(std::FILE* file, std::uint64_t size) {
+  return file != nullptr && std::fflush(file) == 0 &&
+         ::_chsize_s(::_fileno(file), static_cast<long long>(size)) == 0;
 }
 
 bool ReplaceFileWith(const NativePath& from, const NativePath& to) {

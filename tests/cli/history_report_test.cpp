@@ -285,6 +285,71 @@ TEST_F(HistoryTest, TitlesThatWouldBreakCsvOrJsonComeBackWholeThroughTheHistoryA
   }
 }
 
+// Titles and counts that a spreadsheet would run as formulas: each CSV the front
+// end writes (check, the history, report) has them as text, and the report reads
+// back the titles that were checked.
+TEST_F(HistoryTest, FormulaTitlesAndCountsAreTextInEveryCsvAndReadBackAsChecked) {
+  const std::map<std::string, std::string> counts = {
+      {"=HYPERLINK(\"http://x\",\"y\")", "=1+1"},
+      {"+cmd", "-5"},
+      {"-2", "@x"},
+      {"@SUM(A1)", "+3"},
+      {"'=already", "'1"},
+      {"'plain", "7"},
+  };
+  LocalServer server([&counts](const RecordedRequest& request) {
+    for (const auto& [title, count] : counts) {
+      if (request.target != "/book/search/" + vorlane::test::PercentEncodeAll(title)) continue;
+      return Reply::Http(
+          200, "<html><body><span class=\"title fl\">找到" + count + "个“x”相关宝贝</span></body></html>",
+          "Content-Type: text/html; charset=utf-8\r\n");
+    }
+    return Reply::Http(404, "unknown");
+  });
+  // The form a spreadsheet shows as text.
+  auto guarded = [](const std::string& field) {
+    const size_t at = field.find_first_not_of('\'');
+    return at != std::string::npos && std::string_view("=+-@").find(field[at]) != std::string_view::npos
+               ? "'" + field
+               : field;
+  };
+  std::vector<std::string> args = {"check",    "--host", server.authority(), "--pace",        "0",
+                                   "--format", "csv",    "--history",        history.string()};
+  for (const auto& [title, count] : counts) args.push_back(title);
+  const CliResult check = cli.Run(args);
+  ASSERT_EQ(check.status, 0) << check.err;
+  const auto rows = ParseCsv(check.out);
+  ASSERT_TRUE(rows.has_value()) << check.out;
+  ASSERT_EQ(rows->size(), counts.size() + 1);
+  const auto stored = ParseCsv(vorlane::test::ReadFileBytes(history).substr(kBom.size()));
+  ASSERT_TRUE(stored.has_value());
+  ASSERT_EQ(stored->size(), counts.size() + 1);
+  size_t i = 1;
+  for (const auto& [title, count] : counts) {
+    EXPECT_EQ((*rows)[i][1], guarded(title));
+    EXPECT_EQ((*rows)[i][3], guarded(count));
+    EXPECT_EQ((*stored)[i][1], guarded(title));
+    EXPECT_EQ((*stored)[i][3], guarded(count));
+    ++i;
+  }
+
+  const CliResult csv = cli.Run({"report", "--history", history.string(), "--format", "csv"});
+  const auto report = ParseCsv(csv.out);
+  ASSERT_TRUE(report.has_value()) << csv.out;
+  const CliResult json = cli.Run({"report", "--history", history.string(), "--format", "json"});
+  const auto objects = JsonReader(json.out).Array();
+  ASSERT_TRUE(objects.has_value()) << json.out;
+  ASSERT_EQ(objects->size(), counts.size());
+  ASSERT_EQ(report->size(), counts.size() + 1);
+  EXPECT_EQ(csv.err, "");
+  i = 0;
+  for (const auto& [title, count] : counts) {
+    EXPECT_EQ((*objects)[i].at("title"), title);
+    EXPECT_EQ((*report)[i + 1][0], guarded(title));
+    ++i;
+  }
+}
+
 TEST_F(HistoryTest, HtmlReportIsThePageOfTheHistorysTitles) {
   vorlane::test::WriteFileBytes(history, kDamaged);
   const auto page = folder / "report.html";
@@ -294,7 +359,10 @@ TEST_F(HistoryTest, HtmlReportIsThePageOfTheHistorysTitles) {
             RenderReportHtml(ReadHistory(history.string()).titles, std::string(kTime)));
   const CliResult unwritable =
       cli.Run({"report", "--history", history.string(), "--html", (folder / "no" / "such.html").string()});
-  EXPECT_EQ(unwritable.status, 64);
+  EXPECT_EQ(unwritable.status, 2);
+  EXPECT_TRUE(unwritable.err.ends_with("vorlane-cli: HTML 报告无法写入：" +
+                                       (folder / "no" / "such.html").string() + Native("\n")))
+      << unwritable.err;
 }
 
 }  // namespace

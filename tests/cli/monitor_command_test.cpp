@@ -8,6 +8,7 @@
 #include <csignal>
 #include <map>
 #include <mutex>
+#include <sstream>
 #include <thread>
 
 #include "cli/interrupt_watch.h"
@@ -37,8 +38,10 @@ class FlippingSite {
             ++searches_[alpha ? "alpha" : "beta"];
           }
           const bool found = alpha != flipped_.load();
-          return Reply::Http(200, vorlane::test::ResultPage(found ? "ab 1" : "not in the catalogue"),
-                             "Content-Type: text/html; charset=utf-8\r\n");
+          std::string page = vorlane::test::ResultPage(found ? "ab 1" : "not in the catalogue");
+          if (found && !count.empty())
+            page = "<html><body><span class=\"title fl\">找到" + count + "个“x”相关宝贝</span></body></html>";
+          return Reply::Http(200, page, "Content-Type: text/html; charset=utf-8\r\n");
         }) {}
 
   void Flip() { flipped_ = true; }
@@ -53,6 +56,9 @@ class FlippingSite {
     return searches_[title];
   }
   std::string host() const { return server_.authority(); }
+  // The count text (UTF-8) of a found page; "3" when empty. Set before the server
+  // is asked.
+  std::string count;
 
  private:
   std::atomic<bool> flipped_{false};
@@ -176,6 +182,71 @@ TEST_F(MonitorCommandTest, CommandThatFailsOrHangsIsReportedAndMonitoringGoesOn)
   }
 }
 
+// Counts and titles a shell would run: VORLANE_COUNT holds the count's digits
+// alone, and the forms the README shows for VORLANE_TITLE and VORLANE_COUNT_RAW
+// (cmd's !VAR! under /v:on, sh's "$VAR") give their text as it is. Nothing of
+// theirs runs.
+TEST_F(MonitorCommandTest, HostileCountsAndTitlesReachTheCommandAsText) {
+  // A title may name the test's folder; a count, whose digits are kept, names a
+  // file in the current folder, which the command shares.
+  const std::filesystem::path injected = folder / "INJECTED";
+  const std::filesystem::path injectedHere = std::filesystem::current_path() / "INJECTED";
+  std::filesystem::remove(injectedHere);
+  const std::string digits = (folder / "digits.txt").string(), raw = (folder / "raw.txt").string();
+  struct Case {
+    std::string title;
+    std::string count;  // UTF-8, as the site writes it
+    std::string countDigits;
+  };
+#ifdef _WIN32
+  const std::string inject = "echo INJECTED>\"" + injected.string() + "\"",
+                    injectHere = "echo INJECTED>INJECTED";
+  const Case cases[] = {
+      {"t1", "1&" + injectHere + "&rem", "1"},
+      {"a&" + inject + "&rem", "2|" + injectHere, "2"},
+      // cmd writes the file in the system's code page, so the characters here are
+      // ASCII. (Wine's cmd, unlike Windows', also expands a %VAR% inside a !VAR!'s
+      // value, so none is here either; it runs nothing of it.)
+      {"a|b<c>^!x!\"q\"", "3<4>)|" + injectHere, "34"},
+  };
+  // The README's forms.
+  const std::string command = ">>\"" + digits + "\" echo %VORLANE_COUNT%& cmd /d /v:on /c ^>^>" + raw +
+                              " echo !VORLANE_TITLE!#!VORLANE_COUNT_RAW!";
+#else
+  const std::string inject = "touch '" + injected.string() + "'", injectHere = "touch INJECTED";
+  const Case cases[] = {
+      {"t1", "1;" + injectHere, "1"},
+      {"$(" + inject + ")", "`" + injectHere + "`5", "5"},
+      {"'; " + inject + "; '", "$(" + injectHere + ")", ""},
+      {"a\\b \"q\"", "１２ <b>", "12"},
+  };
+  const std::string command = "printf '%s\\n' \"$VORLANE_COUNT\" >> '" + digits +
+                              "'; printf '%s|%s\\n' \"$VORLANE_TITLE\" \"$VORLANE_COUNT_RAW\" >> '" + raw +
+                              "'";
+#endif
+  for (const Case& c : cases) {
+    std::filesystem::remove(digits);
+    std::filesystem::remove(raw);
+    vorlane::test::WriteFileBytes(titles, "alpha\r\n" + c.title + "\r\n");
+    site.count = c.count;
+    const CliResult result = Monitor({"--on-change", command});
+    EXPECT_NE(result.out.find("变化命令已结束，退出状态 0，宝贝：alpha"), std::string::npos) << result.out;
+    std::string gotDigits = vorlane::test::ReadFileBytes(digits), gotRaw = vorlane::test::ReadFileBytes(raw);
+    std::erase(gotDigits, '\r');
+    std::erase(gotRaw, '\r');
+    EXPECT_EQ(gotDigits, "0\n" + c.countDigits + "\n") << c.title;
+#ifdef _WIN32
+    const char* separator = "#";
+#else
+    const char* separator = "|";
+#endif
+    EXPECT_EQ(gotRaw, "alpha" + std::string(separator) + "0\n" + c.title + separator + c.count + "\n")
+        << c.title;
+    EXPECT_FALSE(std::filesystem::exists(injected)) << c.title;
+    EXPECT_FALSE(std::filesystem::exists(injectedHere)) << c.title;
+  }
+}
+
 #ifndef _WIN32
 TEST_F(MonitorCommandTest, ChangeCommandGetsTheTitleInTheOutputEncoding) {
   vorlane::test::WriteFileBytes(titles, "alpha\r\n");
@@ -187,6 +258,28 @@ TEST_F(MonitorCommandTest, ChangeCommandGetsTheTitleInTheOutputEncoding) {
     const std::string title = vorlane::test::ReadFileBytes(record);
     EXPECT_EQ(title, std::string(encoding) == "gbk" ? Gbk("韩版alpha") : "韩版alpha");
   }
+}
+
+// The rule the job object keeps on Windows: what a command leaves running in the
+// background ends when the command does.
+TEST_F(MonitorCommandTest, WhatACommandLeavesRunningEndsWithIt) {
+  const std::filesystem::path pids = folder / "pids.txt";
+  Monitor({"--on-change", "sleep 60 & echo $! >> '" + pids.string() + "'"});
+  std::istringstream list(vorlane::test::ReadFileBytes(pids));
+  int count = 0;
+  for (std::string pid; list >> pid; ++count) {
+    // Gone, or a zombie waiting for whoever adopted it.
+    auto ended = [&pid] {
+      const std::string stat = vorlane::test::ReadFileBytes("/proc/" + pid + "/stat");
+      const size_t paren = stat.rfind(')');
+      return paren == std::string::npos || stat.compare(paren, 3, ") Z") == 0;
+    };
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!ended() && std::chrono::steady_clock::now() < until)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_TRUE(ended()) << pid;
+  }
+  EXPECT_EQ(count, 2);
 }
 
 TEST_F(MonitorCommandTest, CtrlCStopsMonitoringThroughItsOwnHandlerAndGivesTheSignalBack) {
