@@ -59,9 +59,9 @@ struct UpdateServices {
   UpdateView& view;
   port::Scheduler& scheduler;
   port::SystemPort& system;
-  Downloader download;  // ProgramDownloader when empty
-  Unpacker unpack;      // ProgramUnpacker when empty
-  PackageCheck check;   // ProgramPackageCheck when empty
+  Downloader download = {};  // ProgramDownloader when empty
+  Unpacker unpack = {};      // ProgramUnpacker when empty
+  PackageCheck check = {};   // ProgramPackageCheck when empty
 };
 
 class UpdateFlow {

@@ -24,12 +24,12 @@ inline constexpr std::size_t kMaxPageBytes = 64 * 1024 * 1024;
 
 // What to fetch, and how.
 struct VisitRequest {
-  Text url;                // trimmed, and "http://" put in front when it has no scheme
+  Text url = {};           // trimmed, and "http://" put in front when it has no scheme
   int method = kVisitGet;  // kVisitGet or kVisitPost; any other shows a notice
-  Text proxy;              // "host[:port]" of an HTTP proxy; nothing but spaces = none
-  Text extraHeaders;       // lines ending in "\r\n", before the standard ones
-  Bytes postData;          // form-urlencoded body, POST only
-  Text cookies;            // value of a Cookie line, sent as given; empty = none
+  Text proxy = {};         // "host[:port]" of an HTTP proxy; nothing but spaces = none
+  Text extraHeaders = {};  // lines ending in "\r\n", before the standard ones
+  Bytes postData = {};     // form-urlencoded body, POST only
+  Text cookies = {};       // value of a Cookie line, sent as given; empty = none
   int resultEncoding = 0;  // kBodyFromUtf8 or kBodyFromBig5 to convert the body to GBK
 };
 
