@@ -27,7 +27,7 @@ constexpr std::uint64_t kFileSize = 256ull << 20;
 FaultServer& Server() {
   static FaultServer server([] {
     vorlane::test::FaultPlan plan;
-    plan.generated_size = kFileSize;
+    plan.generatedSize = kFileSize;
     return plan;
   }());
   return server;

@@ -76,17 +76,17 @@ TEST_F(SystemDllTest, CommandLineProgramLoadsNoDllPlantedBesideIt) {
 // window or the request did not come.
 bool CheckThroughTheWindow(ProgramProcess& program, const LocalServer& site) {
   HWND window = nullptr;
-  if (!WaitFor([&] { return (window = program.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 30s))
+  if (!WaitUntil([&] { return (window = program.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 30s))
     return false;
   auto child = [&](shell::ControlId id) { return ChildWithId(window, static_cast<int>(id)); };
-  if (!WaitFor([&] { return ::IsWindowEnabled(child(shell::ControlId::选择夹1)) != FALSE; }, 20s))
+  if (!WaitUntil([&] { return ::IsWindowEnabled(child(shell::ControlId::选择夹1)) != FALSE; }, 20s))
     return false;
   DWORD_PTR ignored = 0;
   ::SendMessageTimeoutW(child(shell::ControlId::编辑框_标题), WM_SETTEXT, 0,
                         reinterpret_cast<LPARAM>(L"ab 1"), SMTO_ABORTIFHUNG, 5000, &ignored);
   ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(shell::ControlId::按钮_查询), BN_CLICKED),
                  reinterpret_cast<LPARAM>(child(shell::ControlId::按钮_查询)));
-  const bool asked = WaitFor([&] { return site.request_count() >= 1; }, 20s);
+  const bool asked = WaitUntil([&] { return site.request_count() >= 1; }, 20s);
   ::PostMessageW(window, WM_CLOSE, 0, 0);
   return asked && program.WaitForExit(20s) == 0;
 }

@@ -12,6 +12,7 @@
 #include "program_run.h"
 #include "support/search_site.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 namespace vorlane::cli::test {
 namespace {
@@ -120,9 +121,7 @@ TEST_F(ProgramTest, CtrlCEndsAMonitorWithTheStopTextAndItsStatus) {
       environment);
   ASSERT_TRUE(run.started());
   // The first pass over (its one row takes the window's second), the countdown runs.
-  const auto until = std::chrono::steady_clock::now() + 60s;
-  while (run.OutSoFar().find("Min") == std::string::npos && std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(20ms);
+  vorlane::test::WaitUntil([&] { return run.OutSoFar().find("Min") != std::string::npos; }, 60s, 20ms);
   run.Interrupt();
   const ProgramResult result = run.Wait(60s);
   EXPECT_EQ(result.status, 1);  // the title is not indexed

@@ -15,6 +15,7 @@
 #include "cli_test_support.h"
 #include "support/search_site.h"
 #include "support/temp_folder.h"
+#include "support/wait_until.h"
 
 namespace vorlane::cli::test {
 namespace {
@@ -274,9 +275,7 @@ TEST_F(MonitorCommandTest, WhatACommandLeavesRunningEndsWithIt) {
       const size_t paren = stat.rfind(')');
       return paren == std::string::npos || stat.compare(paren, 3, ") Z") == 0;
     };
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!ended() && std::chrono::steady_clock::now() < until)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    vorlane::test::WaitUntil(ended, std::chrono::seconds(5));
     EXPECT_TRUE(ended()) << pid;
   }
   EXPECT_EQ(count, 2);
@@ -288,9 +287,8 @@ TEST_F(MonitorCommandTest, CtrlCStopsMonitoringThroughItsOwnHandlerAndGivesTheSi
   cli.scheduler.At(200 * kSecond, [this] {
     const int before = cli.scheduler.posts.load();
     std::raise(SIGINT);
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (cli.scheduler.posts.load() == before && std::chrono::steady_clock::now() < until)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    vorlane::test::WaitUntil([&] { return cli.scheduler.posts.load() != before; }, std::chrono::seconds(10),
+                             std::chrono::milliseconds(1));
   });
   const CliResult result = Monitor({});
   EXPECT_EQ(result.out.substr(result.out.size() - std::string(Native(Summary(2) + " 已停止监测！\n")).size()),

@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "support/wait_until.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -215,13 +217,10 @@ void ProgramRun::Interrupt() {
 
 ProgramResult ProgramRun::Wait(std::chrono::milliseconds timeout) {
   ProgramResult result;
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  int status = 0;
-  while (process_->pid != -1 && ::waitpid(process_->pid, &status, WNOHANG) == 0) {
-    if (std::chrono::steady_clock::now() >= end) return result;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
   if (process_->pid == -1) return result;
+  int status = 0;
+  if (!vorlane::test::WaitUntil([&] { return ::waitpid(process_->pid, &status, WNOHANG) != 0; }, timeout))
+    return result;
   process_->pid = -1;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   result.out = vorlane::test::ReadFileBytes(folder_ / "out");

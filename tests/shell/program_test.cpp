@@ -17,7 +17,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-using vorlane::test::WaitFor;
+using vorlane::test::WaitUntil;
 
 HWND ChildOf(HWND window, ControlId id) {
   return vorlane::test::ChildWithId(window, static_cast<int>(id));
@@ -29,9 +29,9 @@ class ProgramTest : public ::testing::Test {
   void Start(const std::string& ini) {
     ASSERT_TRUE(program.Start(ini));
     ASSERT_TRUE(
-        WaitFor([&] { return (mainWindow = program.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 60s));
+        WaitUntil([&] { return (mainWindow = program.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 60s));
     ASSERT_TRUE(
-        WaitFor([&] { return ::IsWindowEnabled(ChildOf(mainWindow, ControlId::选择夹1)) != FALSE; }, 30s));
+        WaitUntil([&] { return ::IsWindowEnabled(ChildOf(mainWindow, ControlId::选择夹1)) != FALSE; }, 30s));
   }
 
   DWORD WaitForExit(std::chrono::milliseconds timeout) { return program.WaitForExit(timeout); }
@@ -52,7 +52,7 @@ TEST_F(ProgramTest, ClosingTheWindowEndsAtOnceWithCodeZeroWhileACheckWaitsForThe
                         &ignored);
   ::PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(ControlId::按钮_查询), BN_CLICKED),
                  reinterpret_cast<LPARAM>(ChildOf(mainWindow, ControlId::按钮_查询)));
-  ASSERT_TRUE(WaitFor([&] { return stalling.request_count() == 1; }, 30s));
+  ASSERT_TRUE(WaitUntil([&] { return stalling.request_count() == 1; }, 30s));
 
   ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
   EXPECT_EQ(WaitForExit(20s), 0u);  // well before the site's minute is over

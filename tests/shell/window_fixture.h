@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "shell/main_window.h"
+#include "support/pump_until.h"
 #include "text/url_parts.h"
 #include "web/message_box.h"
 #include "win/win32_system_port.h"
@@ -24,10 +25,8 @@ namespace vorlane::shell::test {
 
 using namespace std::chrono_literals;
 
-// Handles the thread's messages until `done` holds or `timeout` passes; true when done.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 15s);
-// Handles the thread's messages for `duration`.
-void PumpFor(std::chrono::milliseconds duration);
+using vorlane::test::PumpFor;
+using vorlane::test::PumpUntil;
 
 std::wstring TextOf(HWND window);
 // The control's place relative to the client area of `reference`.

@@ -27,7 +27,7 @@ std::optional<std::uint64_t> RangeStart(std::string_view head) {
 }  // namespace
 
 FaultServer::FaultServer(FaultPlan plan) : plan_(std::move(plan)) {
-  if (plan_.generated_size > 0) {
+  if (plan_.generatedSize > 0) {
     pattern_.resize(251 * 261);
     for (std::size_t i = 0; i < pattern_.size(); ++i) pattern_[i] = GeneratedByte(i);
   }
@@ -77,14 +77,14 @@ void FaultServer::Stop() {
   listener_ = net::kInvalidSocket;
 }
 
-bool FaultServer::Pause(std::chrono::milliseconds how_long) {
+bool FaultServer::Pause(std::chrono::milliseconds howLong) {
   std::unique_lock lock(mutex_);
-  return !wake_.wait_for(lock, how_long, [this] { return stopping_.load(); });
+  return !wake_.wait_for(lock, howLong, [this] { return stopping_.load(); });
 }
 
-bool FaultServer::HoldUntilReleased(int hold_number) {
+bool FaultServer::HoldUntilReleased(int holdNumber) {
   std::unique_lock lock(mutex_);
-  wake_.wait(lock, [&] { return stopping_.load() || releases_ > hold_number; });
+  wake_.wait(lock, [&] { return stopping_.load() || releases_ > holdNumber; });
   return !stopping_;
 }
 
@@ -128,7 +128,7 @@ bool FaultServer::SendPaced(SocketHandle client, std::string_view bytes) {
 bool FaultServer::SendBody(SocketHandle client, std::uint64_t from, std::uint64_t to) {
   while (from < to) {
     std::string_view piece;
-    if (plan_.generated_size > 0) {
+    if (plan_.generatedSize > 0) {
       size_t phase = static_cast<size_t>(from % 251);
       piece = std::string_view(pattern_).substr(
           phase, static_cast<size_t>(std::min<std::uint64_t>(to - from, pattern_.size() - phase)));
@@ -163,11 +163,11 @@ void FaultServer::Serve(SocketHandle client) {
   }
   if (request.find("\r\n\r\n") == std::string::npos) return;
 
-  const std::uint64_t size = plan_.generated_size > 0 ? plan_.generated_size : plan_.content.size();
+  const std::uint64_t size = plan_.generatedSize > 0 ? plan_.generatedSize : plan_.content.size();
   std::uint64_t from = 0;
   std::uint64_t to = size;
   std::string head;
-  std::optional<std::uint64_t> range = plan_.honour_range ? RangeStart(request) : std::nullopt;
+  std::optional<std::uint64_t> range = plan_.honourRange ? RangeStart(request) : std::nullopt;
   if (range && *range >= size) {
     head = "HTTP/1.1 416 Range Not Satisfiable\r\n";
     from = to = size;
@@ -177,33 +177,33 @@ void FaultServer::Serve(SocketHandle client) {
   } else {
     head = "HTTP/1.1 200 OK\r\n";
   }
-  if (!plan_.status_line.empty()) head = plan_.status_line + "\r\n";
-  if (!plan_.omit_content_length)
-    head += "Content-Length: " + plan_.content_length.value_or(std::to_string(to - from)) + "\r\n";
+  if (!plan_.statusLine.empty()) head = plan_.statusLine + "\r\n";
+  if (!plan_.omitContentLength)
+    head += "Content-Length: " + plan_.contentLength.value_or(std::to_string(to - from)) + "\r\n";
   if (range && from < size)
     head += "Content-Range: bytes " + std::to_string(from) + "-" + std::to_string(size - 1) + "/" +
             std::to_string(size) + "\r\n";
   else if (range)
     head += "Content-Range: bytes */" + std::to_string(size) + "\r\n";
-  head += plan_.extra_headers + "\r\n";
+  head += plan_.extraHeaders + "\r\n";
 
-  if (plan_.stall_before_reply.count() > 0 && !Pause(plan_.stall_before_reply)) return;
+  if (plan_.stallBeforeReply.count() > 0 && !Pause(plan_.stallBeforeReply)) return;
 
   bool ok = true;
-  if (!plan_.raw_reply.empty()) {
-    ok = SendPaced(client, plan_.raw_reply);
+  if (!plan_.rawReply.empty()) {
+    ok = SendPaced(client, plan_.rawReply);
   } else {
     const std::uint64_t body = to - from;
-    const std::uint64_t limit = std::min(body, plan_.close_after.value_or(body));
+    const std::uint64_t limit = std::min(body, plan_.closeAfter.value_or(body));
     // Body offsets where sending pauses: each hold, then the end.
     std::vector<std::uint64_t> stops;
     for (std::uint64_t h : plan_.holds) stops.push_back(std::min(h, limit));
     stops.push_back(limit);
 
     std::uint64_t sent = 0;
-    if (!plan_.head_cuts.empty()) {
+    if (!plan_.headCuts.empty()) {
       size_t begin = 0;
-      for (size_t cut : plan_.head_cuts) {
+      for (size_t cut : plan_.headCuts) {
         cut = std::min(cut, head.size());
         if (ok && begin > 0) ok = Pause(plan_.gap);
         if (ok) ok = SendPaced(client, std::string_view(head).substr(begin, cut - begin));
@@ -217,7 +217,7 @@ void FaultServer::Serve(SocketHandle client) {
       std::string block = head;
       for (std::uint64_t i = 0; i < first; ++i)
         block +=
-            plan_.generated_size > 0 ? GeneratedByte(from + i) : plan_.content[static_cast<size_t>(from + i)];
+            plan_.generatedSize > 0 ? GeneratedByte(from + i) : plan_.content[static_cast<size_t>(from + i)];
       ok = SendPaced(client, block);
       sent = first;
     }
@@ -232,13 +232,13 @@ void FaultServer::Serve(SocketHandle client) {
 
   // Wait for the client to close, reading anything it still sends; unless asked to
   // stay open, stop sending first so the client sees the end of the reply.
-  if (!plan_.keep_open) ::shutdown(client, 1);
+  if (!plan_.keepOpen) ::shutdown(client, 1);
   while (!stopping_) {
     int ready = net::WaitForSocket(client, false, kPoll);
     if (ready < 0) break;
     if (ready == 0) continue;
     int n = net::RecvSome(client, buf, sizeof buf);
-    if (n == 0) ++closed_by_client_;
+    if (n == 0) ++closedByClient_;
     if (n <= 0) break;
     std::lock_guard lock(mutex_);
     requests_[request_index].append(buf, static_cast<size_t>(n));

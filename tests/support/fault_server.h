@@ -23,28 +23,28 @@
 namespace vorlane::test {
 
 struct FaultPlan {
-  // The file served; when `generated_size` is set instead, byte i is GeneratedByte(i).
+  // The file served; when `generatedSize` is set instead, byte i is GeneratedByte(i).
   std::string content;
-  std::uint64_t generated_size = 0;
+  std::uint64_t generatedSize = 0;
 
-  bool honour_range = true;                   // 206 with the rest of the file (416 past its end)
-  std::string status_line;                    // replaces the status line, e.g. "HTTP/1.0 200 OK"
-  std::optional<std::string> content_length;  // replaces the length's text
-  bool omit_content_length = false;
-  std::string extra_headers;  // more "Name: value\r\n" lines
-  std::string raw_reply;      // when set, sent instead of any response
+  bool honourRange = true;                   // 206 with the rest of the file (416 past its end)
+  std::string statusLine;                    // replaces the status line, e.g. "HTTP/1.0 200 OK"
+  std::optional<std::string> contentLength;  // replaces the length's text
+  bool omitContentLength = false;
+  std::string extraHeaders;  // more "Name: value\r\n" lines
+  std::string rawReply;      // when set, sent instead of any response
 
-  std::vector<std::size_t> head_cuts;  // the head goes out in pieces cut here
-  std::chrono::milliseconds gap{30};   // pause between pieces of the head
+  std::vector<std::size_t> headCuts;  // the head goes out in pieces cut here
+  std::chrono::milliseconds gap{30};  // pause between pieces of the head
   // Body offsets (after any range start) where the server waits for Release(); 0
   // holds after the head alone. Otherwise the head goes out with the body up to the
   // first hold in one send.
   std::vector<std::uint64_t> holds;
-  std::optional<std::uint64_t> close_after;  // body bytes sent before the cut
-  std::chrono::milliseconds stall_before_reply{0};
+  std::optional<std::uint64_t> closeAfter;  // body bytes sent before the cut
+  std::chrono::milliseconds stallBeforeReply{0};
   std::chrono::milliseconds trickle{0};  // when set, every byte goes alone, this far apart
   std::string trailing;                  // sent after the body, past the announced length
-  bool keep_open = false;                // after the reply, wait for the client to close
+  bool keepOpen = false;                 // after the reply, wait for the client to close
 };
 
 inline char GeneratedByte(std::uint64_t i) {
@@ -66,7 +66,7 @@ class FaultServer {
   std::vector<std::string> requests() const;
   int connections() const { return connections_.load(); }
   // Connections whose client closed while the server kept them open.
-  int closed_by_client() const { return closed_by_client_.load(); }
+  int closedByClient() const { return closedByClient_.load(); }
 
   // Lets a held reply go on to its next hold.
   void Release();
@@ -75,8 +75,8 @@ class FaultServer {
  private:
   void AcceptLoop();
   void Serve(net::SocketHandle client);
-  bool Pause(std::chrono::milliseconds how_long);  // false when stopping
-  bool HoldUntilReleased(int hold_number);         // false when stopping
+  bool Pause(std::chrono::milliseconds howLong);  // false when stopping
+  bool HoldUntilReleased(int holdNumber);         // false when stopping
   bool Send(net::SocketHandle client, std::string_view bytes);
   bool SendPaced(net::SocketHandle client, std::string_view bytes);
   bool SendBody(net::SocketHandle client, std::uint64_t from, std::uint64_t to);
@@ -88,7 +88,7 @@ class FaultServer {
   int port_ = 0;
   std::atomic<bool> stopping_{false};
   std::atomic<int> connections_{0};
-  std::atomic<int> closed_by_client_{0};
+  std::atomic<int> closedByClient_{0};
   int releases_ = 0;
   mutable std::mutex mutex_;
   std::condition_variable wake_;

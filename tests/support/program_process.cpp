@@ -94,13 +94,4 @@ HWND ChildWithId(HWND window, int id) {
   return search.found;
 }
 
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    ::Sleep(20);
-  }
-  return true;
-}
-
 }  // namespace vorlane::test

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "temp_folder.h"
+#include "wait_until.h"
 
 namespace vorlane::test {
 
@@ -39,7 +40,5 @@ class ProgramProcess {
 
 // A child of `window` (at any depth) with the control id, or null.
 HWND ChildWithId(HWND window, int id);
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
 }  // namespace vorlane::test

@@ -419,7 +419,7 @@ TEST_F(UpdateFlowTest, EveryDownloadFailureSendsTheUserToThePageAndEnds) {
 TEST_F(UpdateFlowTest, AServerAnswering404EndsTheUpdateAtThePage) {
   vorlane::test::FaultPlan plan;
   plan.content = "never sent";
-  plan.status_line = "HTTP/1.1 404 Not Found";
+  plan.statusLine = "HTTP/1.1 404 Not Found";
   vorlane::test::FaultServer server(plan);
   net::TcpSocket socket;
   download = [&socket](const Text& url, const Text& savePath, const config::AnnouncedPackage& package,

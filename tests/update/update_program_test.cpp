@@ -31,7 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-using vorlane::test::WaitFor;
+using vorlane::test::WaitUntil;
 
 // The tab control that holds the main window's whole operation panel.
 HWND PanelOf(HWND main) {
@@ -96,16 +96,16 @@ class UpdateProgramTest : public ::testing::Test {
   // and presses its OK button.
   void AnswerMessageBox(const wchar_t* text) {
     HWND box = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (box = program_.WindowOf(L"#32770")) != nullptr; }, 60s));
+    ASSERT_TRUE(WaitUntil([&] { return (box = program_.WindowOf(L"#32770")) != nullptr; }, 60s));
     std::wstring shown;
-    ASSERT_TRUE(WaitFor([&] { return !(shown = TextOf(::GetDlgItem(box, 0xFFFF))).empty(); }, 10s));
+    ASSERT_TRUE(WaitUntil([&] { return !(shown = TextOf(::GetDlgItem(box, 0xFFFF))).empty(); }, 10s));
     EXPECT_EQ(shown.rfind(text, 0), 0u) << "the box says something else";
     ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   }
   // Runs the program once through the whole update, to the hand-over.
   void UpdateToTheEnd() {
     ASSERT_TRUE(program_.Start(Ini()));
-    EXPECT_TRUE(WaitFor([&] { return fs::exists(ranMarker_); }, 60s)) << "the installer was not started";
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(ranMarker_); }, 60s)) << "the installer was not started";
     AnswerMessageBox(kHandedOverBox);
     EXPECT_EQ(program_.WaitForExit(20s), 0u);
     EXPECT_FALSE(fs::exists(update_ / "m_update.zip"));
@@ -135,14 +135,14 @@ TEST_F(UpdateProgramTest, TheUpdateWindowOpensOverTheLockedMainWindowAndClosingI
   ASSERT_TRUE(program_.Start(Ini()));
 
   HWND update = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (update = program_.WindowOf(L"VorlaneUpdateWindow")) != nullptr; }, 60s));
+  ASSERT_TRUE(WaitUntil([&] { return (update = program_.WindowOf(L"VorlaneUpdateWindow")) != nullptr; }, 60s));
   HWND main = program_.WindowOf(L"VorlaneMainWindow");
   ASSERT_NE(main, nullptr);
   EXPECT_EQ(::GetWindow(update, GW_OWNER), main);
   EXPECT_FALSE(::IsWindowEnabled(main));
   ASSERT_NE(PanelOf(main), nullptr);
   EXPECT_FALSE(::IsWindowEnabled(PanelOf(main)));
-  ASSERT_TRUE(WaitFor([&] { return fs::exists(update_ / "m_update.zip.tmp"); }, 30s));
+  ASSERT_TRUE(WaitUntil([&] { return fs::exists(update_ / "m_update.zip.tmp"); }, 30s));
   ASSERT_EQ(server.requests().size(), 1u);
   EXPECT_EQ(server.requests()[0].rfind("GET /zujian/m_update.zip HTTP/1.1\r\n", 0), 0u);
 
@@ -158,9 +158,9 @@ TEST_F(UpdateProgramTest, TheUpdateWindowOpensOverTheLockedMainWindowAndClosingI
 TEST_F(UpdateProgramTest, TheShippedConfigurationOpensNoUpdateWindow) {
   ASSERT_TRUE(program_.Start(""));
   HWND main = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (main = program_.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 60s));
+  ASSERT_TRUE(WaitUntil([&] { return (main = program_.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 60s));
   // The loading step unlocks the panel and opens no update window.
-  ASSERT_TRUE(WaitFor([&] { return PanelOf(main) != nullptr && ::IsWindowEnabled(PanelOf(main)); }, 30s));
+  ASSERT_TRUE(WaitUntil([&] { return PanelOf(main) != nullptr && ::IsWindowEnabled(PanelOf(main)); }, 30s));
   EXPECT_TRUE(::IsWindowEnabled(main));
   EXPECT_EQ(program_.WindowOf(L"VorlaneUpdateWindow"), nullptr);
   ::PostMessageW(main, WM_CLOSE, 0, 0);
@@ -185,7 +185,7 @@ TEST_F(UpdateProgramTest, AnUpdateAnnouncedByASignedInfoRunsToTheHandOverToItsIn
   // The next start clears what the update unpacked: its installer has had its turn.
   ASSERT_TRUE(program_.Start("[update]\npage_url=\n"));
   HWND main = nullptr;
-  ASSERT_TRUE(WaitFor([&] { return (main = program_.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 60s));
+  ASSERT_TRUE(WaitUntil([&] { return (main = program_.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 60s));
   EXPECT_FALSE(fs::exists(update_ / "unpacked"));
   ::PostMessageW(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program_.WaitForExit(20s), 0u);
@@ -213,8 +213,8 @@ TEST_F(UpdateProgramTest, InfoThatDoesNotHoldStartsNothingAndTheProgramGoesOn) {
     AnswerMessageBox(kUnverifiedBox);
     // The update window goes and the main window is the user's again.
     HWND main = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (main = program_.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 30s));
-    EXPECT_TRUE(WaitFor([&] { return PanelOf(main) != nullptr && ::IsWindowEnabled(PanelOf(main)); }, 30s));
+    ASSERT_TRUE(WaitUntil([&] { return (main = program_.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 30s));
+    EXPECT_TRUE(WaitUntil([&] { return PanelOf(main) != nullptr && ::IsWindowEnabled(PanelOf(main)); }, 30s));
     EXPECT_EQ(program_.WindowOf(L"VorlaneUpdateWindow"), nullptr);
     ::PostMessageW(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(program_.WaitForExit(20s), 0u);
@@ -288,7 +288,7 @@ TEST_F(UpdateProgramTest, AStalePartialFileIsNeverSplicedIntoThePackage) {
 
     ASSERT_TRUE(program_.Start("[update]\npage_url=\ninfo_url=" + site.InfoUrl() +
                                "\npublic_key=" + vorlane::test::kTestPublicKey + "\n"));
-    EXPECT_TRUE(WaitFor([&] { return fs::exists(ranMarker_); }, 60s));
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(ranMarker_); }, 60s));
     AnswerMessageBox(kHandedOverBox);
     EXPECT_EQ(program_.WaitForExit(20s), 0u);
 
@@ -339,14 +339,14 @@ TEST_F(UpdateProgramTest, ABrokenInfoServerNeverLocksTheUserOut) {
     ASSERT_TRUE(
         program_.Start("[update]\npage_url=\ninfo_url=" + address + "\n[network]\ncheck_deadline=4\n"));
     HWND main = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (main = program_.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 60s));
+    ASSERT_TRUE(WaitUntil([&] { return (main = program_.WindowOf(L"VorlaneMainWindow")) != nullptr; }, 60s));
     if (c.holds) {
       // While the info is awaited the panel stays locked.
-      ASSERT_TRUE(WaitFor([&] { return server->request_count() == 1; }, 30s));
+      ASSERT_TRUE(WaitUntil([&] { return server->request_count() == 1; }, 30s));
       ASSERT_NE(PanelOf(main), nullptr);
       EXPECT_FALSE(::IsWindowEnabled(PanelOf(main)));
     }
-    EXPECT_TRUE(WaitFor([&] { return PanelOf(main) != nullptr && ::IsWindowEnabled(PanelOf(main)); }, 30s));
+    EXPECT_TRUE(WaitUntil([&] { return PanelOf(main) != nullptr && ::IsWindowEnabled(PanelOf(main)); }, 30s));
     EXPECT_EQ(program_.WindowOf(L"VorlaneUpdateWindow"), nullptr);
     if (server) {
       EXPECT_EQ(server->request_count(), 1u);

@@ -18,6 +18,7 @@
 
 #include "digest_hex.h"
 #include "support/fault_server.h"
+#include "support/pump_until.h"
 #include "support/temp_folder.h"
 #include "text/url_parts.h"
 #include "update/sha256.h"
@@ -40,15 +41,7 @@ constexpr char kNotice[] = "\xCC\xE1\xCA\xBE";                        // 提示
 constexpr char kPage[] = "http://vorlane.example/download.html";
 constexpr size_t kPackageSize = 307200;  // 300 KB
 
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 15s) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  while (!done()) {
-    if (std::chrono::steady_clock::now() >= end) return false;
-    ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    win::ProcessPendingMessages();
-  }
-  return true;
-}
+using vorlane::test::PumpUntil;
 
 std::wstring TextOf(HWND window) {
   std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
@@ -308,7 +301,7 @@ TEST_F(UpdateWindowTest, ShowsTheProgressThenUnpacksAndHandsOverToTheInstaller) 
 TEST_F(UpdateWindowTest, A404SendsTheUserToTheDownloadPageAndEnds) {
   vorlane::test::FaultPlan plan;
   plan.content = "not here";
-  plan.status_line = "HTTP/1.1 404 Not Found";
+  plan.statusLine = "HTTP/1.1 404 Not Found";
   Serve(plan);
   options_.readValues = [values = Offer(111)] { return values; };
   EXPECT_TRUE(RunUpdateWindow(owner_, options_));

@@ -10,6 +10,7 @@
 
 #include "net/socket_platform.h"
 #include "support/under_wine.h"
+#include "support/wait_until.h"
 #include "web/http_service.h"
 #include "web/message_box.h"
 #include "web/notice_box.h"
@@ -84,7 +85,7 @@ class FirstBytesListener {
   int port() const { return port_; }
   // The first client's first bytes, once they are in (waits up to 10 s).
   std::string first_bytes() {
-    for (int i = 0; i < 1000 && !captured_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    WaitUntil([this] { return captured_.load(); }, std::chrono::seconds(10));
     std::lock_guard lock(mutex_);
     return bytes_;
   }
