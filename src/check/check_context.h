@@ -2,7 +2,7 @@
 // they ask, and how they fetch a page.
 #pragma once
 
-#include <cstdint>
+#include <chrono>
 
 #include "check/main_view.h"
 #include "check/search_query.h"
@@ -13,7 +13,7 @@ namespace vorlane::check {
 
 // A check without an answer this long after it started is given up as failed, even
 // when the HTTP service's own time-outs did not end it.
-inline constexpr std::int64_t kDefaultCheckDeadlineMicros = 60'000'000;
+inline constexpr std::chrono::microseconds kDefaultCheckDeadline = std::chrono::seconds(60);
 
 struct CheckContext {
   MainView& view;
@@ -21,7 +21,7 @@ struct CheckContext {
   port::SystemPort& system;
   Text siteHost;  // host[:port] of the site's search
   PageFetcher fetch = FetchResultPage;
-  std::int64_t deadlineMicros = kDefaultCheckDeadlineMicros;
+  std::chrono::microseconds deadline = kDefaultCheckDeadline;
 };
 
 }  // namespace vorlane::check

@@ -100,7 +100,7 @@ void Monitor::RunCheckPass() {
       // A row whose previous check is still under way keeps it, and nothing is
       // waited for: only a started check paces the pass.
       if (rows_.CheckRow(i, pass) != ProductListController::RowStart::kStarted) continue;
-      context_.scheduler.DelayWithEvents(1000000);
+      context_.scheduler.DelayWithEvents(std::chrono::seconds(1));
       context_.scheduler.ProcessPendingMessages();
     }
     if (restartPass_) {

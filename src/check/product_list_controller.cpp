@@ -79,7 +79,7 @@ void ProductListController::OnListItemPicked() {
 void ProductListController::OnClearTitleClicked() {
   MainView& view = context_.view;
   view.SetText(Control::编辑框_标题, {});
-  context_.scheduler.DelayWithEvents(1000);
+  context_.scheduler.DelayWithEvents(std::chrono::milliseconds(1));
   view.Focus(Control::编辑框_标题);
 }
 
@@ -108,7 +108,7 @@ ProductListController::RowStart ProductListController::CheckRow(int row, std::ui
       self.OnRowChecked(row, generation, serial, verdict);
     });
   });
-  link_->RunLater(context_.deadlineMicros, [row, generation, serial](ProductListController& self) {
+  link_->RunLater(context_.deadline, [row, generation, serial](ProductListController& self) {
     self.OnRowDeadline(row, generation, serial);
   });
   return RowStart::kStarted;

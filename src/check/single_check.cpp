@@ -8,7 +8,7 @@
 namespace vorlane::check {
 
 namespace {
-constexpr std::int64_t kTipSeconds = 10;
+constexpr std::chrono::seconds kTipShown{10};
 }
 
 void ShowTimedTip(CheckContext& context, const Text& text) {
@@ -16,8 +16,7 @@ void ShowTimedTip(CheckContext& context, const Text& text) {
   view.SetText(Control::标签_提示, text);
   // The window and its scheduler go together: a tip still due when the window goes
   // is dropped with the scheduler.
-  context.scheduler.RunLater(kTipSeconds * 1000000,
-                             [&view] { view.SetText(Control::标签_提示, texts::kTipCaption); });
+  context.scheduler.RunLater(kTipShown, [&view] { view.SetText(Control::标签_提示, texts::kTipCaption); });
 }
 
 SingleCheck::SingleCheck(CheckContext& context)
@@ -64,7 +63,7 @@ void SingleCheck::OnQueryClicked() {
           link->Post([ticket, line, verdict](SingleCheck& self) { self.Report(ticket, line, verdict); });
         });
       });
-  link_->RunLater(context_.deadlineMicros, [ticket](SingleCheck& self) {
+  link_->RunLater(context_.deadline, [ticket](SingleCheck& self) {
     self.Report(ticket, SingleCheckReport(PageVerdict::Failed(CheckFailure::kTimedOut)), true);
   });
 }

@@ -12,7 +12,7 @@ namespace {
 
 // How often a wait for a command looks whether it is to be ended.
 constexpr std::chrono::milliseconds kCancelCheck{50};
-constexpr std::int64_t kFinishWaitMicros = 50'000;
+constexpr std::chrono::milliseconds kFinishWait{50};
 
 Text SecondsText(std::chrono::milliseconds duration) {
   const auto ms = duration.count();
@@ -134,7 +134,7 @@ void ChangeCommands::Finish() {
   queue_.clear();
   if (!running_) return;
   cancel_->store(true);
-  while (running_) scheduler_.DelayWithEvents(kFinishWaitMicros);
+  while (running_) scheduler_.DelayWithEvents(kFinishWait);
 }
 
 }  // namespace vorlane::cli

@@ -172,10 +172,10 @@ int RunCheckCommand(const CliOptions& options, CommandContext& context) {
   plan.titles = std::move(read.titles);
   plan.host = context.site.host;
   plan.fetch = context.fetch;
-  plan.paceMicros = static_cast<std::int64_t>(options.paceSeconds * 1e6 + 0.5);
+  plan.pace = std::chrono::microseconds(static_cast<std::int64_t>(options.paceSeconds * 1e6 + 0.5));
   plan.jobs = options.jobs;
   plan.retries = options.retries;
-  plan.deadlineMicros = context.site.deadlineMicros;
+  plan.deadline = context.site.deadline;
   output.Begin();
   progress.Show(0);
   CheckRunner runner(context.scheduler, std::move(plan),

@@ -8,12 +8,12 @@ namespace {
 // How long the runner waits at a time for the next answer or start. Answers and
 // the pace's end are handled as they fall due within the wait; this only bounds how
 // late the runner notices that the last title is done.
-constexpr std::int64_t kWaitMicros = 50'000;
+constexpr std::chrono::milliseconds kWait{50};
 
 // A deadline is waited for a second at a time, not in one timer: the timer of a
 // check that has answered lingers a second at most, so a run of 100,000 quick
 // checks does not hold a minute's worth of them.
-constexpr std::int64_t kDeadlineStepMicros = 1'000'000;
+constexpr std::chrono::microseconds kDeadlineStep = std::chrono::seconds(1);
 
 }  // namespace
 
@@ -32,7 +32,7 @@ CheckRunner::~CheckRunner() {
 
 void CheckRunner::Run() {
   StartReady();
-  while (finished_ < titles_.size()) scheduler_.DelayWithEvents(kWaitMicros);
+  while (finished_ < titles_.size()) scheduler_.DelayWithEvents(kWait);
 }
 
 void CheckRunner::StartReady() {
@@ -40,9 +40,9 @@ void CheckRunner::StartReady() {
     const size_t index = queue_.front();
     queue_.pop_front();
     Start(index);
-    if (plan_.paceMicros > 0) {
+    if (plan_.pace > std::chrono::microseconds::zero()) {
       paced_ = true;
-      link_->RunLater(plan_.paceMicros, [](CheckRunner& self) {
+      link_->RunLater(plan_.pace, [](CheckRunner& self) {
         self.paced_ = false;
         self.StartReady();
       });
@@ -64,15 +64,15 @@ void CheckRunner::Start(size_t index) {
       self.OnAnswer(index, serial, verdict);
     });
   });
-  ArmDeadline(index, serial, plan_.deadlineMicros);
+  ArmDeadline(index, serial, plan_.deadline);
 }
 
-void CheckRunner::ArmDeadline(size_t index, std::uint32_t serial, std::int64_t remainingMicros) {
-  const std::int64_t step = std::min(remainingMicros, kDeadlineStepMicros);
-  link_->RunLater(step, [index, serial, rest = remainingMicros - step](CheckRunner& self) {
+void CheckRunner::ArmDeadline(size_t index, std::uint32_t serial, std::chrono::microseconds remaining) {
+  const std::chrono::microseconds step = std::min(remaining, kDeadlineStep);
+  link_->RunLater(step, [index, serial, rest = remaining - step](CheckRunner& self) {
     const Title& title = self.titles_[index];
     if (title.serial != serial || !title.waiting) return;
-    if (rest > 0) {
+    if (rest > std::chrono::microseconds::zero()) {
       self.ArmDeadline(index, serial, rest);
       return;
     }

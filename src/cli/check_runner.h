@@ -21,10 +21,10 @@ struct CheckPlan {
   std::vector<Text> titles;  // GBK
   Text host;                 // host[:port] of the site's search
   check::PageFetcher fetch;
-  std::int64_t paceMicros = 1'000'000;  // between one start and the next
+  std::chrono::microseconds pace = std::chrono::seconds(1);  // between one start and the next
   int jobs = 1;
   int retries = 0;
-  std::int64_t deadlineMicros = 60'000'000;
+  std::chrono::microseconds deadline = std::chrono::seconds(60);
 };
 
 class CheckRunner {
@@ -52,9 +52,9 @@ class CheckRunner {
 
   void StartReady();
   void Start(size_t index);
-  // Gives the check up as timed out once `remainingMicros` have passed without its
+  // Gives the check up as timed out once `remaining` has passed without its
   // answer.
-  void ArmDeadline(size_t index, std::uint32_t serial, std::int64_t remainingMicros);
+  void ArmDeadline(size_t index, std::uint32_t serial, std::chrono::microseconds remaining);
   void OnAnswer(size_t index, std::uint32_t serial, const check::PageVerdict& verdict);
 
   port::Scheduler& scheduler_;

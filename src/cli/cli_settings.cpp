@@ -43,10 +43,8 @@ SiteSettings SiteSettingsFrom(const config::AppConfig& config) {
   s.timeouts.connect = config::NetworkSeconds(config, "connect_timeout", s.timeouts.connect);
   s.timeouts.send = config::NetworkSeconds(config, "send_timeout", s.timeouts.send);
   s.timeouts.receive = config::NetworkSeconds(config, "receive_timeout", s.timeouts.receive);
-  s.deadlineMicros =
-      config::NetworkSeconds(config, "check_deadline", std::chrono::milliseconds(s.deadlineMicros / 1000))
-          .count() *
-      1000;
+  s.deadline = config::NetworkSeconds(config, "check_deadline",
+                                      std::chrono::duration_cast<std::chrono::milliseconds>(s.deadline));
   return s;
 }
 

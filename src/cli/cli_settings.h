@@ -22,7 +22,7 @@ struct SiteSettings {
   // [network]: the HTTP service's time-outs, and after how long a check without an
   // answer is given up. The defaults and the accepted range are the window's.
   web::ServiceTimeouts timeouts{std::chrono::seconds(15), std::chrono::seconds(30), std::chrono::seconds(30)};
-  std::int64_t deadlineMicros = 60'000'000;
+  std::chrono::microseconds deadline = std::chrono::seconds(60);
 };
 
 SiteSettings SiteSettingsFrom(const config::AppConfig& config);

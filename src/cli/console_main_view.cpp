@@ -61,12 +61,11 @@ void ConsoleMainView::SetTimerPeriod(check::Timer /*timer*/, unsigned millisecon
 }
 
 void ConsoleMainView::Arm(std::uint64_t generation, unsigned milliseconds) {
-  link_->RunLater(static_cast<std::int64_t>(milliseconds) * 1000,
-                  [generation, milliseconds](ConsoleMainView& self) {
-                    if (generation != self.timerGeneration_) return;
-                    self.Arm(generation, milliseconds);
-                    if (self.onTick) self.onTick();
-                  });
+  link_->RunLater(std::chrono::milliseconds(milliseconds), [generation, milliseconds](ConsoleMainView& self) {
+    if (generation != self.timerGeneration_) return;
+    self.Arm(generation, milliseconds);
+    if (self.onTick) self.onTick();
+  });
 }
 
 void ConsoleMainView::RedrawListRows(int first, int last) {

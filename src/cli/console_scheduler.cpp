@@ -19,9 +19,9 @@ void ConsoleScheduler::StartWorker(std::function<void()> task) {
   workers_.Start(std::move(task));
 }
 
-void ConsoleScheduler::RunLater(std::int64_t microseconds, std::function<void()> task) {
+void ConsoleScheduler::RunLater(std::chrono::microseconds delay, std::function<void()> task) {
   if (closed_) return;
-  later_.emplace(Clock::now() + std::chrono::microseconds(microseconds), std::move(task));
+  later_.emplace(Clock::now() + delay, std::move(task));
 }
 
 bool ConsoleScheduler::RunOneReady() {
@@ -49,9 +49,8 @@ void ConsoleScheduler::ProcessPendingMessages() {
   }
 }
 
-void ConsoleScheduler::DelayWithEvents(std::int64_t microseconds) {
-  const Clock::time_point end =
-      Clock::now() + std::chrono::microseconds(std::max<std::int64_t>(microseconds, 0));
+void ConsoleScheduler::DelayWithEvents(std::chrono::microseconds delay) {
+  const Clock::time_point end = Clock::now() + std::max(delay, std::chrono::microseconds::zero());
   for (;;) {
     ProcessPendingMessages();
     if (Clock::now() >= end) return;

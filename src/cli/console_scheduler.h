@@ -26,8 +26,8 @@ class ConsoleScheduler final : public port::Scheduler {
 
   void PostToUi(std::function<void()> task) override;
   void StartWorker(std::function<void()> task) override;
-  void RunLater(std::int64_t microseconds, std::function<void()> task) override;
-  void DelayWithEvents(std::int64_t microseconds) override;
+  void RunLater(std::chrono::microseconds delay, std::function<void()> task) override;
+  void DelayWithEvents(std::chrono::microseconds delay) override;
   void ProcessPendingMessages() override;
   port::LocalDateTime LocalNow() override;
 

@@ -19,7 +19,7 @@ namespace {
 
 // How long the front end waits at a time while monitoring: only how late it notices
 // that monitoring has stopped. Ticks and checks are handled within the wait.
-constexpr std::int64_t kWaitMicros = 50'000;
+constexpr std::chrono::milliseconds kWait{50};
 
 // The monitoring itself, its parts wired as the window wires them.
 class Monitoring {
@@ -27,8 +27,7 @@ class Monitoring {
   Monitoring(const CliOptions& options, CommandContext& context, std::vector<Text> titles)
       : context_(context),
         view_(context.scheduler, context.out, context.err, options.intervalMinutes, options.onlyUnindexed),
-        checks_{view_,         context.scheduler,          system_, context.site.host,
-                context.fetch, context.site.deadlineMicros},
+        checks_{view_, context.scheduler, system_, context.site.host, context.fetch, context.site.deadline},
         rows_(checks_, list_),
         monitor_(checks_, rows_),
         link_(port::WorkerLink<Monitoring>::Make(*this, context.scheduler)) {
@@ -48,8 +47,7 @@ class Monitoring {
     InterruptWatch interrupt(
         [link = link_] { link->Post([](Monitoring& self) { self.monitor_.StopMonitoring(); }); });
     monitor_.StartMonitoring();
-    while (monitor_.state() == check::MonitorState::Monitoring)
-      context_.scheduler.DelayWithEvents(kWaitMicros);
+    while (monitor_.state() == check::MonitorState::Monitoring) context_.scheduler.DelayWithEvents(kWait);
     if (commands != nullptr) commands->Finish();
     return watch_->ExitStatus();
   }

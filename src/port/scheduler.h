@@ -3,7 +3,7 @@
 // (win32_scheduler.h) and one fake for every test.
 #pragma once
 
-#include <cstdint>
+#include <chrono>
 #include <functional>
 
 namespace vorlane::port {
@@ -21,11 +21,11 @@ class Scheduler {
   virtual void PostToUi(std::function<void()> task) = 0;
   // Runs `task` on a new worker thread that nobody waits for.
   virtual void StartWorker(std::function<void()> task) = 0;
-  // Window's thread: runs `task` there after `microseconds`.
-  virtual void RunLater(std::int64_t microseconds, std::function<void()> task) = 0;
-  // Window's thread: waits while its messages (clicks, timers, posted tasks) go on
-  // being handled.
-  virtual void DelayWithEvents(std::int64_t microseconds) = 0;
+  // Window's thread: runs `task` there after `delay`.
+  virtual void RunLater(std::chrono::microseconds delay, std::function<void()> task) = 0;
+  // Window's thread: waits `delay` while its messages (clicks, timers, posted tasks)
+  // go on being handled.
+  virtual void DelayWithEvents(std::chrono::microseconds delay) = 0;
   // Window's thread: handles the messages waiting now, then returns.
   virtual void ProcessPendingMessages() = 0;
   // The local date and time.

@@ -4,7 +4,7 @@
 // finds no owner and does nothing.
 #pragma once
 
-#include <cstdint>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -30,12 +30,12 @@ class WorkerLink : public std::enable_shared_from_this<WorkerLink<Owner>> {
     scheduler_->PostToUi(Bound(std::move(step)));
   }
 
-  // Window's thread: runs `step` with the owner after `microseconds`, if the owner is
-  // still there by then.
-  void RunLater(std::int64_t microseconds, std::function<void(Owner&)> step) {
+  // Window's thread: runs `step` with the owner after `delay`, if the owner is still
+  // there by then.
+  void RunLater(std::chrono::microseconds delay, std::function<void(Owner&)> step) {
     std::lock_guard lock(mutex_);
     if (owner_ == nullptr) return;
-    scheduler_->RunLater(microseconds, Bound(std::move(step)));
+    scheduler_->RunLater(delay, Bound(std::move(step)));
   }
 
   // The owner's destructor.

@@ -26,8 +26,7 @@ MainWindow::MainWindow(MainWindowOptions options)
                                                                  : RegisterTaskbarCreatedMessage()),
       system_(options_.system != nullptr ? *options_.system : ownSystem_),
       view_(*this),
-      context_{
-          view_, scheduler_, system_, settings_.siteHost, FetcherOf(options_), settings_.checkDeadlineMicros},
+      context_{view_, scheduler_, system_, settings_.siteHost, FetcherOf(options_), settings_.checkDeadline},
       single_(context_),
       listController_(context_, products_),
       monitor_(context_, listController_),
@@ -129,7 +128,9 @@ void MainWindow::SetTimerPeriod(TimerId timer, unsigned milliseconds) {
   if (milliseconds == 0) {
     ::KillTimer(hwnd_, id);
   } else {
-    const std::int64_t scaled = scheduler_.Scaled(std::int64_t{milliseconds} * 1000) / 1000;
+    const std::int64_t scaled = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    scheduler_.Scaled(std::chrono::milliseconds(milliseconds)))
+                                    .count();
     ::SetTimer(hwnd_, id, static_cast<UINT>(std::max<std::int64_t>(scaled, USER_TIMER_MINIMUM)), nullptr);
   }
 }

@@ -58,8 +58,7 @@ void MainWindow::OnLoadingStep() {
       window.FinishLoading(info, signature);
     });
   });
-  loadingLink_->RunLater(settings_.checkDeadlineMicros,
-                         [](MainWindow& window) { window.FinishLoading({}, {}); });
+  loadingLink_->RunLater(settings_.checkDeadline, [](MainWindow& window) { window.FinishLoading({}, {}); });
 }
 
 void MainWindow::FinishLoading(const Text& updateInfo, const Text& signature) {

@@ -5,7 +5,7 @@
 
 namespace vorlane::shell {
 namespace {
-constexpr std::int64_t kTopmostMicros = 1000000;  // one second on top after coming back
+constexpr std::chrono::seconds kTopmost{1};  // on top for a while after coming back
 constexpr int kMenuOffset = 5;
 }  // namespace
 
@@ -45,7 +45,7 @@ void MainWindow::BringBackFromTray() {
   ::SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   // Messages go on being handled meanwhile; a click arriving now finds the
   // window visible and does nothing.
-  win::DelayWithEvents(kTopmostMicros);
+  win::DelayWithEvents(kTopmost);
   if (hwnd_ != nullptr) {
     ::SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   }

@@ -32,10 +32,8 @@ ShellSettings ShellSettings::From(const config::AppConfig& config) {
   s.serviceTimeouts.connect = config::NetworkSeconds(config, "connect_timeout", s.serviceTimeouts.connect);
   s.serviceTimeouts.send = config::NetworkSeconds(config, "send_timeout", s.serviceTimeouts.send);
   s.serviceTimeouts.receive = config::NetworkSeconds(config, "receive_timeout", s.serviceTimeouts.receive);
-  s.checkDeadlineMicros = config::NetworkSeconds(config, "check_deadline",
-                                                 std::chrono::milliseconds(s.checkDeadlineMicros / 1000))
-                              .count() *
-                          1000;
+  s.checkDeadline = config::NetworkSeconds(
+      config, "check_deadline", std::chrono::duration_cast<std::chrono::milliseconds>(s.checkDeadline));
   return s;
 }
 

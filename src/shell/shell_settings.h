@@ -34,7 +34,7 @@ struct ShellSettings {
   // piece of an answer, and after how long a check without an answer is given up.
   web::ServiceTimeouts serviceTimeouts{std::chrono::seconds(15), std::chrono::seconds(30),
                                        std::chrono::seconds(30)};
-  std::int64_t checkDeadlineMicros = 60'000'000;
+  std::chrono::microseconds checkDeadline = std::chrono::seconds(60);
 
   static ShellSettings From(const config::AppConfig& config);
 };

@@ -1,3 +1,6 @@
+#include <algorithm>
+#include <chrono>
+
 #include "win/message_loop.h"
 #include "win/scoped_win.h"
 
@@ -9,8 +12,9 @@ namespace {
 constexpr DWORD kWakeMask = 0xFF;
 
 // Without a waitable timer: the same wait measured against the tick count.
-void DelayByTicks(std::int64_t microseconds) {
-  const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>((microseconds + 999) / 1000);
+void DelayByTicks(std::chrono::microseconds delay) {
+  const ULONGLONG end = ::GetTickCount64() +
+                        static_cast<ULONGLONG>(std::chrono::ceil<std::chrono::milliseconds>(delay).count());
   bool quitting = false;
   for (ULONGLONG now = ::GetTickCount64(); now < end; now = ::GetTickCount64()) {
     const DWORD left = static_cast<DWORD>(end - now);
@@ -26,13 +30,13 @@ void DelayByTicks(std::int64_t microseconds) {
 
 }  // namespace
 
-void DelayWithEvents(std::int64_t microseconds) {
-  if (microseconds < 0) microseconds = 0;
+void DelayWithEvents(std::chrono::microseconds delay) {
+  delay = std::max(delay, std::chrono::microseconds::zero());
   UniqueHandle timer(::CreateWaitableTimerW(nullptr, FALSE, nullptr));
   LARGE_INTEGER due;
-  due.QuadPart = -microseconds * 10;  // negative: relative, in 100 ns units
+  due.QuadPart = -delay.count() * 10;  // negative: relative, in 100 ns units
   if (!timer || !::SetWaitableTimer(timer.get(), &due, 0, nullptr, nullptr, FALSE)) {
-    DelayByTicks(microseconds);
+    DelayByTicks(delay);
     return;
   }
   HANDLE handle = timer.get();

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 
 namespace vorlane::win {
@@ -23,10 +24,10 @@ void InstallMessagePump();
 // Runs until WM_QUIT; returns its exit code.
 int RunMessageLoop();
 
-// Waits `microseconds` on this thread while its window messages go on being
+// Waits `delay` on this thread while its window messages go on being
 // handled: an unnamed auto-reset waitable timer with a relative due time,
 // MsgWaitForMultipleObjects on it with wake mask 0xFF, and all pending messages
 // handled whenever a message woke the wait.
-void DelayWithEvents(std::int64_t microseconds);
+void DelayWithEvents(std::chrono::microseconds delay);
 
 }  // namespace vorlane::win

@@ -61,14 +61,14 @@ void Win32Scheduler::StartWorker(std::function<void()> task) {
   workers_.Start(std::move(task));
 }
 
-void Win32Scheduler::RunLater(std::int64_t microseconds, std::function<void()> task) {
+void Win32Scheduler::RunLater(std::chrono::microseconds delay, std::function<void()> task) {
   if (!OnOwnThread()) {
-    PostToUi(
-        [this, microseconds, task = std::move(task)]() mutable { RunLater(microseconds, std::move(task)); });
+    PostToUi([this, delay, task = std::move(task)]() mutable { RunLater(delay, std::move(task)); });
     return;
   }
   if (!window_) return;
-  const std::int64_t ms = std::max<std::int64_t>((Scaled(microseconds) + 999) / 1000, USER_TIMER_MINIMUM);
+  const std::int64_t ms = std::max<std::int64_t>(
+      std::chrono::ceil<std::chrono::milliseconds>(Scaled(delay)).count(), USER_TIMER_MINIMUM);
   const UINT_PTR id = nextTimer_++;
   if (::SetTimer(window_.get(), id, static_cast<UINT>(std::min<std::int64_t>(ms, USER_TIMER_MAXIMUM)),
                  nullptr) == 0)
@@ -85,8 +85,8 @@ void Win32Scheduler::OnTimer(UINT_PTR id) {
   task();
 }
 
-void Win32Scheduler::DelayWithEvents(std::int64_t microseconds) {
-  win::DelayWithEvents(Scaled(microseconds));
+void Win32Scheduler::DelayWithEvents(std::chrono::microseconds delay) {
+  win::DelayWithEvents(Scaled(delay));
 }
 
 void Win32Scheduler::ProcessPendingMessages() {

@@ -25,8 +25,8 @@ class Win32Scheduler final : public port::Scheduler {
 
   void PostToUi(std::function<void()> task) override;
   void StartWorker(std::function<void()> task) override;
-  void RunLater(std::int64_t microseconds, std::function<void()> task) override;
-  void DelayWithEvents(std::int64_t microseconds) override;
+  void RunLater(std::chrono::microseconds delay, std::function<void()> task) override;
+  void DelayWithEvents(std::chrono::microseconds delay) override;
   void ProcessPendingMessages() override;
   port::LocalDateTime LocalNow() override;
 
@@ -37,9 +37,9 @@ class Win32Scheduler final : public port::Scheduler {
   // Runs time faster (below 1) for the tests that compress hours of monitoring into
   // seconds: every wait and delay is multiplied by it. 1 outside the tests.
   void SetTimeScale(double scale) { timeScale_ = scale > 0 ? scale : 1.0; }
-  // `microseconds` of the program's time in real microseconds.
-  std::int64_t Scaled(std::int64_t microseconds) const {
-    return static_cast<std::int64_t>(static_cast<double>(microseconds) * timeScale_);
+  // `delay` of the program's time in real time.
+  std::chrono::microseconds Scaled(std::chrono::microseconds delay) const {
+    return std::chrono::duration_cast<std::chrono::microseconds>(delay * timeScale_);
   }
 
   // Worker threads started here that have not finished yet.

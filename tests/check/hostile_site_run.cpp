@@ -67,7 +67,8 @@ void RunMonitorOverHostileSite(const HostileRun& run) {
   view.checked[Control::单选框_查询全部] = true;
   // The fake clock runs far ahead of the real visits; only the service time-outs end
   // them here (the deadline has its own tests).
-  CheckContext context{view, scheduler, system, hostile.host(), FetchResultPage, std::int64_t{1} << 50};
+  CheckContext context{view,           scheduler,       system,
+                       hostile.host(), FetchResultPage, std::chrono::hours(24 * 365)};
   ProductList list;
   ProductListController rows(context, list);
   Monitor monitor(context, rows);

@@ -20,7 +20,8 @@ using test::Utf8;
 using vorlane::test::FakeScheduler;
 using vorlane::test::FakeSystemPort;
 
-constexpr std::int64_t kSecond = 1'000'000;
+using namespace std::chrono_literals;
+using vorlane::test::kFakeStart;
 
 class MonitorTest : public ::testing::Test {
  protected:
@@ -98,8 +99,8 @@ TEST_F(MonitorTest, PassChecksEachRowOneSecondApartThenSummarises) {
   monitor.StartMonitoring();
   EXPECT_EQ(monitor.state(), MonitorState::Monitoring);
   EXPECT_EQ(view.texts[Control::标签_已查询次数], "1");
-  EXPECT_EQ(scheduler.delays, std::vector<std::int64_t>({kSecond, kSecond, kSecond}));
-  EXPECT_EQ(scheduler.clockMicros(), 3 * kSecond);
+  EXPECT_EQ(scheduler.delays, std::vector<std::chrono::microseconds>({1s, 1s, 1s}));
+  EXPECT_EQ(scheduler.clock(), kFakeStart + 3s);
   for (int i = 1; i <= 3; ++i) EXPECT_EQ(Visits(i), 1);
   EXPECT_EQ(Status(), Summary(3, 1, 10));
   EXPECT_EQ(Status(1), " 正在查询宝贝收录情况...");
@@ -160,7 +161,7 @@ TEST_F(MonitorTest, OnlyUnindexedSkipsIndexedRowsWithoutWaiting) {
 
 TEST_F(MonitorTest, StopInTheMiddleLeavesLaterRowsAlone) {
   Titles(5);
-  scheduler.At(kSecond + kSecond / 2, [this] { monitor.StopMonitoring(); });
+  scheduler.At(kFakeStart + 1500ms, [this] { monitor.StopMonitoring(); });
   monitor.StartMonitoring();
   EXPECT_EQ(Visits(1), 1);
   EXPECT_EQ(Visits(2), 1);
@@ -174,7 +175,7 @@ TEST_F(MonitorTest, StopInTheMiddleLeavesLaterRowsAlone) {
 
 TEST_F(MonitorTest, StopDuringTheLastRowsSecondEndsWithoutCountdown) {
   Titles(2);
-  scheduler.At(2 * kSecond - 1, [this] { monitor.StopMonitoring(); });
+  scheduler.At(kFakeStart + 2s - 1us, [this] { monitor.StopMonitoring(); });
   monitor.StartMonitoring();
   EXPECT_EQ(Visits(2), 1);
   EXPECT_EQ(Status(), " 已停止监测！");
@@ -183,8 +184,8 @@ TEST_F(MonitorTest, StopDuringTheLastRowsSecondEndsWithoutCountdown) {
 
 TEST_F(MonitorTest, StopThenStartWithinASecondRunsExactlyOnePass) {
   Titles(3);
-  scheduler.At(kSecond / 2, [this] { monitor.StopMonitoring(); });
-  scheduler.At(kSecond / 2 + 100, [this] { monitor.StartMonitoring(); });
+  scheduler.At(kFakeStart + 500ms, [this] { monitor.StopMonitoring(); });
+  scheduler.At(kFakeStart + 500ms + 100us, [this] { monitor.StartMonitoring(); });
   monitor.StartMonitoring();
   EXPECT_FALSE(monitor.passRunning());
   EXPECT_EQ(monitor.state(), MonitorState::Monitoring);
@@ -196,15 +197,15 @@ TEST_F(MonitorTest, StopThenStartWithinASecondRunsExactlyOnePass) {
   EXPECT_EQ(Visits(3), 1);
   EXPECT_EQ(Status(), Summary(3, 0, 10));
   EXPECT_EQ(TimerPeriod(), 60000u);
-  EXPECT_EQ(scheduler.clockMicros(), 4 * kSecond);
+  EXPECT_EQ(scheduler.clock(), kFakeStart + 4s);
 }
 
 TEST_F(MonitorTest, TwoRestartsBeforeTheRunningPassNoticesBeginOnePassAndCountOnce) {
   Titles(3);
-  scheduler.At(kSecond / 2, [this] { monitor.StopMonitoring(); });
-  scheduler.At(kSecond / 2 + 100, [this] { monitor.StartMonitoring(); });
-  scheduler.At(kSecond / 2 + 200, [this] { monitor.StopMonitoring(); });
-  scheduler.At(kSecond / 2 + 300, [this] { monitor.StartMonitoring(); });
+  scheduler.At(kFakeStart + 500ms, [this] { monitor.StopMonitoring(); });
+  scheduler.At(kFakeStart + 500ms + 100us, [this] { monitor.StartMonitoring(); });
+  scheduler.At(kFakeStart + 500ms + 200us, [this] { monitor.StopMonitoring(); });
+  scheduler.At(kFakeStart + 500ms + 300us, [this] { monitor.StartMonitoring(); });
   monitor.StartMonitoring();
   EXPECT_EQ(view.texts[Control::标签_已查询次数], "2");
   EXPECT_EQ(monitor.currentPass(), 2u);
@@ -218,7 +219,7 @@ TEST_F(MonitorTest, StartWhileMonitoringShowsTheTipForTenSeconds) {
   monitor.StartMonitoring();
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "提示：当前正在进行监测哦~");
   EXPECT_EQ(monitor.QueryCount(), 1);
-  scheduler.AdvanceTime(10 * kSecond);
+  scheduler.AdvanceTime(10s);
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "单个查询:");
 }
 
@@ -285,7 +286,7 @@ TEST_F(MonitorTest, RowsStillBeingCheckedAreCountedAsSuchNotAsIndexed) {
 TEST_F(MonitorTest, StopThenStartDoesNotCheckARowTwiceOrCountItTwice) {
   scheduler.workers = FakeScheduler::Workers::kDeferred;
   Titles(5, {1, 2, 3, 4, 5});
-  scheduler.At(2 * kSecond + 10, [this] { monitor.StopMonitoring(); });
+  scheduler.At(kFakeStart + 2s + 10us, [this] { monitor.StopMonitoring(); });
   monitor.StartMonitoring();
   EXPECT_EQ(Status(), " 已停止监测！");
   monitor.StartMonitoring();  // rows 1 to 3 are still waiting for the site
@@ -302,7 +303,7 @@ TEST_F(MonitorTest, ACheckWithoutAnswerByItsDeadlineFailsAndIsNotStartedAgainWhi
   scheduler.workers = FakeScheduler::Workers::kDeferred;
   Titles(2);
   monitor.StartMonitoring();
-  scheduler.AdvanceTime(context.deadlineMicros);
+  scheduler.AdvanceTime(context.deadline);
   EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "查询失败");
   EXPECT_EQ(Utf8(rows.RowTip(0)), "查询失败，请检查网络后重试");
   EXPECT_EQ(rows.CellColours(0, kColumnStatus).background, kColourAmber);
@@ -324,7 +325,7 @@ TEST_F(MonitorTest, ACheckWithoutAnswerByItsDeadlineFailsAndIsNotStartedAgainWhi
 
 TEST_F(MonitorTest, ListShrunkDuringAPassEndsThePassAtItsEnd) {
   Titles(4);
-  scheduler.At(kSecond + 10, [this] {
+  scheduler.At(kFakeStart + 1s + 10us, [this] {
     list.Replace({"only"});
     view.SetListRowCount(1);
   });

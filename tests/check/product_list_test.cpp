@@ -523,7 +523,7 @@ TEST_F(ProductListTest, ClearButtonEmptiesTheTitleWaitsAndFocuses) {
   view.texts[Control::编辑框_标题] = "abc";
   rows.OnClearTitleClicked();
   EXPECT_EQ(view.texts[Control::编辑框_标题], "");
-  EXPECT_EQ(scheduler.delays, std::vector<std::int64_t>({1000}));
+  EXPECT_EQ(scheduler.delays, std::vector<std::chrono::microseconds>({std::chrono::milliseconds(1)}));
   EXPECT_EQ(view.focused, Control::编辑框_标题);
 }
 

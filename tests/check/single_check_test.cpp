@@ -10,6 +10,8 @@
 namespace vorlane::check {
 namespace {
 
+using namespace std::chrono_literals;
+
 using test::FakeMainView;
 using test::FoundPage;
 using test::Gbk;
@@ -109,9 +111,9 @@ TEST_F(SingleCheckTest, ACheckWithoutAnswerByItsDeadlineIsReportedFailedOnce) {
   scheduler.workers = FakeScheduler::Workers::kDeferred;
   table.Set(UrlOf("a"), {FoundPage("3"), false});
   Query("a");
-  scheduler.AdvanceTime(context.deadlineMicros - 1);
+  scheduler.AdvanceTime(context.deadline - 1us);
   EXPECT_EQ(Report(), "");
-  scheduler.AdvanceTime(1);
+  scheduler.AdvanceTime(1us);
   EXPECT_EQ(Report(), "查询失败，请检查网络后重试\r\n");
   scheduler.RunDeferredWorkers();  // the site answers after all: too late
   scheduler.DrainPosted();
@@ -165,9 +167,9 @@ TEST_F(SingleCheckTest, ContextMenuWithoutTitleShowsTheTipForTenSeconds) {
   EXPECT_TRUE(system.openedAddresses.empty());
   EXPECT_TRUE(view.messages.empty());
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "啊哦！你还没有导入宝贝全称呦！！");
-  scheduler.AdvanceTime(9'999'999);
+  scheduler.AdvanceTime(10s - 1us);
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "啊哦！你还没有导入宝贝全称呦！！");
-  scheduler.AdvanceTime(1);
+  scheduler.AdvanceTime(1us);
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "单个查询:");
 }
 
@@ -179,9 +181,9 @@ TEST_F(SingleCheckTest, ContextMenuOpensTheTrimmedTitle) {
 
 TEST_F(SingleCheckTest, EachTipRestoresTheCaptionTenSecondsAfterItWasShown) {
   ShowTimedTip(context, "one");
-  scheduler.AdvanceTime(4'000'000);
+  scheduler.AdvanceTime(4s);
   ShowTimedTip(context, "two");
-  scheduler.AdvanceTime(6'000'000);  // ten seconds after the first
+  scheduler.AdvanceTime(6s);  // ten seconds after the first
   EXPECT_EQ(Utf8(view.texts[Control::标签_提示]), "单个查询:");
 }
 

@@ -24,7 +24,9 @@ using vorlane::test::SearchSite;
 using vorlane::test::SearchSiteOptions;
 using vorlane::test::SiteMode;
 
-constexpr std::int64_t kSecond = 1'000'000;
+using namespace std::chrono_literals;
+using vorlane::test::FakeClock;
+using vorlane::test::kFakeStart;
 
 // The small catalogue of the format tests: two titles indexed (one count with
 // blanks round it), one not, one whose page is no result page, one the site
@@ -305,31 +307,31 @@ class PacedCheckTest : public CheckCommandTest {
  protected:
   PacedCheckTest() {
     cli.fetch = [this](const Text& url) {
-      starts.push_back(cli.scheduler.clockMicros());
+      starts.push_back(cli.scheduler.clock() - kFakeStart);
       return check::FetchResultPage(url);
     };
   }
-  std::vector<std::int64_t> starts;
+  std::vector<std::chrono::microseconds> starts;  // since the fake clock's start
 };
 
 TEST_F(PacedCheckTest, StartsArePaceApartOnTheSchedulersClock) {
   struct Case {
     std::vector<std::string> options;
-    std::vector<std::int64_t> starts;
+    std::vector<std::chrono::microseconds> starts;
   };
   const Case cases[] = {
-      {{}, {0, kSecond, 2 * kSecond}},  // the window's one second
-      {{"--pace", "2.5"}, {0, 5 * kSecond / 2, 5 * kSecond}},
-      {{"--pace", "0"}, {0, 0, 0}},
+      {{}, {0s, 1s, 2s}},  // the window's one second
+      {{"--pace", "2.5"}, {0s, 2500ms, 5s}},
+      {{"--pace", "0"}, {0s, 0s, 0s}},
   };
   for (const Case& c : cases) {
     starts.clear();
     FakeScheduler& clock = cli.scheduler;
-    const std::int64_t begin = clock.clockMicros();
+    const std::chrono::microseconds begin = clock.clock() - kFakeStart;
     std::vector<std::string> args = c.options;
     args.insert(args.end(), {"ab 1", "复古台灯", "韩版宽松毛衣女"});
     EXPECT_EQ(Check(args).status, 1);
-    for (std::int64_t& start : starts) start -= begin;
+    for (std::chrono::microseconds& start : starts) start -= begin;
     EXPECT_EQ(starts, c.starts) << ::testing::PrintToString(c.options);
   }
 }
@@ -340,14 +342,15 @@ TEST_F(PacedCheckTest, CheckWithoutAnAnswerByTheDeadlineFailsAsTimedOutAndItsLat
   cli.scheduler.workers = FakeScheduler::Workers::kDeferred;
   const auto ini = folder / "vorlane.ini";
   vorlane::test::WriteFileBytes(ini, "[site]\nhost = " + site.host() + "\n[network]\ncheck_deadline = 5\n");
-  for (int s = 6; s <= 12; ++s) cli.scheduler.At(s * kSecond, [this] { cli.scheduler.RunDeferredWorkers(); });
+  for (int s = 6; s <= 12; ++s)
+    cli.scheduler.At(kFakeStart + std::chrono::seconds(s), [this] { cli.scheduler.RunDeferredWorkers(); });
   const CliResult result = cli.Run(
       {"check", "--config", ini.string(), "--format", "csv", "--pace", "0", "韩版宽松毛衣女", "ab 1"});
   EXPECT_EQ(result.out,
             "number,title,status,count,time,reason\r\n"
             "1,韩版宽松毛衣女,failed,,2013-11-9 8:05:07,time-out\r\n"
             "2,ab 1,indexed,3,2013-11-9 8:05:07,\r\n");
-  EXPECT_EQ(starts, (std::vector<std::int64_t>{6 * kSecond, 6 * kSecond}));
+  EXPECT_EQ(starts, (std::vector<std::chrono::microseconds>{6s, 6s}));
   EXPECT_EQ(result.status, 2);
 }
 
@@ -357,7 +360,7 @@ TEST_F(CheckCommandTest, JobsKeepThatManyChecksWaitingWhenThePaceIsZero) {
   cli.scheduler.workers = FakeScheduler::Workers::kDeferred;
   std::vector<size_t> waiting;
   for (int ms = 1; ms <= 10; ++ms) {
-    cli.scheduler.At(ms * 1000, [&] {
+    cli.scheduler.At(kFakeStart + std::chrono::milliseconds(ms), [&] {
       waiting.push_back(cli.scheduler.deferredWorkers());
       cli.scheduler.RunDeferredWorkers();
     });
@@ -413,7 +416,7 @@ TEST_F(PacedCheckTest, RetriesTryFailedChecksAgainAndOnlyThem) {
   for (const Case& c : cases) {
     FlakySite flaky;
     starts.clear();
-    const std::int64_t begin = cli.scheduler.clockMicros();
+    const std::chrono::microseconds begin = cli.scheduler.clock() - kFakeStart;
     const auto history = folder / ("history" + std::to_string(c.retries) + ".csv");
     const CliResult result =
         cli.Run({"check", "--host", flaky.host(), "--format", "csv", "--retries", std::to_string(c.retries),
@@ -425,9 +428,9 @@ TEST_F(PacedCheckTest, RetriesTryFailedChecksAgainAndOnlyThem) {
     EXPECT_EQ(flaky.Searches("韩版宽松毛衣女"), c.searches);
     EXPECT_EQ(flaky.Searches("复古台灯"), 1);
     // A retry is a start like any other: paced, and before the next title.
-    std::vector<std::int64_t> expected;
-    for (int i = 0; i < c.searches + 1; ++i) expected.push_back(i * kSecond);
-    for (std::int64_t& start : starts) start -= begin;
+    std::vector<std::chrono::microseconds> expected;
+    for (int i = 0; i < c.searches + 1; ++i) expected.push_back(std::chrono::seconds(i));
+    for (std::chrono::microseconds& start : starts) start -= begin;
     EXPECT_EQ(starts, expected);
     // Every check is in the history, the failed one too.
     const std::string written = vorlane::test::ReadFileBytes(history);

@@ -13,6 +13,7 @@ namespace vorlane::cli {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 TEST(ConsoleScheduler, WorkersPostsAndDueTasksRunOnTheWaitingThreadInOrder) {
   ConsoleScheduler scheduler;
@@ -23,14 +24,14 @@ TEST(ConsoleScheduler, WorkersPostsAndDueTasksRunOnTheWaitingThreadInOrder) {
     elsewhere |= std::this_thread::get_id() != main;
     ran.push_back(std::move(what));
   };
-  scheduler.RunLater(20'000, [&] { note("later 20ms"); });
-  scheduler.RunLater(5'000, [&] { note("later 5ms"); });
+  scheduler.RunLater(20ms, [&] { note("later 20ms"); });
+  scheduler.RunLater(5ms, [&] { note("later 5ms"); });
   scheduler.StartWorker([&scheduler, &note] {
     for (int i = 0; i < 3; ++i) scheduler.PostToUi([&note, i] { note("posted " + std::to_string(i)); });
   });
   EXPECT_TRUE(ran.empty());  // nothing runs but while the main thread waits
   const auto begin = Clock::now();
-  scheduler.DelayWithEvents(40'000);
+  scheduler.DelayWithEvents(40ms);
   EXPECT_GE(Clock::now() - begin, std::chrono::milliseconds(40));
   EXPECT_FALSE(elsewhere);
   // The posts come in order; the worker may post before or after the first is due.
@@ -46,12 +47,12 @@ TEST(ConsoleScheduler, TaskThatWaitsLetsTheOthersRunOnceEach) {
   std::vector<int> ran;
   scheduler.PostToUi([&] {
     ran.push_back(1);
-    scheduler.DelayWithEvents(10'000);  // as the monitor's pass waits between rows
+    scheduler.DelayWithEvents(10ms);  // as the monitor's pass waits between rows
     ran.push_back(4);
   });
   scheduler.PostToUi([&] { ran.push_back(2); });
-  scheduler.RunLater(1'000, [&] { ran.push_back(3); });
-  scheduler.DelayWithEvents(20'000);
+  scheduler.RunLater(1ms, [&] { ran.push_back(3); });
+  scheduler.DelayWithEvents(20ms);
   EXPECT_EQ(ran, (std::vector<int>{1, 2, 3, 4}));
 }
 
@@ -59,10 +60,10 @@ TEST(ConsoleScheduler, ClosedSchedulerDropsWhatWaitsAndRefusesNewWork) {
   ConsoleScheduler scheduler;
   int ran = 0;
   scheduler.PostToUi([&] { ++ran; });
-  scheduler.RunLater(0, [&] { ++ran; });
+  scheduler.RunLater(0ms, [&] { ++ran; });
   scheduler.Close();
   scheduler.PostToUi([&] { ++ran; });
-  scheduler.RunLater(0, [&] { ++ran; });
+  scheduler.RunLater(0ms, [&] { ++ran; });
   scheduler.ProcessPendingMessages();
   EXPECT_EQ(ran, 0);
 }

@@ -21,7 +21,8 @@ using vorlane::test::RecordedRequest;
 using vorlane::test::Reply;
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
-constexpr std::int64_t kSecond = 1'000'000;
+using namespace std::chrono_literals;
+using vorlane::test::kFakeStart;
 
 // A site that answers each title as the test's script says for the run at hand:
 // 'F' found (count 3), 'N' not found, 'E' 500.
@@ -69,7 +70,7 @@ TEST_F(HistoryTest, ChecksOfSeveralRunsAreReportedByTitle) {
   site.run = 2;
   cli.scheduler.now = times[2];
   vorlane::test::WriteFileBytes(folder / "titles.txt", "韩版宽松毛衣女\r\nab 1\r\n复古台灯\r\n");
-  cli.scheduler.At(cli.scheduler.clockMicros() + 10 * kSecond, [] { DeliverInterrupt(); });
+  cli.scheduler.At(cli.scheduler.clock() + 10s, [] { DeliverInterrupt(); });
   EXPECT_EQ(cli.Run({"monitor", "--host", site.host(), "--history", history.string(), "--file",
                      (folder / "titles.txt").string(), "--interval", "5"})
                 .status,

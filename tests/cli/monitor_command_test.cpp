@@ -24,8 +24,8 @@ using vorlane::test::LocalServer;
 using vorlane::test::RecordedRequest;
 using vorlane::test::Reply;
 
-constexpr std::int64_t kSecond = 1'000'000;
-constexpr std::int64_t kMinute = 60 * kSecond;
+using namespace std::chrono_literals;
+using vorlane::test::kFakeStart;
 
 // A site whose answers the test turns round: before the flip "alpha" is found
 // (count 3) and "beta" is not; after it, the other way round. It counts searches.
@@ -100,9 +100,9 @@ class MonitorCommandTest : public ::testing::Test {
   // a half.
   CliResult Monitor(std::vector<std::string> options) {
     site.Reset();
-    const std::int64_t start = cli.scheduler.clockMicros();
-    cli.scheduler.At(start + 150 * kSecond, [this] { site.Flip(); });
-    cli.scheduler.At(start + 330 * kSecond, [] { DeliverInterrupt(); });
+    const auto start = cli.scheduler.clock();
+    cli.scheduler.At(start + 150s, [this] { site.Flip(); });
+    cli.scheduler.At(start + 330s, [] { DeliverInterrupt(); });
     std::vector<std::string> args = {"monitor",       "--host",     site.host(), "--file",
                                      titles.string(), "--interval", "5"};
     args.insert(args.end(), options.begin(), options.end());
@@ -284,7 +284,7 @@ TEST_F(MonitorCommandTest, WhatACommandLeavesRunningEndsWithIt) {
 TEST_F(MonitorCommandTest, CtrlCStopsMonitoringThroughItsOwnHandlerAndGivesTheSignalBack) {
   // SIGINT raised in this process: without the monitor's handler it would end the
   // test program. The handler's thread posts the stop; the fake clock waits for it.
-  cli.scheduler.At(200 * kSecond, [this] {
+  cli.scheduler.At(kFakeStart + 200s, [this] {
     const int before = cli.scheduler.posts.load();
     std::raise(SIGINT);
     vorlane::test::WaitUntil([&] { return cli.scheduler.posts.load() != before; }, std::chrono::seconds(10),

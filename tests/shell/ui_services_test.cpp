@@ -57,7 +57,7 @@ TEST_F(UiServicesTest, DelayWithEventsWaitsWhileHandlingPostedTasks) {
     });
   });
   const auto start = std::chrono::steady_clock::now();
-  window->scheduler().DelayWithEvents(500000);
+  window->scheduler().DelayWithEvents(500ms);
   const auto end = std::chrono::steady_clock::now();
   poster.join();
   ASSERT_TRUE(handled);
@@ -68,7 +68,7 @@ TEST_F(UiServicesTest, DelayWithEventsWaitsWhileHandlingPostedTasks) {
 TEST_F(UiServicesTest, DelayWithEventsPutsAQuitRequestBackForTheOuterLoop) {
   Open();
   ::PostQuitMessage(7);
-  window->scheduler().DelayWithEvents(50000);
+  window->scheduler().DelayWithEvents(50ms);
   MSG msg;
   ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 7u);
@@ -116,7 +116,7 @@ TEST_F(UiServicesTest, RunLaterRunsOnceAfterItsDelay) {
   int runs = 0;
   const auto start = std::chrono::steady_clock::now();
   auto ranAt = start;
-  window->scheduler().RunLater(200000, [&] {
+  window->scheduler().RunLater(200ms, [&] {
     ++runs;
     ranAt = std::chrono::steady_clock::now();
   });
@@ -129,7 +129,7 @@ TEST_F(UiServicesTest, RunLaterRunsOnceAfterItsDelay) {
 TEST_F(UiServicesTest, RunLaterFromAWorkerStillRunsOnTheWindowsThread) {
   Open();
   std::atomic<DWORD> ranOn{0};
-  std::thread worker([&] { window->scheduler().RunLater(10000, [&] { ranOn = ::GetCurrentThreadId(); }); });
+  std::thread worker([&] { window->scheduler().RunLater(10ms, [&] { ranOn = ::GetCurrentThreadId(); }); });
   worker.join();
   ASSERT_TRUE(PumpUntil([&] { return ranOn != 0; }));
   EXPECT_EQ(ranOn.load(), ::GetCurrentThreadId());

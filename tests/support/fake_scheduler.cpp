@@ -24,15 +24,15 @@ void FakeScheduler::StartWorker(std::function<void()> task) {
   }
 }
 
-void FakeScheduler::RunLater(std::int64_t microseconds, std::function<void()> task) {
-  scheduled_.emplace(clock_ + microseconds, std::move(task));
+void FakeScheduler::RunLater(std::chrono::microseconds delay, std::function<void()> task) {
+  scheduled_.emplace(clock_ + delay, std::move(task));
 }
 
-void FakeScheduler::At(std::int64_t atMicros, std::function<void()> action) {
-  scheduled_.emplace(atMicros, std::move(action));
+void FakeScheduler::At(FakeClock::time_point when, std::function<void()> action) {
+  scheduled_.emplace(when, std::move(action));
 }
 
-void FakeScheduler::RunDue(std::int64_t until) {
+void FakeScheduler::RunDue(FakeClock::time_point until) {
   DrainPosted();
   while (!scheduled_.empty() && scheduled_.begin()->first <= until) {
     auto it = scheduled_.begin();
@@ -45,17 +45,17 @@ void FakeScheduler::RunDue(std::int64_t until) {
   clock_ = std::max(clock_, until);
 }
 
-void FakeScheduler::DelayWithEvents(std::int64_t microseconds) {
-  delays.push_back(microseconds);
-  RunDue(clock_ + microseconds);
+void FakeScheduler::DelayWithEvents(std::chrono::microseconds delay) {
+  delays.push_back(delay);
+  RunDue(clock_ + delay);
 }
 
 void FakeScheduler::ProcessPendingMessages() {
   RunDue(clock_);
 }
 
-void FakeScheduler::AdvanceTime(std::int64_t microseconds) {
-  RunDue(clock_ + microseconds);
+void FakeScheduler::AdvanceTime(std::chrono::microseconds by) {
+  RunDue(clock_ + by);
 }
 
 void FakeScheduler::RunDeferredWorkers(bool onThreads) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -15,6 +16,17 @@
 #include "support/posted_tasks.h"
 
 namespace vorlane::test {
+
+// The fake scheduler's clock: it stands at its epoch, kFakeStart, when the scheduler
+// is made, and moves only when a wait or the test moves it.
+struct FakeClock {
+  using duration = std::chrono::microseconds;
+  using rep = duration::rep;
+  using period = duration::period;
+  using time_point = std::chrono::time_point<FakeClock>;
+  static constexpr bool is_steady = true;
+};
+inline constexpr FakeClock::time_point kFakeStart{};
 
 class FakeScheduler : public port::Scheduler {
  public:
@@ -27,17 +39,17 @@ class FakeScheduler : public port::Scheduler {
   // --- Scheduler ---
   void PostToUi(std::function<void()> task) override { posted_.Post(std::move(task)); }
   void StartWorker(std::function<void()> task) override;
-  void RunLater(std::int64_t microseconds, std::function<void()> task) override;
-  void DelayWithEvents(std::int64_t microseconds) override;
+  void RunLater(std::chrono::microseconds delay, std::function<void()> task) override;
+  void DelayWithEvents(std::chrono::microseconds delay) override;
   void ProcessPendingMessages() override;
   port::LocalDateTime LocalNow() override { return now; }
 
   // --- test controls ---
-  // Runs `action` when the clock reaches `atMicros` (inside a wait, or in
-  // AdvanceTime), as a click at that moment would.
-  void At(std::int64_t atMicros, std::function<void()> action);
-  // Moves the clock forward, running what falls due and what was posted.
-  void AdvanceTime(std::int64_t microseconds);
+  // Runs `action` when the clock reaches `when` (inside a wait, or in AdvanceTime),
+  // as a click at that moment would.
+  void At(FakeClock::time_point when, std::function<void()> action);
+  // Moves the clock forward by `by`, running what falls due and what was posted.
+  void AdvanceTime(std::chrono::microseconds by);
   // Runs posted tasks (and nothing else) until none are left.
   void DrainPosted() { posted_.Drain(); }
   // Deferred mode: runs the workers started so far, in order, on this thread, or
@@ -49,23 +61,23 @@ class FakeScheduler : public port::Scheduler {
   // Threads mode: workers whose task has not returned yet.
   int runningWorkers() const { return running_.load(); }
 
-  std::int64_t clockMicros() const { return clock_; }
+  FakeClock::time_point clock() const { return clock_; }
 
   Workers workers = Workers::kInline;
   port::LocalDateTime now{2013, 11, 9, 8, 5, 7};
   // Every wait, in order: a skipped row waits for nothing.
-  std::vector<std::int64_t> delays;
+  std::vector<std::chrono::microseconds> delays;
 
  private:
-  void RunDue(std::int64_t until);
+  void RunDue(FakeClock::time_point until);
 
   std::mutex mutex_;
   PostedTasks posted_;
   std::vector<std::function<void()>> deferred_;
   std::vector<std::thread> threads_;
   std::atomic<int> running_{0};
-  std::multimap<std::int64_t, std::function<void()>> scheduled_;
-  std::int64_t clock_ = 0;
+  std::multimap<FakeClock::time_point, std::function<void()>> scheduled_;
+  FakeClock::time_point clock_ = kFakeStart;
 };
 
 }  // namespace vorlane::test
