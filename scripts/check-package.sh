@@ -185,7 +185,8 @@ if [ "$arch" = i686 ]; then
   test_setup=$setup
   test_zip_files=$work/zip/$folder
 else
-  echo "== check-package: this kernel cannot run 32-bit programs, so neither vorlane.exe (i686)"
+  echo "== check-package: 32-bit Wine cannot run here (no 32-bit support in the kernel, or no"
+  echo "   32-bit Wine installed), so neither vorlane.exe (i686)"
   echo "   nor the 32-bit NSIS installer can start under Wine here. The install test below"
   echo "   uses the same package built from the win64 build (x86_64) with NSIS's amd64-unicode"
   echo "   stub; the product's own installer was only checked above, not run."

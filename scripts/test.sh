@@ -84,7 +84,7 @@ else
   step "win32: build the programs"
   { cmake --preset win32 >/dev/null && cmake --build --preset win32 --target vorlane vorlane-cli; } ||
     fail "win32-build"
-  echo "   (this kernel cannot run 32-bit programs: the Windows tests run as x86_64 under wine64)"
+  echo "   (32-bit Wine cannot run here: the Windows tests run as x86_64 under wine64)"
   step "win64: build"
   build win64 || fail "win64-build"
 fi
