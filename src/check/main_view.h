@@ -41,6 +41,8 @@ struct ListColours {
 
 using port::LocalDateTime;
 
+enum class BalloonIcon { kInfo, kWarning };
+
 class MainView {
  public:
   virtual ~MainView() = default;
@@ -55,6 +57,7 @@ class MainView {
 
   virtual void ShowMessage(const Text& text, const Text& caption, unsigned style) = 0;
   virtual void SetStatusText(int section, const Text& text) = 0;
+  virtual Text GetStatusText(int section) = 0;
   virtual void SetTimerPeriod(Timer timer, unsigned milliseconds) = 0;
 
   // The product list view shows the rows of the product list model; it is told how
@@ -69,6 +72,9 @@ class MainView {
 
   // The open-file dialog; nothing when the user cancels.
   virtual std::optional<Text> ChooseFileToOpen() = 0;
+
+  // A balloon from the notification-area icon; nothing where there is no icon.
+  virtual void ShowTrayBalloon(const Text& title, const Text& text, BalloonIcon icon) = 0;
 };
 
 }  // namespace vorlane::check

@@ -25,7 +25,8 @@ Text BuildMonitorSummary(const PassTally& tally, int remaining) {
   return summary + texts::kCompactNext + std::to_string(remaining) + texts::kSummaryMinutes;
 }
 
-Monitor::Monitor(CheckContext& context, ProductListController& rows) : context_(context), rows_(rows) {
+Monitor::Monitor(CheckContext& context, ProductListController& rows)
+    : context_(context), rows_(rows), alerts_(context.view, rows) {
   verdictListener_ = rows_.AddVerdictListener([this](const RowVerdict& verdict) { OnVerdict(verdict); });
 }
 
@@ -86,6 +87,7 @@ void Monitor::RunCheckPass() {
     // A new pass counts every row afresh; verdicts still on their way from an earlier
     // pass are not counted in it twice.
     const std::uint32_t pass = ++pass_;
+    alerts_.PassStarted(pass);
     const int n = list.count();
     for (int i = 1; i <= n; ++i) {
       if (restartPass_ || state_ != MonitorState::Monitoring) break;
@@ -103,6 +105,7 @@ void Monitor::RunCheckPass() {
       context_.scheduler.DelayWithEvents(std::chrono::seconds(1));
       context_.scheduler.ProcessPendingMessages();
     }
+    alerts_.PassWalked(pass);
     if (restartPass_) {
       again = true;
       continue;

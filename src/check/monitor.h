@@ -2,6 +2,7 @@
 // minutes, counted down by a one-minute timer, with a summary in the status bar.
 #pragma once
 
+#include "check/change_alerts.h"
 #include "check/check_context.h"
 #include "check/product_list_controller.h"
 
@@ -12,7 +13,7 @@ enum class MonitorState { Idle, Monitoring, Stopped };
 inline constexpr int kMinIntervalMinutes = 5;
 inline constexpr int kMaxIntervalMinutes = 600;
 inline constexpr unsigned kMonitorTickMs = 60000;
-inline constexpr int kMonitorStatusSection = 1;
+inline constexpr int kMonitorStatusSection = kRowReasonStatusSection;
 
 // " 共5个宝贝->已收录: 3 个->未收录: 2 个  正在监测->距下次查询还有: 10 Min".
 Text BuildMonitorSummary(int total, int unindexed, int remaining);
@@ -34,6 +35,8 @@ class Monitor {
   void StopMonitoring();     // 按钮_停止
   void OnMonitorTick();      // 时钟_监测间隔
   void OnIntervalChanged();  // 编辑框_检索间隔 changed
+  // Off until set: the window turns them on from its configuration.
+  void SetAlertSettings(const AlertSettings& settings) { alerts_.SetSettings(settings); }
 
   MonitorState state() const { return state_; }
   // The pass running now, or the last one; 0 before the first.
@@ -70,6 +73,7 @@ class Monitor {
   int passesAtOnce_ = 0;
   int mostPassesAtOnce_ = 0;
   int verdictListener_ = 0;
+  ChangeAlerts alerts_;
 };
 
 }  // namespace vorlane::check

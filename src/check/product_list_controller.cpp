@@ -76,6 +76,22 @@ void ProductListController::OnListItemPicked() {
   view.SetText(Control::编辑框_标题, list_.record(row).title);
 }
 
+void ProductListController::OnListSelectionChanged() {
+  MainView& view = context_.view;
+  const Text reason = RowTip(view.SelectedListRow());
+  const Text shown = view.GetStatusText(kRowReasonStatusSection);
+  const bool reasonShown = !shownReason_.empty() && shown == shownReason_;
+  if (!reason.empty()) {
+    if (!reasonShown) coveredStatus_ = shown;
+    view.SetStatusText(kRowReasonStatusSection, reason);
+    shownReason_ = reason;
+    return;
+  }
+  if (reasonShown) view.SetStatusText(kRowReasonStatusSection, coveredStatus_);
+  shownReason_.clear();
+  coveredStatus_.clear();
+}
+
 void ProductListController::OnClearTitleClicked() {
   MainView& view = context_.view;
   view.SetText(Control::编辑框_标题, {});

@@ -30,6 +30,10 @@ struct RowVerdict {
 };
 using RowVerdictListener = std::function<void(const RowVerdict&)>;
 
+// The status bar section that shows the selected row's failure reason; monitoring
+// writes its texts there too, and its next text replaces the reason.
+inline constexpr int kRowReasonStatusSection = 1;
+
 class ProductListController {
  public:
   ProductListController(CheckContext& context, ProductList& list);
@@ -45,6 +49,11 @@ class ProductListController {
   void OnListRightClick();
   // A row picked with the mouse: its title goes into the single check's box.
   void OnListItemPicked();
+  // The list's selection changed: a selected row whose check failed says why in the
+  // status bar, as its tooltip does (which not every system shows). Selecting a row
+  // that did not fail puts back the text the reason covered, unless another text
+  // has replaced the reason meanwhile.
+  void OnListSelectionChanged();
   // 按钮_清空宝贝全称.
   void OnClearTitleClicked();
 
@@ -89,6 +98,8 @@ class ProductListController {
   std::uint32_t lastSerial_ = 0;  // of the latest row check started
   std::vector<std::pair<int, RowVerdictListener>> verdictListeners_;
   int lastListenerId_ = 0;
+  Text shownReason_;    // the reason put in the status bar; empty when none is
+  Text coveredStatus_;  // the status text it replaced
 };
 
 }  // namespace vorlane::check

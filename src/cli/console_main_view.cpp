@@ -54,6 +54,10 @@ void ConsoleMainView::SetStatusText(int section, const Text& text) {
   out_.Write(text + Text(kNewline));
 }
 
+Text ConsoleMainView::GetStatusText(int section) {
+  return section == check::kMonitorStatusSection ? status_ : Text();
+}
+
 void ConsoleMainView::SetTimerPeriod(check::Timer /*timer*/, unsigned milliseconds) {
   // As with a window's timer, setting it again starts its period afresh.
   const std::uint64_t generation = ++timerGeneration_;

@@ -36,6 +36,7 @@ class ConsoleMainView final : public check::MainView {
   void Focus(check::Control /*control*/) override {}
   void ShowMessage(const Text& text, const Text& caption, unsigned style) override;
   void SetStatusText(int section, const Text& text) override;
+  Text GetStatusText(int section) override;
   void SetTimerPeriod(check::Timer timer, unsigned milliseconds) override;
   void SetListRowCount(int /*rows*/) override {}
   void RedrawListRows(int first, int last) override;
@@ -44,6 +45,8 @@ class ConsoleMainView final : public check::MainView {
   check::ListColours ListOwnColours() override { return {}; }
   void PopupListMenu() override {}
   std::optional<Text> ChooseFileToOpen() override { return std::nullopt; }
+  // A console has no notification-area icon; the CLI reports changes itself.
+  void ShowTrayBalloon(const Text&, const Text&, check::BalloonIcon) override {}
 
  private:
   void Arm(std::uint64_t generation, unsigned milliseconds);

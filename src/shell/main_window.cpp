@@ -32,6 +32,7 @@ MainWindow::MainWindow(MainWindowOptions options)
       monitor_(context_, listController_),
       tray_(options_.notify) {
   scheduler_.SetTimeScale(options_.timeScale);
+  monitor_.SetAlertSettings(settings_.alerts);
 }
 
 MainWindow::~MainWindow() {

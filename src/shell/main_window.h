@@ -95,6 +95,7 @@ class MainWindow {
   // For the view: the window's services on its own thread.
   void SetTimerPeriod(TimerId timer, unsigned milliseconds);
   void PopupListMenu();
+  void ShowTrayBalloon(std::string_view gbkTitle, std::string_view gbkText, DWORD iconKind);
   // Gives 序号 the width its largest number needs, and never less than its own;
   // 宝贝全称 gives up what the columns then need beyond the list's width, so that a
   // list long enough for a vertical scroll bar does not also get a horizontal one.

@@ -35,6 +35,14 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
         listController_.OnListItemPicked();
       }
       return 0;
+    case LVN_ITEMCHANGED: {
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(header);
+      if (panelUnlocked_ && (change.uChanged & LVIF_STATE) != 0 &&
+          ((change.uNewState ^ change.uOldState) & LVIS_SELECTED) != 0) {
+        listController_.OnListSelectionChanged();
+      }
+      return 0;
+    }
     case NM_RCLICK:
       if (panelUnlocked_) listController_.OnListRightClick();
       return 0;

@@ -14,6 +14,10 @@ void MainWindow::OnMinimised() {
   tray_.TrayShowBalloon(texts_.BalloonTitle, texts_.BalloonText, NIIF_INFO);
 }
 
+void MainWindow::ShowTrayBalloon(std::string_view gbkTitle, std::string_view gbkText, DWORD iconKind) {
+  tray_.TrayShowBalloon(gbkTitle, gbkText, iconKind);
+}
+
 void MainWindow::TrayEventHandler(UINT mouseMessage) {
   switch (mouseMessage) {
     case WM_LBUTTONDOWN:

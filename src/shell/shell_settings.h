@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 
+#include "check/change_alerts.h"
 #include "config/app_config.h"
 #include "web/http_service.h"
 
@@ -35,6 +36,8 @@ struct ShellSettings {
   web::ServiceTimeouts serviceTimeouts{std::chrono::seconds(15), std::chrono::seconds(30),
                                        std::chrono::seconds(30)};
   std::chrono::microseconds checkDeadline = std::chrono::seconds(60);
+  // [alerts]: monitoring's tray balloons; "0" or "1", anything else keeps these.
+  check::AlertSettings alerts{.balloon = true, .onIndexed = false};
 
   static ShellSettings From(const config::AppConfig& config);
 };

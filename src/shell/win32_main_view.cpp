@@ -80,6 +80,15 @@ void Win32MainView::SetStatusText(int section, const Text& text) {
                  reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
+Text Win32MainView::GetStatusText(int section) {
+  HWND bar = window_.control(ControlId::状态条1);
+  const auto length = LOWORD(::SendMessageW(bar, SB_GETTEXTLENGTHW, static_cast<WPARAM>(section), 0));
+  std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+  ::SendMessageW(bar, SB_GETTEXTW, static_cast<WPARAM>(section), reinterpret_cast<LPARAM>(wide.data()));
+  wide.resize(length);
+  return Narrow(wide);
+}
+
 void Win32MainView::SetTimerPeriod(check::Timer timer, unsigned milliseconds) {
   switch (timer) {
     case check::Timer::时钟_监测间隔:
@@ -118,6 +127,10 @@ check::ListColours Win32MainView::ListOwnColours() {
 
 void Win32MainView::PopupListMenu() {
   window_.PopupListMenu();
+}
+
+void Win32MainView::ShowTrayBalloon(const Text& title, const Text& text, check::BalloonIcon icon) {
+  window_.ShowTrayBalloon(title, text, icon == check::BalloonIcon::kWarning ? NIIF_WARNING : NIIF_INFO);
 }
 
 std::optional<Text> Win32MainView::ChooseFileToOpen() {

@@ -24,6 +24,7 @@ class Win32MainView final : public check::MainView {
 
   void ShowMessage(const Text& text, const Text& caption, unsigned style) override;
   void SetStatusText(int section, const Text& text) override;
+  Text GetStatusText(int section) override;
   void SetTimerPeriod(check::Timer timer, unsigned milliseconds) override;
 
   void SetListRowCount(int rows) override;
@@ -34,6 +35,7 @@ class Win32MainView final : public check::MainView {
   void PopupListMenu() override;
 
   std::optional<Text> ChooseFileToOpen() override;
+  void ShowTrayBalloon(const Text& title, const Text& text, check::BalloonIcon icon) override;
 
   // Where the open-file dialog's answer comes from instead of the user (the tests
   // and the import benchmark set this).

@@ -22,6 +22,7 @@ class FakeMainView : public MainView {
   void Focus(Control control) override { focused = control; }
   void ShowMessage(const Text& text, const Text& caption, unsigned style) override;
   void SetStatusText(int section, const Text& text) override;
+  Text GetStatusText(int section) override { return status[section]; }
   void SetTimerPeriod(Timer timer, unsigned milliseconds) override { timerPeriods[timer] = milliseconds; }
   void SetListRowCount(int rows) override { listRows = rows; }
   void RedrawListRows(int first, int last) override;
@@ -30,6 +31,9 @@ class FakeMainView : public MainView {
   ListColours ListOwnColours() override { return ownColours; }
   void PopupListMenu() override { ++menuPopups; }
   std::optional<Text> ChooseFileToOpen() override;
+  void ShowTrayBalloon(const Text& title, const Text& text, BalloonIcon icon) override {
+    balloons.push_back(Balloon{title, text, icon});
+  }
 
   std::map<Control, Text> texts;
   std::map<Control, bool> checked;
@@ -48,6 +52,11 @@ class FakeMainView : public MainView {
   int selectedRow = -1;
   ListColours ownColours{0x000000, 0xFFFFFF};
   int menuPopups = 0;
+  struct Balloon {
+    Text title, text;
+    BalloonIcon icon;
+  };
+  std::vector<Balloon> balloons;
   std::deque<std::optional<Text>> fileChoices;  // what the open-file dialog answers next
   // Called after SetText, as the window reports a changed edit box.
   std::function<void(Control)> onTextChanged;

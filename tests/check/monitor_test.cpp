@@ -335,5 +335,120 @@ TEST_F(MonitorTest, ListShrunkDuringAPassEndsThePassAtItsEnd) {
   EXPECT_EQ(TimerPeriod(), 60000u);
 }
 
+// Change alerts: one tray balloon a pass, once every verdict the pass started is in.
+class ChangeAlertsTest : public MonitorTest {
+ protected:
+  ChangeAlertsTest() { monitor.SetAlertSettings({.balloon = true, .onIndexed = false}); }
+  // The site's answer for each title from now on: indexed unless in `unindexed`.
+  void Site(int n, std::set<int> unindexed) {
+    for (int i = 1; i <= n; ++i) {
+      table.Set(BuildSearchUrl("site.test", "t" + std::to_string(i)),
+                {unindexed.count(i) ? NotFoundPage() : FoundPage("1"), false});
+    }
+  }
+  void NextPass() {
+    for (int i = 0; i < 10; ++i) Tick();
+  }
+  void Land() {
+    scheduler.RunDeferredWorkers();
+    scheduler.DrainPosted();
+  }
+  std::vector<std::string> Balloons() {
+    std::vector<std::string> shown;
+    for (const auto& b : view.balloons) shown.push_back(Utf8(b.title) + "|" + Utf8(b.text));
+    return shown;
+  }
+  const std::string kDropped = "宝贝掉出收录|本轮监测有 ";
+};
+
+TEST_F(ChangeAlertsTest, RowsDroppingOutInOnePassMakeOneBalloon) {
+  Titles(4);
+  monitor.StartMonitoring();  // first verdicts: nothing changed
+  EXPECT_TRUE(view.balloons.empty());
+  Site(4, {2, 3, 4});
+  NextPass();
+  EXPECT_EQ(Balloons(), std::vector<std::string>{kDropped + "3 个宝贝从已收录变为未收录，第一个：\r\nt2"});
+  EXPECT_EQ(view.balloons[0].icon, BalloonIcon::kWarning);
+  NextPass();  // still not indexed: no change, no balloon
+  EXPECT_EQ(view.balloons.size(), 1u);
+}
+
+TEST_F(ChangeAlertsTest, NewlyIndexedRowsRaiseABalloonOnlyWhenAskedTo) {
+  Titles(3, {1, 3});
+  monitor.StartMonitoring();
+  Site(3, {});
+  NextPass();
+  EXPECT_TRUE(view.balloons.empty());
+  monitor.SetAlertSettings({.balloon = true, .onIndexed = true});
+  Site(3, {1, 3});
+  NextPass();  // a drop now
+  Site(3, {});
+  NextPass();
+  EXPECT_EQ(Balloons(),
+            (std::vector<std::string>{kDropped + "2 个宝贝从已收录变为未收录，第一个：\r\nt1",
+                                      "宝贝已被收录|本轮监测有 2 个宝贝从未收录变为已收录，第一个：\r\nt1"}));
+  EXPECT_EQ(view.balloons[1].icon, BalloonIcon::kInfo);
+}
+
+TEST_F(ChangeAlertsTest, BalloonOffRaisesNoneAndAFailedCheckIsNoChange) {
+  Titles(2);
+  monitor.StartMonitoring();
+  table.Set(BuildSearchUrl("site.test", "t1"), {{}, true});  // 已收录 -> 查询失败
+  NextPass();
+  EXPECT_TRUE(view.balloons.empty());
+  monitor.SetAlertSettings({.balloon = false, .onIndexed = true});
+  Site(2, {2});
+  NextPass();
+  EXPECT_EQ(Utf8(list.cell(1, kColumnStatus)), "未收录");
+  EXPECT_TRUE(view.balloons.empty());
+}
+
+TEST_F(ChangeAlertsTest, VerdictsLandingAfterThePassSummaryCountOnce) {
+  Titles(3);
+  monitor.StartMonitoring();
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
+  Site(3, {1, 3});
+  NextPass();
+  EXPECT_EQ(Status(), " 共3个 已收录:0 未收录:0 查询中:3 距下次:10 Min");
+  EXPECT_TRUE(view.balloons.empty());  // the pass's verdicts are not in yet
+  Land();
+  EXPECT_EQ(Balloons(), std::vector<std::string>{kDropped + "2 个宝贝从已收录变为未收录，第一个：\r\nt1"});
+}
+
+TEST_F(ChangeAlertsTest, AStoppedPassTellsTheDropsOfTheRowsItChecked) {
+  Titles(3);
+  monitor.StartMonitoring();  // ends at kFakeStart + 3s
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
+  Site(3, {1, 2, 3});
+  scheduler.At(kFakeStart + 4500ms, [this] { monitor.StopMonitoring(); });
+  NextPass();  // rows 1 and 2 started, row 3 never
+  EXPECT_EQ(monitor.state(), MonitorState::Stopped);
+  EXPECT_TRUE(view.balloons.empty());
+  Land();
+  EXPECT_EQ(Balloons(), std::vector<std::string>{kDropped + "2 个宝贝从已收录变为未收录，第一个：\r\nt1"});
+}
+
+TEST_F(MonitorTest, TheSelectedFailedRowsReasonShowsInTheStatusBarUntilReplaced) {
+  Titles(3);
+  table.Set(BuildSearchUrl("site.test", "t3"), {{}, true});
+  monitor.StartMonitoring();
+  const std::string summary = " 共3个 已收录:2 未收录:0 失败:1 距下次:10 Min";
+  ASSERT_EQ(Status(), summary);
+  view.selectedRow = 2;
+  rows.OnListSelectionChanged();
+  EXPECT_EQ(Status(), "查询失败，请检查网络后重试");
+  EXPECT_EQ(view.status[1], rows.RowTip(2));
+  view.selectedRow = 0;  // a row that did not fail puts back what the reason covered
+  rows.OnListSelectionChanged();
+  EXPECT_EQ(Status(), summary);
+  view.selectedRow = 2;
+  rows.OnListSelectionChanged();
+  Tick();  // monitoring's next text replaces the reason, and stays
+  EXPECT_EQ(Status(), " 共3个 已收录:2 未收录:0 失败:1 距下次:9 Min");
+  view.selectedRow = 1;
+  rows.OnListSelectionChanged();
+  EXPECT_EQ(Status(), " 共3个 已收录:2 未收录:0 失败:1 距下次:9 Min");
+}
+
 }  // namespace
 }  // namespace vorlane::check

@@ -126,5 +126,17 @@ TEST(ShellSettings, TheChecksWaitAsConfiguredAndNotForEver) {
   }
 }
 
+TEST(ShellSettings, AlertBalloonsAreOnForDropsOnlyUnlessTheIniSaysOtherwise) {
+  auto alerts = [](std::string_view ini) {
+    config::AppConfig config = config::AppConfig::Defaults();
+    config.Merge(ini);
+    const check::AlertSettings a = ShellSettings::From(config).alerts;
+    return std::pair(a.balloon, a.onIndexed);
+  };
+  EXPECT_EQ(alerts(""), std::pair(true, false));
+  EXPECT_EQ(alerts("[alerts]\nballoon = 0\non_indexed = 1\n"), std::pair(false, true));
+  EXPECT_EQ(alerts("[alerts]\nballoon=yes\non_indexed=2\n"), std::pair(true, false));
+}
+
 }  // namespace
 }  // namespace vorlane::shell

@@ -341,7 +341,7 @@ TEST_F(SilentSiteTest, TheSingleCheckFailsAtItsDeadline) {
   EXPECT_EQ(window->scheduler().runningWorkers(), 1);  // still held by the site
 }
 
-TEST_F(SilentSiteTest, ARowCheckFailsAtItsDeadlineAndItsTipSaysWhy) {
+TEST_F(SilentSiteTest, ARowCheckFailsAtItsDeadlineAndSaysWhyInItsTipAndWhenSelected) {
   ChooseFileWith("a\r\n");
   Click(ControlId::按钮_导入宝贝全称);
   Click(ControlId::按钮_开始自动监测);
@@ -354,6 +354,49 @@ TEST_F(SilentSiteTest, ARowCheckFailsAtItsDeadlineAndItsTipSaysWhy) {
   tip.iItem = 0;
   NotifyFromList(tip.hdr);
   EXPECT_STREQ(text, kNoAnswer);
+  // Where a tooltip never shows, selecting the row puts the reason in the status bar.
+  Select(0);
+  EXPECT_EQ(StatusText(1), kNoAnswer);
+}
+
+// A site whose two titles are indexed at the first search and not at the next.
+class FlippingSiteTest : public ChecksTest {
+ protected:
+  void SetUp() override { Open("[site]\nhost=" + flipping.host() + "\n"); }
+
+  static vorlane::test::SearchSiteOptions Flipping() {
+    using vorlane::test::PageKind;
+    auto titles = std::make_shared<vorlane::test::SiteCatalogue>();
+    titles->push_back({"a", PageKind::kFound, "5", true});
+    titles->push_back({"b", PageKind::kFound, "7", true});
+    return {.catalogue = titles, .flipEvery = 1};
+  }
+  std::vector<NotifyCall> Balloons() {
+    std::vector<NotifyCall> shown;
+    for (const NotifyCall& call : notifications) {
+      if (call.message == NIM_MODIFY && (call.data.uFlags & NIF_INFO) != 0) shown.push_back(call);
+    }
+    return shown;
+  }
+
+  SearchSite flipping{Flipping()};
+};
+
+TEST_F(FlippingSiteTest, RowsDroppingOutDuringMonitoringRaiseOneTrayBalloon) {
+  ChooseFileWith("a\r\nb\r\n");
+  Click(ControlId::按钮_导入宝贝全称);
+  Click(ControlId::按钮_开始自动监测);
+  ASSERT_TRUE(PumpUntil([&] { return Cell(0, 2) == L"已收录" && Cell(1, 2) == L"已收录"; }));
+  EXPECT_TRUE(Balloons().empty());
+  for (int minute = 0; minute < 10; ++minute) window->monitor().OnMonitorTick();  // the next pass
+  ASSERT_TRUE(PumpUntil([&] { return !Balloons().empty(); })) << Narrow(Cell(1, 2));
+  PumpFor(200ms);
+  const std::vector<NotifyCall> balloons = Balloons();
+  ASSERT_EQ(balloons.size(), 1u);
+  EXPECT_EQ(balloons[0].data.dwInfoFlags, static_cast<DWORD>(NIIF_WARNING));
+  EXPECT_STREQ(balloons[0].data.szInfoTitle, L"宝贝掉出收录");
+  EXPECT_STREQ(balloons[0].data.szInfo, L"本轮监测有 2 个宝贝从已收录变为未收录，第一个：\r\na");
+  EXPECT_EQ(Cell(1, 2), L"未收录");
 }
 
 }  // namespace
