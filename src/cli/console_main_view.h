@@ -42,8 +42,10 @@ class ConsoleMainView final : public check::MainView {
   void EnsureListRowVisible(int /*row*/) override {}
   int SelectedListRow() override { return -1; }
   check::ListColours ListOwnColours() override { return {}; }
-  void PopupListMenu() override {}
+  void PopupListMenu(const check::ListMenuState&) override {}
+  bool CopyTextToClipboard(const Text&) override { return false; }
   std::optional<Text> ChooseFileToOpen() override { return std::nullopt; }
+  std::optional<check::SaveChoice> ChooseFileToSave() override { return std::nullopt; }
 
  private:
   void Arm(std::uint64_t generation, unsigned milliseconds);

@@ -31,20 +31,33 @@ class Win32MainView final : public check::MainView {
   void EnsureListRowVisible(int row) override;
   int SelectedListRow() override;
   check::ListColours ListOwnColours() override;
-  void PopupListMenu() override;
+  void PopupListMenu(const check::ListMenuState& state) override;
+  bool CopyTextToClipboard(const Text& text) override;
 
   std::optional<Text> ChooseFileToOpen() override;
+  std::optional<check::SaveChoice> ChooseFileToSave() override;
 
   // Where the open-file dialog's answer comes from instead of the user (the tests
   // and the import benchmark set this).
   using FileChooser = std::function<std::optional<Text>()>;
   void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
+  // The same for the save dialog.
+  using SaveChooser = std::function<std::optional<check::SaveChoice>()>;
+  void SetSaveChooser(SaveChooser chooser) { saveChooser_ = std::move(chooser); }
+  // Called in place of the list menu's own modal loop, its entries already greyed
+  // (the window tests read them and send the command themselves).
+  using MenuPopper = std::function<void()>;
+  void SetMenuPopper(MenuPopper popper) { menuPopper_ = std::move(popper); }
+  bool HasMenuPopper() const { return static_cast<bool>(menuPopper_); }
+  void PopMenu() { menuPopper_(); }
 
  private:
   HWND Handle(check::Control control) const;
 
   MainWindow& window_;
   FileChooser fileChooser_;
+  SaveChooser saveChooser_;
+  MenuPopper menuPopper_;
 };
 
 }  // namespace vorlane::shell
