@@ -121,7 +121,6 @@ void MainWindow::PopupListMenu(const check::ListMenuState& state) {
     const UINT id = static_cast<UINT>(MenuCommand::精准核对) + static_cast<UINT>(entry);
     ::EnableMenuItem(右键菜单.get(), id, MF_BYCOMMAND | (state.enabled[entry] ? MF_ENABLED : MF_GRAYED));
   }
-  if (view_.HasMenuPopper()) return view_.PopMenu();
   POINT at;
   ::GetCursorPos(&at);
   ::TrackPopupMenu(右键菜单.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_,

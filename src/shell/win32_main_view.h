@@ -44,12 +44,6 @@ class Win32MainView final : public check::MainView {
   // The same for the save dialog.
   using SaveChooser = std::function<std::optional<check::SaveChoice>()>;
   void SetSaveChooser(SaveChooser chooser) { saveChooser_ = std::move(chooser); }
-  // Called in place of the list menu's own modal loop, its entries already greyed
-  // (the window tests read them and send the command themselves).
-  using MenuPopper = std::function<void()>;
-  void SetMenuPopper(MenuPopper popper) { menuPopper_ = std::move(popper); }
-  bool HasMenuPopper() const { return static_cast<bool>(menuPopper_); }
-  void PopMenu() { menuPopper_(); }
 
  private:
   HWND Handle(check::Control control) const;
@@ -57,7 +51,6 @@ class Win32MainView final : public check::MainView {
   MainWindow& window_;
   FileChooser fileChooser_;
   SaveChooser saveChooser_;
-  MenuPopper menuPopper_;
 };
 
 }  // namespace vorlane::shell
