@@ -2,11 +2,14 @@
 // lookup that drawing the list makes.
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
+#include "check/list_export.h"
 #include "check/product_list.h"
+#include "text/gbk_file.h"
 
 namespace vorlane::check {
 namespace {
@@ -54,6 +57,51 @@ void BM_CellColourLookup(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * kColumns);
 }
 BENCHMARK(BM_CellColourLookup)->Arg(1000)->Arg(100000);
+
+// Exporting 100,000 rows (the titles above, every status, a tenth failed with a
+// reason) through WriteListExport, timed against the reference of writing the
+// same bytes to the same folder with one fwrite. The ratio is export over reference.
+void BM_ExportList(benchmark::State& state) {
+  const auto format = static_cast<ExportFormat>(state.range(0));
+  ProductList list;
+  list.Replace(ReadTitlesFile(BenchTitlesPath().string()).lines);
+  for (int row = 0; row < list.count(); ++row) {
+    const RowStatus status = row % 10 == 0 ? RowStatus::kFailed
+                             : row % 3     ? RowStatus::kIndexed
+                                           : RowStatus::kNotIndexed;
+    list.SetStatus(row, status);
+    list.SetCount(row, status == RowStatus::kIndexed ? "12" : "0");
+    if (status == RowStatus::kIndexed) list.SetCheckTime(row, {2013, 11, 9, 8, 5, 7});
+    if (status == RowStatus::kFailed) list.check(row).failure = CheckFailure::kTimedOut;
+  }
+  const std::string target = (std::filesystem::temp_directory_path() / "vorlane-bench-export").string();
+  const std::string reference = target + ".reference";
+  const std::string bytes = ExportListBytes(list, format);
+  using Clock = std::chrono::steady_clock;
+  double exportSeconds = 0, referenceSeconds = 0;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    if (!WriteListExport(list, target, format)) state.SkipWithError("export failed");
+    const double took = std::chrono::duration<double>(Clock::now() - start).count();
+    exportSeconds += took;
+    state.SetIterationTime(took);
+    start = Clock::now();
+    UniqueFile file(OpenGbkFile(reference, "wb"));
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    file.reset();
+    referenceSeconds += std::chrono::duration<double>(Clock::now() - start).count();
+  }
+  std::remove(target.c_str());
+  std::remove(reference.c_str());
+  state.counters["bytes"] = static_cast<double>(bytes.size());
+  state.counters["ratio"] = referenceSeconds > 0 ? exportSeconds / referenceSeconds : 0;
+  state.counters["reference_ms"] = 1000 * referenceSeconds / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_ExportList)
+    ->Arg(static_cast<int>(ExportFormat::kCsvUtf8))
+    ->Arg(static_cast<int>(ExportFormat::kGbkText))
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vorlane::check

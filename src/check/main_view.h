@@ -43,6 +43,25 @@ using port::LocalDateTime;
 
 enum class BalloonIcon { kInfo, kWarning };
 
+// The entries of the list's context menu, in their order.
+enum class ListMenuEntry { 精准核对, 重新查询, 复制宝贝全称, 删除宝贝, 重查失败的宝贝, 导出列表 };
+inline constexpr int kListMenuEntries = 6;
+
+// Which entries can be chosen when the menu pops up; the others are greyed.
+struct ListMenuState {
+  bool enabled[kListMenuEntries] = {};
+  bool Enabled(ListMenuEntry entry) const { return enabled[static_cast<int>(entry)]; }
+  void Enable(ListMenuEntry entry, bool on) { enabled[static_cast<int>(entry)] = on; }
+};
+
+// The file types the save dialog offers: CSV first and chosen by default.
+enum class ExportFormat { kCsvUtf8, kGbkText };
+
+struct SaveChoice {
+  Text path;
+  ExportFormat format = ExportFormat::kCsvUtf8;
+};
+
 class MainView {
  public:
   virtual ~MainView() = default;
@@ -68,13 +87,19 @@ class MainView {
   virtual void EnsureListRowVisible(int row) = 0;
   virtual int SelectedListRow() = 0;  // -1 when no row is selected
   virtual ListColours ListOwnColours() = 0;
-  virtual void PopupListMenu() = 0;  // the list's context menu at the mouse pointer
+  // The list's context menu at the mouse pointer, its entries greyed or not by
+  // `state`; the entry chosen comes back as a command.
+  virtual void PopupListMenu(const ListMenuState& state) = 0;
+  // Puts the text on the clipboard as text; false when the clipboard is busy.
+  virtual bool CopyTextToClipboard(const Text& text) = 0;
 
   // The open-file dialog; nothing when the user cancels.
   virtual std::optional<Text> ChooseFileToOpen() = 0;
 
   // A balloon from the notification-area icon; nothing where there is no icon.
   virtual void ShowTrayBalloon(const Text& title, const Text& text, BalloonIcon icon) = 0;
+  // The save-as dialog with its file types; nothing when the user cancels.
+  virtual std::optional<SaveChoice> ChooseFileToSave() = 0;
 };
 
 }  // namespace vorlane::check

@@ -81,6 +81,8 @@ void Monitor::RunCheckPass() {
   mostPassesAtOnce_ = std::max(mostPassesAtOnce_, ++passesAtOnce_);
   passRunning_ = true;
   bool again = true;
+  // Rows deleted while the pass lets messages through move the walk with them.
+  RowWalk walk(rows_);
   while (again) {
     again = false;
     restartPass_ = false;
@@ -88,14 +90,13 @@ void Monitor::RunCheckPass() {
     // pass are not counted in it twice.
     const std::uint32_t pass = ++pass_;
     alerts_.PassStarted(pass);
-    const int n = list.count();
-    for (int i = 1; i <= n; ++i) {
+    walk.Restart();
+    for (int index = walk.Next(); index >= 0; index = walk.Next()) {
       if (restartPass_ || state_ != MonitorState::Monitoring) break;
-      // The list may have been re-imported while this pass handled messages.
-      if (i > list.count()) break;
+      const int i = index + 1;
       SetStatus(texts::kPassRunning);
-      view.EnsureListRowVisible(i - 1);
-      if (!view.IsChecked(Control::单选框_查询全部) && list.status(i - 1) == RowStatus::kIndexed) {
+      view.EnsureListRowVisible(index);
+      if (!view.IsChecked(Control::单选框_查询全部) && list.status(index) == RowStatus::kIndexed) {
         rows_.CountAsIndexed(i, pass);
         continue;
       }

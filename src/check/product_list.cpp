@@ -38,6 +38,15 @@ const CellColourTable::Entry* CellColourTable::Find(int row, int column) const {
   return it == index_.end() ? nullptr : &entries_[it->second];
 }
 
+void CellColourTable::RemoveRow(int row) {
+  std::erase_if(entries_, [row](const Entry& e) { return e.row == row; });
+  index_.clear();
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    if (entries_[i].row > row) --entries_[i].row;
+    index_.emplace(Key(entries_[i].row, entries_[i].column), i);
+  }
+}
+
 void CellColourTable::Clear() {
   entries_.clear();
   index_.clear();
@@ -49,6 +58,11 @@ void ProductList::Append(std::vector<Text> lines) {
     ProductRecord& record = records_.emplace_back();
     record.title = std::move(line);
   }
+}
+
+void ProductList::Remove(int row) {
+  records_.erase(records_.begin() + row);
+  colours_.RemoveRow(row);
 }
 
 Text ProductList::cell(int row, int column) const {

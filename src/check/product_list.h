@@ -84,6 +84,8 @@ class CellColourTable {
   void Set(int row, int column, Colour text, Colour background, ListColours own);
   const Entry* Find(int row, int column) const;
   void Clear();
+  // Drops the entries of row `row` and moves those of the rows below it up one.
+  void RemoveRow(int row);
   const std::vector<Entry>& entries() const { return entries_; }
 
  private:
@@ -113,6 +115,8 @@ class ProductList {
   void Append(std::vector<Text> lines);
   // Drops every row and colour, then adds the lines numbered from 1.
   void Replace(std::vector<Text> lines);
+  // Drops row `row` (from 0) and its colours; the rows below move up one.
+  void Remove(int row);
 
   CellColourTable& colours() { return colours_; }
   const CellColourTable& colours() const { return colours_; }

@@ -1,9 +1,36 @@
 #include "check/product_list_controller.h"
 
+#include <algorithm>
+
 #include "check/check_texts.h"
+#include "check/list_export.h"
 #include "check/single_check.h"
 
 namespace vorlane::check {
+
+RowWalk::RowWalk(ProductListController& rows) : rows_(rows) {
+  rows_.walks_.push_back(this);
+  Restart();
+}
+
+RowWalk::~RowWalk() {
+  std::erase(rows_.walks_, this);
+}
+
+void RowWalk::Restart() {
+  next_ = 0;
+  end_ = rows_.list().count();
+}
+
+int RowWalk::Next() {
+  if (next_ >= end_ || next_ >= rows_.list().count()) return -1;
+  return next_++;
+}
+
+void RowWalk::OnRowRemoved(int row) {
+  if (row < next_) --next_;
+  if (row < end_) --end_;
+}
 
 ProductListController::ProductListController(CheckContext& context, ProductList& list)
     : context_(context),
@@ -66,7 +93,96 @@ void ProductListController::OnListRightClick() {
   MainView& view = context_.view;
   const int row = view.SelectedListRow();
   list_.SetContextTitle(row >= 0 && row < list_.count() ? list_.record(row).title : Text());
-  view.PopupListMenu();
+  view.PopupListMenu(MenuState());
+}
+
+ListMenuState ProductListController::MenuState() const {
+  ListMenuState state;
+  const int row = context_.view.SelectedListRow();
+  const bool selected = row >= 0 && row < list_.count();
+  bool anyFailed = false;
+  for (int i = 0; i < list_.count() && !anyFailed; ++i) anyFailed = list_.status(i) == RowStatus::kFailed;
+  state.Enable(ListMenuEntry::精准核对, true);
+  state.Enable(ListMenuEntry::重新查询, selected && !list_.check(row).running);
+  state.Enable(ListMenuEntry::复制宝贝全称, selected);
+  state.Enable(ListMenuEntry::删除宝贝, selected);
+  state.Enable(ListMenuEntry::重查失败的宝贝, anyFailed && !recheckingFailed_);
+  state.Enable(ListMenuEntry::导出列表, list_.count() > 0);
+  return state;
+}
+
+void ProductListController::OnListMenu(ListMenuEntry entry) {
+  switch (entry) {
+    case ListMenuEntry::精准核对:
+      return;
+    case ListMenuEntry::重新查询:
+      return RecheckSelectedRow();
+    case ListMenuEntry::复制宝贝全称:
+      return CopySelectedTitle();
+    case ListMenuEntry::删除宝贝:
+      return DeleteSelectedRow();
+    case ListMenuEntry::重查失败的宝贝:
+      return RecheckFailedRows();
+    case ListMenuEntry::导出列表:
+      return ExportList();
+  }
+}
+
+void ProductListController::RecheckSelectedRow() {
+  const int row = context_.view.SelectedListRow();
+  if (row < 0 || row >= list_.count()) return;
+  CheckRow(row + 1, list_.check(row).pass);
+}
+
+void ProductListController::CopySelectedTitle() {
+  MainView& view = context_.view;
+  const int row = view.SelectedListRow();
+  if (row < 0 || row >= list_.count()) return;
+  if (!view.CopyTextToClipboard(list_.record(row).title)) ShowNotice(view, texts::kCopyFailed);
+}
+
+void ProductListController::DeleteSelectedRow() {
+  MainView& view = context_.view;
+  const int row = view.SelectedListRow();
+  if (row < 0 || row >= list_.count()) return;
+  // A check still running for the row finds it gone (RowOfCheck) and is dropped.
+  list_.Remove(row);
+  for (RowWalk* walk : walks_) walk->OnRowRemoved(row);
+  // The new count repaints the rows below, numbered by their new places.
+  view.SetListRowCount(list_.count());
+}
+
+void ProductListController::RecheckFailedRows() {
+  if (recheckingFailed_) return;
+  recheckingFailed_ = true;
+  RowWalk walk(*this);
+  for (int index = walk.Next(); index >= 0; index = walk.Next()) {
+    if (list_.status(index) != RowStatus::kFailed) continue;
+    if (CheckRow(index + 1, list_.check(index).pass) != RowStart::kStarted) continue;
+    context_.scheduler.DelayWithEvents(std::chrono::seconds(1));
+    context_.scheduler.ProcessPendingMessages();
+  }
+  recheckingFailed_ = false;
+}
+
+void ProductListController::ExportList() {
+  MainView& view = context_.view;
+  if (list_.count() == 0) return;
+  const std::optional<SaveChoice> choice = view.ChooseFileToSave();
+  if (!choice) return;
+  if (WriteListExport(list_, choice->path, choice->format)) {
+    ShowNotice(view, texts::kExportDone + choice->path);
+  } else {
+    ShowNotice(view, texts::kExportFailed + choice->path + texts::kExportUnchanged);
+  }
+}
+
+int ProductListController::RowOfCheck(int row, std::uint32_t serial) const {
+  // Rows only move up, when rows above them are deleted; serials are never reused.
+  for (int r = std::min(row, list_.count()); r >= 1; --r) {
+    if (list_.check(r - 1).serial == serial) return r;
+  }
+  return 0;
 }
 
 void ProductListController::OnListItemPicked() {
@@ -139,18 +255,21 @@ void ProductListController::CountAsIndexed(int row, std::uint32_t pass) {
 
 void ProductListController::OnRowChecked(int row, std::uint64_t generation, std::uint32_t serial,
                                          const PageVerdict& verdict) {
-  if (generation != generation_ || row < 1 || row > list_.count()) return;
+  if (generation != generation_) return;
+  row = RowOfCheck(row, serial);
+  if (row == 0) return;
   RowCheck& check = list_.check(row - 1);
-  if (check.serial != serial) return;
   check.running = false;
   if (check.expired) return;  // already reported failed at its deadline
   ApplyRowVerdict(row - 1, verdict);
 }
 
 void ProductListController::OnRowDeadline(int row, std::uint64_t generation, std::uint32_t serial) {
-  if (generation != generation_ || row < 1 || row > list_.count()) return;
+  if (generation != generation_) return;
+  row = RowOfCheck(row, serial);
+  if (row == 0) return;
   RowCheck& check = list_.check(row - 1);
-  if (check.serial != serial || !check.running || check.expired) return;
+  if (!check.running || check.expired) return;
   check.expired = true;
   ApplyRowVerdict(row - 1, PageVerdict::Failed(CheckFailure::kTimedOut));
 }

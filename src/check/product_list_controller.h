@@ -34,6 +34,31 @@ using RowVerdictListener = std::function<void(const RowVerdict&)>;
 // writes its texts there too, and its next text replaces the reason.
 inline constexpr int kRowReasonStatusSection = 1;
 
+class ProductListController;
+
+// A walk over the rows, one after the other, that stays on its way when rows are
+// deleted while it lets messages through: a row deleted before it moves it back one,
+// so that no row is skipped and none is visited twice.
+class RowWalk {
+ public:
+  explicit RowWalk(ProductListController& rows);
+  ~RowWalk();
+  RowWalk(const RowWalk&) = delete;
+  RowWalk& operator=(const RowWalk&) = delete;
+
+  // The next row (from 0), or -1 past the rows the list had at the (re)start: rows
+  // added while it walks are not its own.
+  int Next();
+  void Restart();
+
+ private:
+  friend class ProductListController;
+  void OnRowRemoved(int row);
+  ProductListController& rows_;
+  int next_ = 0;
+  int end_ = 0;
+};
+
 class ProductListController {
  public:
   ProductListController(CheckContext& context, ProductList& list);
@@ -56,6 +81,21 @@ class ProductListController {
   void OnListSelectionChanged();
   // 按钮_清空宝贝全称.
   void OnClearTitleClicked();
+
+  // The list menu's entries after 精准核对 (that one is the single check's): what
+  // can be chosen now, and what choosing does.
+  ListMenuState MenuState() const;
+  void OnListMenu(ListMenuEntry entry);
+  // 重新查询: the selected row now, counted in the pass that counts it.
+  void RecheckSelectedRow();
+  // 复制宝贝全称: the selected row's title to the clipboard.
+  void CopySelectedTitle();
+  // 删除宝贝: the selected row goes; the rows below move up and are renumbered.
+  void DeleteSelectedRow();
+  // 重查失败的宝贝: every row that shows 查询失败, one second apart like a pass.
+  void RecheckFailedRows();
+  // 导出列表...: every row into the file the user names.
+  void ExportList();
 
   enum class RowStart { kStarted, kStillRunning, kNoSuchRow };
   // Checks title `row` (from 1) on a worker thread for pass `pass`; the row shows
@@ -88,6 +128,10 @@ class ProductListController {
   // Reads the file the user chooses; `room` is how many rows the list may still take.
   bool ReadChosenFile(std::size_t room, std::vector<Text>& lines);
   void ShowRows(int first);
+  // The row a check started in row `row` (from 1) has moved to after deletions; 0
+  // when it was deleted.
+  int RowOfCheck(int row, std::uint32_t serial) const;
+  friend class RowWalk;
 
   CheckContext& context_;
   ProductList& list_;
@@ -100,6 +144,8 @@ class ProductListController {
   int lastListenerId_ = 0;
   Text shownReason_;    // the reason put in the status bar; empty when none is
   Text coveredStatus_;  // the status text it replaced
+  std::vector<RowWalk*> walks_;    // the walks over the rows now under way
+  bool recheckingFailed_ = false;  // 重查失败的宝贝 is walking the rows
 };
 
 }  // namespace vorlane::check

@@ -43,10 +43,12 @@ class ConsoleMainView final : public check::MainView {
   void EnsureListRowVisible(int /*row*/) override {}
   int SelectedListRow() override { return -1; }
   check::ListColours ListOwnColours() override { return {}; }
-  void PopupListMenu() override {}
+  void PopupListMenu(const check::ListMenuState&) override {}
+  bool CopyTextToClipboard(const Text&) override { return false; }
   std::optional<Text> ChooseFileToOpen() override { return std::nullopt; }
   // A console has no notification-area icon; the CLI reports changes itself.
   void ShowTrayBalloon(const Text&, const Text&, check::BalloonIcon) override {}
+  std::optional<check::SaveChoice> ChooseFileToSave() override { return std::nullopt; }
 
  private:
   void Arm(std::uint64_t generation, unsigned milliseconds);

@@ -35,7 +35,12 @@ enum class TimerId : UINT_PTR {
 
 // Commands of the two pop-up menus.
 enum class MenuCommand : WORD {
-  精准核对 = 2001,    // 右键菜单
+  精准核对 = 2001,  // 右键菜单, in the order of check::ListMenuEntry
+  重新查询,
+  复制宝贝全称,
+  删除宝贝,
+  重查失败的宝贝,
+  导出列表,
   其他站软件 = 2101,  // 托盘菜单, in order
   本站软件,
   使用帮助,
@@ -94,7 +99,8 @@ class MainWindow {
 
   // For the view: the window's services on its own thread.
   void SetTimerPeriod(TimerId timer, unsigned milliseconds);
-  void PopupListMenu();
+  // Greys the list menu's entries by `state`, then pops it at the mouse pointer.
+  void PopupListMenu(const check::ListMenuState& state);
   void ShowTrayBalloon(std::string_view gbkTitle, std::string_view gbkText, DWORD iconKind);
   // Gives 序号 the width its largest number needs, and never less than its own;
   // 宝贝全称 gives up what the columns then need beyond the list's width, so that a

@@ -85,6 +85,14 @@ void MainWindow::OnMenuCommand(MenuCommand command) {
     case MenuCommand::精准核对:
       single_.OnContextPreciseChosen(products_.ContextTitle());
       break;
+    case MenuCommand::重新查询:
+    case MenuCommand::复制宝贝全称:
+    case MenuCommand::删除宝贝:
+    case MenuCommand::重查失败的宝贝:
+    case MenuCommand::导出列表:
+      listController_.OnListMenu(static_cast<check::ListMenuEntry>(static_cast<WORD>(command) -
+                                                                   static_cast<WORD>(MenuCommand::精准核对)));
+      break;
     case MenuCommand::其他站软件:
       check::OpenChosenAddress(system_, view_, settings_.otherSiteToolsUrl);
       break;

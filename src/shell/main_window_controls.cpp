@@ -95,8 +95,17 @@ void MainWindow::LoadIcons() {
 
 void MainWindow::CreateMenus() {
   右键菜单 = win::UniqueMenu(::CreatePopupMenu());
-  ::AppendMenuW(右键菜单.get(), MF_STRING, static_cast<UINT_PTR>(MenuCommand::精准核对),
-                Wide(texts::kPreciseMenu).c_str());
+  const std::pair<MenuCommand, Text> listEntries[] = {
+      {MenuCommand::精准核对, texts::kPreciseMenu},
+      {MenuCommand::重新查询, texts::kMenuRecheck},
+      {MenuCommand::复制宝贝全称, texts::kMenuCopyTitle},
+      {MenuCommand::删除宝贝, texts::kMenuDelete},
+      {MenuCommand::重查失败的宝贝, texts::kMenuRecheckFailed},
+      {MenuCommand::导出列表, texts::kMenuExport},
+  };
+  for (const auto& [command, caption] : listEntries) {
+    ::AppendMenuW(右键菜单.get(), MF_STRING, static_cast<UINT_PTR>(command), Wide(caption).c_str());
+  }
   托盘菜单 = win::UniqueMenu(::CreatePopupMenu());
   const std::pair<MenuCommand, Text> entries[] = {
       {MenuCommand::其他站软件, OtherSiteToolsCaption(settings_)},

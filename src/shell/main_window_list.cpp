@@ -123,8 +123,12 @@ void MainWindow::FitColumns(int rows) {
   setWidth(check::kColumnTitle, std::clamp(room - others, 0, Scaled(columns[check::kColumnTitle].width)));
 }
 
-void MainWindow::PopupListMenu() {
+void MainWindow::PopupListMenu(const check::ListMenuState& state) {
   if (hwnd_ == nullptr) return;
+  for (int entry = 0; entry < check::kListMenuEntries; ++entry) {
+    const UINT id = static_cast<UINT>(MenuCommand::精准核对) + static_cast<UINT>(entry);
+    ::EnableMenuItem(右键菜单.get(), id, MF_BYCOMMAND | (state.enabled[entry] ? MF_ENABLED : MF_GRAYED));
+  }
   POINT at;
   ::GetCursorPos(&at);
   ::TrackPopupMenu(右键菜单.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_,

@@ -3,7 +3,11 @@
 #include <commctrl.h>
 #include <commdlg.h>
 
+#include <cstring>
+#include <memory>
+
 #include "shell/main_window.h"
+#include "shell/shell_texts.h"
 #include "web/message_box.h"
 #include "win/window_text.h"
 
@@ -125,8 +129,28 @@ check::ListColours Win32MainView::ListOwnColours() {
       Resolve(static_cast<COLORREF>(::SendMessageW(list, LVM_GETTEXTBKCOLOR, 0, 0)), COLOR_WINDOW)};
 }
 
-void Win32MainView::PopupListMenu() {
-  window_.PopupListMenu();
+void Win32MainView::PopupListMenu(const check::ListMenuState& state) {
+  window_.PopupListMenu(state);
+}
+
+bool Win32MainView::CopyTextToClipboard(const Text& text) {
+  const std::wstring wide = Wide(text);
+  const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  // The memory is the clipboard's once SetClipboardData takes it, ours until then.
+  struct GlobalFreer {
+    void operator()(void* memory) const { ::GlobalFree(memory); }
+  };
+  std::unique_ptr<void, GlobalFreer> memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+  if (!memory) return false;
+  void* place = ::GlobalLock(memory.get());
+  if (place == nullptr) return false;
+  std::memcpy(place, wide.c_str(), bytes);
+  ::GlobalUnlock(memory.get());
+  if (!::OpenClipboard(window_.hwnd())) return false;
+  bool copied = ::EmptyClipboard() && ::SetClipboardData(CF_UNICODETEXT, memory.get()) != nullptr;
+  if (copied) memory.release();
+  ::CloseClipboard();
+  return copied;
 }
 
 void Win32MainView::ShowTrayBalloon(const Text& title, const Text& text, check::BalloonIcon icon) {
@@ -148,6 +172,36 @@ std::optional<Text> Win32MainView::ChooseFileToOpen() {
   if (!::GetOpenFileNameW(&ofn)) return std::nullopt;
   path.resize(path.find(L'\0'));
   return Narrow(path);
+}
+
+std::optional<check::SaveChoice> Win32MainView::ChooseFileToSave() {
+  if (saveChooser_) return saveChooser_();
+  std::wstring folder = Wide(window_.fileDialogFolder());
+  std::wstring path(MAX_PATH * 4, L'\0');
+  // Two types, each "caption\0pattern\0", the list ended by one more NUL.
+  std::wstring filter = Wide(texts::kSaveTypeCsv);
+  filter += L'\0';
+  filter += L"*.csv";
+  filter += L'\0';
+  filter += Wide(texts::kSaveTypeGbkText);
+  filter += L'\0';
+  filter += L"*.txt";
+  filter += L'\0';
+  filter += L'\0';
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = window_.hwnd();
+  ofn.lpstrFilter = filter.c_str();
+  ofn.nFilterIndex = 1;
+  ofn.lpstrFile = path.data();
+  ofn.nMaxFile = static_cast<DWORD>(path.size());
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  ofn.lpstrDefExt = L"csv";  // the chosen type's own ending when the user gives none
+  ofn.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_OVERWRITEPROMPT | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+  if (!::GetSaveFileNameW(&ofn)) return std::nullopt;
+  path.resize(path.find(L'\0'));
+  return check::SaveChoice{
+      Narrow(path), ofn.nFilterIndex == 2 ? check::ExportFormat::kGbkText : check::ExportFormat::kCsvUtf8};
 }
 
 }  // namespace vorlane::shell

@@ -32,21 +32,27 @@ class Win32MainView final : public check::MainView {
   void EnsureListRowVisible(int row) override;
   int SelectedListRow() override;
   check::ListColours ListOwnColours() override;
-  void PopupListMenu() override;
+  void PopupListMenu(const check::ListMenuState& state) override;
+  bool CopyTextToClipboard(const Text& text) override;
 
   std::optional<Text> ChooseFileToOpen() override;
   void ShowTrayBalloon(const Text& title, const Text& text, check::BalloonIcon icon) override;
+  std::optional<check::SaveChoice> ChooseFileToSave() override;
 
   // Where the open-file dialog's answer comes from instead of the user (the tests
   // and the import benchmark set this).
   using FileChooser = std::function<std::optional<Text>()>;
   void SetFileChooser(FileChooser chooser) { fileChooser_ = std::move(chooser); }
+  // The same for the save dialog.
+  using SaveChooser = std::function<std::optional<check::SaveChoice>()>;
+  void SetSaveChooser(SaveChooser chooser) { saveChooser_ = std::move(chooser); }
 
  private:
   HWND Handle(check::Control control) const;
 
   MainWindow& window_;
   FileChooser fileChooser_;
+  SaveChooser saveChooser_;
 };
 
 }  // namespace vorlane::shell

@@ -35,4 +35,17 @@ std::optional<Text> FakeMainView::ChooseFileToOpen() {
   return choice;
 }
 
+bool FakeMainView::CopyTextToClipboard(const Text& text) {
+  if (clipboardBusy) return false;
+  clipboard = text;
+  return true;
+}
+
+std::optional<SaveChoice> FakeMainView::ChooseFileToSave() {
+  if (saveChoices.empty()) return std::nullopt;
+  std::optional<SaveChoice> choice = saveChoices.front();
+  saveChoices.pop_front();
+  return choice;
+}
+
 }  // namespace vorlane::check::test

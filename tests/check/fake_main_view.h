@@ -29,11 +29,16 @@ class FakeMainView : public MainView {
   void EnsureListRowVisible(int row) override { visibleRows.push_back(row); }
   int SelectedListRow() override { return selectedRow; }
   ListColours ListOwnColours() override { return ownColours; }
-  void PopupListMenu() override { ++menuPopups; }
+  void PopupListMenu(const ListMenuState& state) override {
+    ++menuPopups;
+    menuState = state;
+  }
+  bool CopyTextToClipboard(const Text& text) override;
   std::optional<Text> ChooseFileToOpen() override;
   void ShowTrayBalloon(const Text& title, const Text& text, BalloonIcon icon) override {
     balloons.push_back(Balloon{title, text, icon});
   }
+  std::optional<SaveChoice> ChooseFileToSave() override;
 
   std::map<Control, Text> texts;
   std::map<Control, bool> checked;
@@ -57,7 +62,11 @@ class FakeMainView : public MainView {
     BalloonIcon icon;
   };
   std::vector<Balloon> balloons;
-  std::deque<std::optional<Text>> fileChoices;  // what the open-file dialog answers next
+  ListMenuState menuState;        // as the menu last popped up
+  std::optional<Text> clipboard;  // nothing: the clipboard is busy
+  bool clipboardBusy = false;
+  std::deque<std::optional<SaveChoice>> saveChoices;  // what the save dialog answers next
+  std::deque<std::optional<Text>> fileChoices;        // what the open-file dialog answers next
   // Called after SetText, as the window reports a changed edit box.
   std::function<void(Control)> onTextChanged;
 };

@@ -241,6 +241,41 @@ TEST_F(ChecksTest, RightClickKeepsTheRowsTitleForThePreciseMenuEntry) {
   EXPECT_EQ(addresses, (std::vector<Text>{site.SearchUrl("夏季连衣裙")}));
 }
 
+TEST_F(ChecksTest, ListMenuGreysWhatCannotBeDoneAndCopiesAndDeletesTheSelectedRow) {
+  ChooseFileWith(kTwoTitles);
+  Click(ControlId::按钮_导入宝贝全称);
+  Select(2);
+  std::vector<bool> enabled;
+  window->scheduler().PostToUi([&] {
+    for (WORD id = static_cast<WORD>(MenuCommand::精准核对); id <= static_cast<WORD>(MenuCommand::导出列表);
+         ++id) {
+      enabled.push_back((::GetMenuState(window->listMenu(), id, MF_BYCOMMAND) & MF_GRAYED) == 0);
+    }
+    ::EndMenu();
+  });
+  NMITEMACTIVATE click{};
+  click.hdr.code = static_cast<UINT>(NM_RCLICK);
+  click.iItem = 2;
+  NotifyFromList(click.hdr);
+  // No row has failed: 重查失败的宝贝 alone is greyed.
+  EXPECT_EQ(enabled, (std::vector<bool>{true, true, true, true, false, true}));
+
+  ::SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(MenuCommand::复制宝贝全称), 0), 0);
+  std::wstring copied;
+  ASSERT_TRUE(::OpenClipboard(Hwnd()));
+  if (HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+    copied = static_cast<const wchar_t*>(::GlobalLock(data));
+    ::GlobalUnlock(data);
+  }
+  ::CloseClipboard();
+  EXPECT_EQ(copied, L"复古台灯");
+
+  Select(0);
+  ::SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(MenuCommand::删除宝贝), 0), 0);
+  ASSERT_EQ(Rows(), 2);
+  EXPECT_EQ(Cell(1, 0) + Cell(1, 1), L"2复古台灯");
+}
+
 TEST_F(ChecksTest, PreciseMenuEntryWithoutATitleShowsTheHint) {
   ::SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(MenuCommand::精准核对), 0), 0);
   EXPECT_TRUE(addresses.empty());

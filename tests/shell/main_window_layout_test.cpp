@@ -284,7 +284,9 @@ TEST_F(LayoutTest, MenusHaveTheirEntries) {
     }
     return out;
   };
-  EXPECT_EQ(entries(window->listMenu()), (std::vector<std::wstring>{L"精准核对   "}));
+  EXPECT_EQ(entries(window->listMenu()),
+            (std::vector<std::wstring>{L"精准核对   ", L"重新查询", L"复制宝贝全称", L"删除宝贝",
+                                       L"重查失败的宝贝", L"导出列表..."}));
   EXPECT_EQ(entries(window->trayMenu()),
             (std::vector<std::wstring>{L"淘货站软件", L"导购站软件", L"使用帮助", L"退出"}));
 }
