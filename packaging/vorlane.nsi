@@ -140,11 +140,12 @@ Section "Uninstall"
   Delete "$INSTDIR\m_update.exe"
   Delete "$INSTDIR\LICENSES\*.txt"
   RMDir "$INSTDIR\LICENSES"
-  Delete "$INSTDIR\uninstall.exe"
-  RMDir "$INSTDIR"
   ; The update's own folder: the package, its partial download and what was
-  ; unpacked from it. Nothing else of the user's lives there.
+  ; unpacked from it. Nothing else of the user's lives there. Removed before the
+  ; install folder, whose going marks the end of the uninstall.
   RMDir /r "$LOCALAPPDATA\${PRODUCT}\update"
   RMDir "$LOCALAPPDATA\${PRODUCT}"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
 SectionEnd

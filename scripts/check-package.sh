@@ -323,7 +323,7 @@ timeout 120 "$WINE_LOADER" "$instdir/uninstall.exe" /S >"$work/uninstall.log" 2>
 if [ $status = 0 ]; then ok "silent uninstall: exit code 0"; else bad "silent uninstall: exit code $status"; fi
 # The uninstaller runs from a copy of itself in %TEMP% (so that it can delete
 # uninstall.exe) and the first process returns at once: wait for the copy.
-uninstalled() { [ ! -e "$instdir" ] && [ ! -e "$shortcut" ]; }
+uninstalled() { [ ! -e "$instdir" ] && [ ! -e "$shortcut" ] && [ ! -e "$updatedir" ]; }
 wait_until 60 uninstalled || true
 if [ -e "$instdir" ]; then
   bad "the install folder is still there after the uninstall, holding:"
