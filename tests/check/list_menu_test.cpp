@@ -7,6 +7,7 @@
 #include "check/list_export.h"
 #include "check/monitor.h"
 #include "check_test_util.h"
+#include "fake_checks.h"
 #include "fake_main_view.h"
 #include "support/fake_scheduler.h"
 #include "support/fake_system_port.h"
@@ -27,7 +28,7 @@ using vorlane::test::kFakeStart;
 using namespace std::chrono_literals;
 using E = ListMenuEntry;
 
-class ListMenuTest : public ::testing::Test {
+class ListMenuTest : public ::testing::Test, protected test::FakeChecks {
  protected:
   ListMenuTest() {
     view.texts[Control::编辑框_检索间隔] = "10";
@@ -60,11 +61,6 @@ class ListMenuTest : public ::testing::Test {
     rows.OnListMenu(entry);
   }
 
-  FakeScheduler scheduler;
-  FakeSystemPort system;
-  FakeMainView view;
-  test::TableFetcher table;
-  CheckContext context{view, scheduler, system, "site.test", table.AsFetcher()};
   ProductList list;
   ProductListController rows{context, list};
   Monitor monitor{context, rows};

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "check_test_util.h"
+#include "fake_checks.h"
 #include "fake_main_view.h"
 #include "support/fake_scheduler.h"
 #include "support/fake_system_port.h"
@@ -23,7 +24,7 @@ using vorlane::test::FakeSystemPort;
 using namespace std::chrono_literals;
 using vorlane::test::kFakeStart;
 
-class MonitorTest : public ::testing::Test {
+class MonitorTest : public ::testing::Test, protected test::FakeChecks {
  protected:
   MonitorTest() {
     view.texts[Control::编辑框_检索间隔] = "10";
@@ -61,11 +62,6 @@ class MonitorTest : public ::testing::Test {
     scheduler.DrainPosted();
   }
 
-  FakeScheduler scheduler;
-  FakeSystemPort system;
-  FakeMainView view;
-  test::TableFetcher table;
-  CheckContext context{view, scheduler, system, "site.test", table.AsFetcher()};
   ProductList list;
   ProductListController rows{context, list};
   Monitor monitor{context, rows};

@@ -9,6 +9,7 @@
 
 #include "check/product_list_controller.h"
 #include "check_test_util.h"
+#include "fake_checks.h"
 #include "fake_main_view.h"
 #include "support/fake_scheduler.h"
 #include "support/fake_system_port.h"
@@ -206,7 +207,7 @@ TEST(ReadTitlesFile, BinaryJunkAndHugeLinesGiveWholeLines) {
 // The pass the row checks of these tests count in.
 constexpr std::uint32_t kPass = 1;
 
-class ProductListTest : public ::testing::Test {
+class ProductListTest : public ::testing::Test, protected test::FakeChecks {
  protected:
   void Import(const std::string& bytes) {
     view.fileChoices.push_back(dir.Write(Text("t") + std::to_string(++files) + ".txt", bytes));
@@ -230,11 +231,6 @@ class ProductListTest : public ::testing::Test {
 
   TempDir dir;
   int files = 0;
-  FakeScheduler scheduler;
-  FakeSystemPort system;
-  FakeMainView view;
-  test::TableFetcher table;
-  CheckContext context{view, scheduler, system, "site.test", table.AsFetcher()};
   ProductList list;
   ProductListController rows{context, list};
 };

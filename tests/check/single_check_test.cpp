@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "check_test_util.h"
+#include "fake_checks.h"
 #include "fake_main_view.h"
 #include "support/fake_scheduler.h"
 #include "support/fake_system_port.h"
@@ -22,7 +23,7 @@ using vorlane::test::FakeSystemPort;
 
 constexpr unsigned kNoticeStyle = 0x30 | 0x2000;  // exclamation icon, OK, task-modal
 
-class SingleCheckTest : public ::testing::Test {
+class SingleCheckTest : public ::testing::Test, protected test::FakeChecks {
  protected:
   Text UrlOf(std::string_view titleUtf8) { return BuildSearchUrl("site.test", Gbk(titleUtf8)); }
   void Query(std::string_view typedUtf8) {
@@ -32,11 +33,6 @@ class SingleCheckTest : public ::testing::Test {
   }
   std::string Report() { return Utf8(view.texts[Control::编辑框_显示]); }
 
-  FakeScheduler scheduler;
-  FakeSystemPort system;
-  FakeMainView view;
-  test::TableFetcher table;
-  CheckContext context{view, scheduler, system, "site.test", table.AsFetcher()};
   SingleCheck checker{context};
 };
 
