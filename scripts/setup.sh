@@ -77,11 +77,12 @@ if [ -z "${VORLANE_SETUP_PACKAGES:-}" ] && [ ! -f "$no_wine32" ] && host_runs_i6
     *) dpkg --add-architecture i386 && added_i386=1 && lists_updated="" ;;
   esac
   update_lists
+  mkdir -p "$cache"
   if ! install wine32:i386 2>"$cache/wine32.log"; then
-    head -n 4 "$cache/wine32.log" >&2
+    head -n 4 "$cache/wine32.log" >&2 || true
     echo "setup: warning: going on without 32-bit Wine (apt's whole answer: $cache/wine32.log);" >&2
     echo "setup: the Windows tests run as x86_64 under 64-bit Wine" >&2
-    mkdir -p "$cache" && rm -f "$cache"/wine32-unavailable-* && : >"$no_wine32"
+    rm -f "$cache"/wine32-unavailable-* && : >"$no_wine32"
     if [ -n "$added_i386" ]; then
       dpkg --remove-architecture i386 2>/dev/null || true
       apt-get update -qq >/dev/null 2>&1 || true
