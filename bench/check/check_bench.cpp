@@ -66,13 +66,13 @@ void BM_ExportList(benchmark::State& state) {
   ProductList list;
   list.Replace(ReadTitlesFile(BenchTitlesPath().string()).lines);
   for (int row = 0; row < list.count(); ++row) {
-    const RowStatus status = row % 10 == 0 ? RowStatus::kFailed
-                             : row % 3     ? RowStatus::kIndexed
-                                           : RowStatus::kNotIndexed;
+    const CheckStatus status = row % 10 == 0 ? CheckStatus::kFailed
+                             : row % 3     ? CheckStatus::kIndexed
+                                           : CheckStatus::kNotIndexed;
     list.SetStatus(row, status);
-    list.SetCount(row, status == RowStatus::kIndexed ? "12" : "0");
-    if (status == RowStatus::kIndexed) list.SetCheckTime(row, {2013, 11, 9, 8, 5, 7});
-    if (status == RowStatus::kFailed) list.check(row).failure = CheckFailure::kTimedOut;
+    list.SetCount(row, status == CheckStatus::kIndexed ? "12" : "0");
+    if (status == CheckStatus::kIndexed) list.SetCheckTime(row, {2013, 11, 9, 8, 5, 7});
+    if (status == CheckStatus::kFailed) list.check(row).failure = CheckFailure::kTimedOut;
   }
   const std::string target = (std::filesystem::temp_directory_path() / "vorlane-bench-export").string();
   const std::string reference = target + ".reference";

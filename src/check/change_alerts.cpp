@@ -35,9 +35,9 @@ void ChangeAlerts::OnVerdict(const RowVerdict& verdict) {
     // A failed check is neither verdict, and a row checked for the first time
     // changed nothing.
     Change* change = nullptr;
-    if (verdict.before == RowStatus::kIndexed && verdict.after == RowStatus::kNotIndexed) {
+    if (verdict.before == CheckStatus::kIndexed && verdict.after == CheckStatus::kNotIndexed) {
       change = &open->dropped;
-    } else if (verdict.before == RowStatus::kNotIndexed && verdict.after == RowStatus::kIndexed) {
+    } else if (verdict.before == CheckStatus::kNotIndexed && verdict.after == CheckStatus::kIndexed) {
       change = &open->indexed;
     }
     if (change != nullptr && change->rows++ == 0)
@@ -52,7 +52,7 @@ bool ChangeAlerts::ChecksRunning(std::uint32_t pass) const {
   const ProductList& list = rows_.list();
   for (int i = 0; i < list.count(); ++i) {
     const RowCheck& check = list.record(i).check;
-    if (check.pass == pass && check.outcome == RowOutcome::kPending) return true;
+    if (check.pass == pass && check.outcome == CheckStatus::kQuerying) return true;
   }
   return false;
 }

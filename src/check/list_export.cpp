@@ -22,7 +22,7 @@ Text WithoutControls(std::string_view text) {
 }
 
 Text ReasonOf(const ProductList& list, int row) {
-  if (list.status(row) != RowStatus::kFailed) return {};
+  if (list.status(row) != CheckStatus::kFailed) return {};
   const RowCheck& check = list.check(row);
   return FailureText(PageVerdict::Failed(check.failure, check.httpStatus));
 }

@@ -96,7 +96,7 @@ void Monitor::RunCheckPass() {
       const int i = index + 1;
       SetStatus(texts::kPassRunning);
       view.EnsureListRowVisible(index);
-      if (!view.IsChecked(Control::单选框_查询全部) && list.status(index) == RowStatus::kIndexed) {
+      if (!view.IsChecked(Control::单选框_查询全部) && list.status(index) == CheckStatus::kIndexed) {
         rows_.CountAsIndexed(i, pass);
         continue;
       }

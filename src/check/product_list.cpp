@@ -112,17 +112,17 @@ PassTally ProductList::Tally(std::uint32_t pass) const {
   for (const ProductRecord& record : records_) {
     if (record.check.pass != pass) continue;
     switch (record.check.outcome) {
-      case RowOutcome::kIndexed:
+      case CheckStatus::kIndexed:
         ++tally.indexed;
         break;
-      case RowOutcome::kNotIndexed:
+      case CheckStatus::kNotIndexed:
         ++tally.notIndexed;
         break;
-      case RowOutcome::kFailed:
+      case CheckStatus::kFailed:
         ++tally.failed;
         break;
-      case RowOutcome::kUnknown:
-      case RowOutcome::kPending:
+      case CheckStatus::kNone:
+      case CheckStatus::kQuerying:
         break;
     }
   }
@@ -138,26 +138,20 @@ Text ProductRowLimitText() {
   return std::to_string(kMaxProductRows);
 }
 
-Text StatusCellText(RowStatus status) {
+Text StatusCellText(CheckStatus status) {
   switch (status) {
-    case RowStatus::kQuerying:
+    case CheckStatus::kQuerying:
       return texts::kStatusQuerying;
-    case RowStatus::kIndexed:
+    case CheckStatus::kIndexed:
       return texts::kStatusIndexed;
-    case RowStatus::kNotIndexed:
+    case CheckStatus::kNotIndexed:
       return texts::kStatusNotIndexed;
-    case RowStatus::kFailed:
+    case CheckStatus::kFailed:
       return texts::kStatusFailed;
-    case RowStatus::kNone:
+    case CheckStatus::kNone:
       break;
   }
   return {};
-}
-
-Text FormatCheckTime(const LocalDateTime& t) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%d-%d-%d %d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
-  return buf;
 }
 
 namespace {

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "check/check_status.h"
+#include "check/check_time.h"
 #include "check/main_view.h"
 #include "check/search_query.h"
 #include "text/text.h"
@@ -23,23 +25,17 @@ enum Column : int {
 };
 inline constexpr int kColumns = 5;
 
-// What the 收录状态 cell says.
-enum class RowStatus : std::uint8_t { kNone, kQuerying, kIndexed, kNotIndexed, kFailed };
-
-// What a row's checks came to, as the pass that counts the row sees it.
-enum class RowOutcome : std::uint8_t { kUnknown, kPending, kIndexed, kNotIndexed, kFailed };
-
 // The bookkeeping behind a row's cells: which check they belong to, and which pass
 // counts them.
 struct RowCheck {
-  std::uint32_t serial = 0;  // the latest check started for the row; 0 before any
-  std::uint32_t pass = 0;    // the pass that counts the row; 0 for none
-  RowOutcome outcome = RowOutcome::kUnknown;
+  std::uint32_t serial = 0;                    // the latest check started for the row; 0 before any
+  std::uint32_t pass = 0;                      // the pass that counts the row; 0 for none
+  CheckStatus outcome = CheckStatus::kNone;    // as the pass that counts the row sees it
   CheckFailure failure = CheckFailure::kNone;  // why the latest check failed
   std::uint16_t httpStatus = 0;
-  bool running = false;                 // the latest check's worker has not reported yet
-  bool expired = false;                 // its deadline passed first: what it reports is dropped
-  RowStatus before = RowStatus::kNone;  // the status cell when the latest check began
+  bool running = false;                     // the latest check's worker has not reported yet
+  bool expired = false;                     // its deadline passed first: what it reports is dropped
+  CheckStatus before = CheckStatus::kNone;  // the status cell when the latest check began
 };
 
 // The local time of a row's latest indexed verdict, packed; year 0 for none.
@@ -56,7 +52,7 @@ struct ProductRecord {
   Text count;  // 宝贝个数 as the result page announced it
   RowCheck check;
   CheckTime time;
-  RowStatus status = RowStatus::kNone;
+  CheckStatus status = CheckStatus::kNone;
 };
 
 // How the rows stand in one pass. Every row is in exactly one figure: a row the
@@ -106,8 +102,8 @@ class ProductList {
   const ProductRecord& record(int row) const { return records_[static_cast<size_t>(row)]; }
   // The text the list view shows in a cell.
   Text cell(int row, int column) const;
-  RowStatus status(int row) const { return records_[static_cast<size_t>(row)].status; }
-  void SetStatus(int row, RowStatus status) { records_[static_cast<size_t>(row)].status = status; }
+  CheckStatus status(int row) const { return records_[static_cast<size_t>(row)].status; }
+  void SetStatus(int row, CheckStatus status) { records_[static_cast<size_t>(row)].status = status; }
   void SetCount(int row, Text count) { records_[static_cast<size_t>(row)].count = std::move(count); }
   void SetCheckTime(int row, const LocalDateTime& t);
 
@@ -138,11 +134,8 @@ class ProductList {
   Text contextTitle_;
 };
 
-// "2013-11-9 8:05:07": no leading zeros but for minutes and seconds.
-Text FormatCheckTime(const LocalDateTime& t);
-
 // The status cell's text: "已收录", "查询失败"... or empty.
-Text StatusCellText(RowStatus status);
+Text StatusCellText(CheckStatus status);
 
 // Splits a titles file's text into lines at CR LF only, stepping over GBK
 // characters; a final CR LF adds no empty line, an empty text gives none.

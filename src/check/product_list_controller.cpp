@@ -101,7 +101,7 @@ ListMenuState ProductListController::MenuState() const {
   const int row = context_.view.SelectedListRow();
   const bool selected = row >= 0 && row < list_.count();
   bool anyFailed = false;
-  for (int i = 0; i < list_.count() && !anyFailed; ++i) anyFailed = list_.status(i) == RowStatus::kFailed;
+  for (int i = 0; i < list_.count() && !anyFailed; ++i) anyFailed = list_.status(i) == CheckStatus::kFailed;
   state.Enable(ListMenuEntry::精准核对, true);
   state.Enable(ListMenuEntry::重新查询, selected && !list_.check(row).running);
   state.Enable(ListMenuEntry::复制宝贝全称, selected);
@@ -157,7 +157,7 @@ void ProductListController::RecheckFailedRows() {
   recheckingFailed_ = true;
   RowWalk walk(*this);
   for (int index = walk.Next(); index >= 0; index = walk.Next()) {
-    if (list_.status(index) != RowStatus::kFailed) continue;
+    if (list_.status(index) != CheckStatus::kFailed) continue;
     if (CheckRow(index + 1, list_.check(index).pass) != RowStart::kStarted) continue;
     context_.scheduler.DelayWithEvents(std::chrono::seconds(1));
     context_.scheduler.ProcessPendingMessages();
@@ -222,16 +222,16 @@ ProductListController::RowStart ProductListController::CheckRow(int row, std::ui
   if (check.running) {
     // One worker per row at most, however long the site keeps it waiting.
     check.pass = pass;
-    if (!check.expired) check.outcome = RowOutcome::kPending;
+    if (!check.expired) check.outcome = CheckStatus::kQuerying;
     return RowStart::kStillRunning;
   }
   // Everything the worker needs is taken now, the generation first: the list may be
   // replaced while this handler lets messages through.
   const std::uint64_t generation = generation_;
   const std::uint32_t serial = ++lastSerial_;
-  check =
-      RowCheck{serial, pass, RowOutcome::kPending, CheckFailure::kNone, 0, true, false, list_.status(index)};
-  list_.SetStatus(index, RowStatus::kQuerying);
+  check = RowCheck{serial, pass,  CheckStatus::kQuerying, CheckFailure::kNone, 0,
+                   true,   false, list_.status(index)};
+  list_.SetStatus(index, CheckStatus::kQuerying);
   context_.view.RedrawListRows(index, index);
   context_.scheduler.StartWorker([link = link_, row, generation, serial, fetch = context_.fetch,
                                   host = context_.siteHost, title = list_.title(row)] {
@@ -250,7 +250,7 @@ void ProductListController::CountAsIndexed(int row, std::uint32_t pass) {
   if (row < 1 || row > list_.count()) return;
   RowCheck& check = list_.check(row - 1);
   check.pass = pass;
-  check.outcome = RowOutcome::kIndexed;
+  check.outcome = CheckStatus::kIndexed;
 }
 
 void ProductListController::OnRowChecked(int row, std::uint64_t generation, std::uint32_t serial,
@@ -280,18 +280,18 @@ void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdic
   check.httpStatus = static_cast<std::uint16_t>(verdict.httpStatus);
   if (verdict.failed()) {
     // Neither verdict: the count and the time keep what an earlier check found.
-    check.outcome = RowOutcome::kFailed;
-    list_.SetStatus(index, RowStatus::kFailed);
+    check.outcome = CheckStatus::kFailed;
+    list_.SetStatus(index, CheckStatus::kFailed);
     SetCellColour(index, kColumnStatus, kColourBlack, kColourAmber, true);
   } else if (verdict.indexed) {
-    check.outcome = RowOutcome::kIndexed;
-    list_.SetStatus(index, RowStatus::kIndexed);
+    check.outcome = CheckStatus::kIndexed;
+    list_.SetStatus(index, CheckStatus::kIndexed);
     list_.SetCount(index, verdict.countText);
     SetCellColour(index, kColumnStatus, kColourBlack, kColourGreen, true);
     list_.SetCheckTime(index, context_.scheduler.LocalNow());
   } else {
-    check.outcome = RowOutcome::kNotIndexed;
-    list_.SetStatus(index, RowStatus::kNotIndexed);
+    check.outcome = CheckStatus::kNotIndexed;
+    list_.SetStatus(index, CheckStatus::kNotIndexed);
     list_.SetCount(index, "0");
     SetCellColour(index, kColumnStatus, kColourBlack, kColourRed, true);
   }
@@ -320,7 +320,7 @@ void ProductListController::RemoveVerdictListener(int id) {
 Text ProductListController::RowTip(int row) const {
   if (row < 0 || row >= list_.count()) return {};
   const RowCheck& check = list_.check(row);
-  if (check.outcome != RowOutcome::kFailed) return {};
+  if (check.outcome != CheckStatus::kFailed) return {};
   PageVerdict verdict = PageVerdict::Failed(check.failure, check.httpStatus);
   return FailureText(verdict);
 }

@@ -23,10 +23,10 @@ inline constexpr Colour kColourAmber = 0x00C0FF;  // a failed check: neither ver
 struct RowVerdict {
   int index = 0;  // list row, from 0
   std::uint32_t pass = 0;
-  RowStatus before = RowStatus::kNone;  // the row's status when the check began
-  RowStatus after = RowStatus::kNone;   // kIndexed, kNotIndexed or kFailed
-  Text count;                           // as the row shows it afterwards
-  Text reason;                          // why the check failed; empty when it did not
+  CheckStatus before = CheckStatus::kNone;  // the row's status when the check began
+  CheckStatus after = CheckStatus::kNone;   // kIndexed, kNotIndexed or kFailed
+  Text count;                               // as the row shows it afterwards
+  Text reason;                              // why the check failed; empty when it did not
 };
 using RowVerdictListener = std::function<void(const RowVerdict&)>;
 
@@ -142,8 +142,8 @@ class ProductListController {
   std::uint32_t lastSerial_ = 0;  // of the latest row check started
   std::vector<std::pair<int, RowVerdictListener>> verdictListeners_;
   int lastListenerId_ = 0;
-  Text shownReason_;    // the reason put in the status bar; empty when none is
-  Text coveredStatus_;  // the status text it replaced
+  Text shownReason_;               // the reason put in the status bar; empty when none is
+  Text coveredStatus_;             // the status text it replaced
   std::vector<RowWalk*> walks_;    // the walks over the rows now under way
   bool recheckingFailed_ = false;  // 重查失败的宝贝 is walking the rows
 };

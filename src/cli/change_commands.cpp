@@ -1,4 +1,5 @@
 #include "cli/change_commands.h"
+#include "check/status_tokens.h"
 
 #include <algorithm>
 
@@ -69,8 +70,8 @@ Text CountDigits(std::string_view gbk) {
 
 std::vector<EnvironmentVariable> ChangeVariables(const StatusChange& change) {
   return {{"VORLANE_TITLE", change.title},
-          {"VORLANE_OLD_STATUS", Text(StatusToken(change.from))},
-          {"VORLANE_NEW_STATUS", Text(StatusToken(change.to))},
+          {"VORLANE_OLD_STATUS", Text(check::StatusToken(change.from))},
+          {"VORLANE_NEW_STATUS", Text(check::StatusToken(change.to))},
           {"VORLANE_COUNT", CountDigits(change.count)},
           {"VORLANE_COUNT_RAW", change.count}};
 }

@@ -1,4 +1,5 @@
 #include "cli/check_command.h"
+#include "check/status_tokens.h"
 
 #include <cstdint>
 #include <map>
@@ -70,14 +71,14 @@ void CheckOutput::Emit(const Text& text) {
 }
 
 Text CheckOutput::CsvRow(size_t index, const CheckRecord& r) const {
-  return CsvRecord({std::to_string(index + 1), WellFormedGbk(r.title), Text(StatusToken(r.status)),
+  return CsvRecord({std::to_string(index + 1), WellFormedGbk(r.title), Text(check::StatusToken(r.status)),
                     WellFormedGbk(r.count), r.time, ReasonToken(r)});
 }
 
 Text CheckOutput::JsonRow(size_t index, const CheckRecord& r) const {
   const bool ascii = out_.encoding() != Encoding::kUtf8;
   return "{\"number\":" + std::to_string(index + 1) + ",\"title\":" + JsonString(r.title, ascii) +
-         ",\"status\":" + JsonString(StatusToken(r.status), ascii) +
+         ",\"status\":" + JsonString(check::StatusToken(r.status), ascii) +
          ",\"count\":" + JsonString(r.count, ascii) + ",\"time\":" + JsonString(r.time, ascii) +
          ",\"reason\":" + JsonString(ReasonToken(r), ascii) + "}";
 }

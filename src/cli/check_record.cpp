@@ -3,6 +3,7 @@
 #include <string>
 
 #include "check/check_texts.h"
+#include "check/status_tokens.h"
 #include "cli/cli_texts.h"
 
 namespace vorlane::cli {
@@ -25,40 +26,12 @@ CheckRecord RecordOf(const Text& title, const check::PageVerdict& verdict, const
   return record;
 }
 
-std::string_view StatusToken(CheckStatus status) {
-  switch (status) {
-    case CheckStatus::kIndexed:
-      return "indexed";
-    case CheckStatus::kNotIndexed:
-      return "not indexed";
-    case CheckStatus::kFailed:
-      break;
-  }
-  return "failed";
-}
-
 Text ReasonToken(const CheckRecord& record) {
   if (record.status != CheckStatus::kFailed) return {};
-  switch (record.failure) {
-    case check::CheckFailure::kTimedOut:
-      return "time-out";
-    case check::CheckFailure::kHttpStatus:
-      return "HTTP " + std::to_string(record.httpStatus);
-    case check::CheckFailure::kNotResultPage:
-      return "page not recognised";
-    case check::CheckFailure::kCertificateUntrusted:
-    case check::CheckFailure::kCertificateExpired:
-    case check::CheckFailure::kCertificateWrongName:
-      return "certificate";
-    case check::CheckFailure::kUndecodable:
-      return "page undecodable";
-    case check::CheckFailure::kTooLarge:
-      return "page too large";
-    case check::CheckFailure::kNoAnswer:
-    case check::CheckFailure::kNone:
-      break;
-  }
-  return "connection";
+  // A failure without a cause recorded is told as the commonest one.
+  const check::CheckFailure failure =
+      record.failure == check::CheckFailure::kNone ? check::CheckFailure::kNoAnswer : record.failure;
+  return check::ReasonToken(failure, record.httpStatus);
 }
 
 Text StatusWord(CheckStatus status) {
@@ -67,6 +40,8 @@ Text StatusWord(CheckStatus status) {
       return check::texts::kStatusIndexed;
     case CheckStatus::kNotIndexed:
       return check::texts::kStatusNotIndexed;
+    case CheckStatus::kNone:
+    case CheckStatus::kQuerying:
     case CheckStatus::kFailed:
       break;
   }

@@ -24,11 +24,7 @@ struct CheckRecord {
 
 CheckRecord RecordOf(const Text& title, const check::PageVerdict& verdict, const Text& time);
 
-// The tokens of the history file, the CSV and the JSON: "indexed", "not indexed",
-// "failed"; and the reason of a failure: "connection", "time-out", "HTTP 503",
-// "page not recognised", "certificate", "page undecodable", "page too large", empty
-// unless failed.
-std::string_view StatusToken(CheckStatus status);
+// The reason token of the record (check/status_tokens.h); empty unless failed.
 Text ReasonToken(const CheckRecord& record);
 
 // The status as the table shows it, in Chinese: "已收录", "未收录",

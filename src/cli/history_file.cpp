@@ -1,4 +1,5 @@
 #include "cli/history_file.h"
+#include "check/status_tokens.h"
 
 #include <cstdio>
 
@@ -30,7 +31,7 @@ Start ReadStart(std::FILE* file, bool& endsInLineBreak) {
 }  // namespace
 
 std::string HistoryRow(const CheckRecord& record) {
-  return CsvRecord({record.time, GbkToUtf8(record.title), std::string(StatusToken(record.status)),
+  return CsvRecord({record.time, GbkToUtf8(record.title), std::string(check::StatusToken(record.status)),
                     GbkToUtf8(record.count), ReasonToken(record)});
 }
 

@@ -4,8 +4,11 @@
 #include <array>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
+#include "check/check_time.h"
+#include "check/status_tokens.h"
 #include "cli/cli_texts.h"
 #include "cli/history_file.h"
 #include "text/codepage.h"
@@ -19,56 +22,6 @@ namespace {
 // first line is skipped and reading goes on at the next.
 constexpr size_t kMaxRecordBytes = 64 * 1024;
 constexpr size_t kFields = 5;
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-
-// Digits, at least `min` and at most `max` of them, from `at`.
-bool Digits(std::string_view s, size_t& at, size_t min, size_t max) {
-  size_t n = 0;
-  while (at < s.size() && IsDigit(s[at]) && n < max) {
-    ++at;
-    ++n;
-  }
-  return n >= min;
-}
-
-bool Literal(std::string_view s, size_t& at, char c) {
-  if (at >= s.size() || s[at] != c) return false;
-  ++at;
-  return true;
-}
-
-// The program's check time: "2013-11-9 8:05:07".
-bool IsCheckTime(std::string_view s) {
-  size_t at = 0;
-  return Digits(s, at, 4, 4) && Literal(s, at, '-') && Digits(s, at, 1, 2) && Literal(s, at, '-') &&
-         Digits(s, at, 1, 2) && Literal(s, at, ' ') && Digits(s, at, 1, 2) && Literal(s, at, ':') &&
-         Digits(s, at, 2, 2) && Literal(s, at, ':') && Digits(s, at, 2, 2) && at == s.size();
-}
-
-bool ParseStatus(std::string_view token, CheckStatus& status) {
-  if (token == "indexed") {
-    status = CheckStatus::kIndexed;
-  } else if (token == "not indexed") {
-    status = CheckStatus::kNotIndexed;
-  } else if (token == "failed") {
-    status = CheckStatus::kFailed;
-  } else {
-    return false;
-  }
-  return true;
-}
-
-bool IsReason(std::string_view reason) {
-  if (reason == "connection" || reason == "time-out" || reason == "page not recognised" ||
-      reason == "certificate" || reason == "page undecodable" || reason == "page too large")
-    return true;
-  if (!reason.starts_with("HTTP ")) return false;
-  size_t at = 5;
-  return Digits(reason, at, 3, 3) && at == reason.size();
-}
 
 // UTF-8 without NUL bytes, overlong forms or surrogates.
 bool IsUtf8Text(std::string_view s) {
@@ -238,10 +191,12 @@ const char* HistoryParser::Accept() {
     unquoted_[1] = FromSpreadsheetText(title);
     title = unquoted_[1];
   }
-  if (!IsCheckTime(time)) return texts::kBadTime;
-  CheckStatus checked;
-  if (!ParseStatus(status, checked)) return texts::kBadStatus;
-  if (checked == CheckStatus::kFailed ? !IsReason(reason) : !reason.empty()) return texts::kBadReason;
+  if (!check::ParseCheckTime(time)) return texts::kBadTime;
+  const std::optional<CheckStatus> parsed = check::ParseStatusToken(status);
+  if (!parsed) return texts::kBadStatus;
+  const CheckStatus checked = *parsed;
+  if (checked == CheckStatus::kFailed ? !check::ParseReasonToken(reason) : !reason.empty())
+    return texts::kBadReason;
   if (!IsUtf8Text(title) || !IsUtf8Text(count)) return texts::kBadBytes;
   auto it = index_.find(title);
   if (it == index_.end()) {

@@ -1,4 +1,5 @@
 #include "cli/report_command.h"
+#include "check/status_tokens.h"
 
 #include <cstdio>
 #include <string>
@@ -77,7 +78,7 @@ Text FormatReport(const std::vector<TitleReport>& titles, Format format, Encodin
     case Format::kCsv:
       text = CsvRecord({"title", "latest", "since", "indexed_share", "checks"});
       for (const TitleReport& t : titles) {
-        text += CsvRecord({WellFormedGbk(t.title), Text(StatusToken(t.latest)), t.lastChanged,
+        text += CsvRecord({WellFormedGbk(t.title), Text(check::StatusToken(t.latest)), t.lastChanged,
                            Share(t.indexedShare, false), std::to_string(t.checks.size())});
       }
       return text;
@@ -87,7 +88,7 @@ Text FormatReport(const std::vector<TitleReport>& titles, Format format, Encodin
       for (size_t i = 0; i < titles.size(); ++i) {
         const TitleReport& t = titles[i];
         text += (i > 0 ? "," : "") + Text(kNewline) + "{\"title\":" + JsonString(t.title, ascii) +
-                ",\"latest\":" + JsonString(StatusToken(t.latest), ascii) +
+                ",\"latest\":" + JsonString(check::StatusToken(t.latest), ascii) +
                 ",\"since\":" + JsonString(t.lastChanged, ascii) +
                 ",\"indexed_share\":" + Share(t.indexedShare, false) +
                 ",\"checks\":" + std::to_string(t.checks.size()) + "}";

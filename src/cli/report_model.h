@@ -6,11 +6,12 @@
 
 #include <vector>
 
+#include "check/check_status.h"
 #include "text/text.h"
 
 namespace vorlane::cli {
 
-enum class CheckStatus { kIndexed, kNotIndexed, kFailed };
+using check::CheckStatus;
 
 struct HistoryCheck {
   Text time;  // as the history has it, the program's check time: "2013-11-9 8:05:07"

@@ -9,19 +9,9 @@
 namespace vorlane::cli {
 namespace {
 
-std::optional<CheckStatus> StatusOf(check::RowOutcome outcome) {
-  switch (outcome) {
-    case check::RowOutcome::kIndexed:
-      return CheckStatus::kIndexed;
-    case check::RowOutcome::kNotIndexed:
-      return CheckStatus::kNotIndexed;
-    case check::RowOutcome::kFailed:
-      return CheckStatus::kFailed;
-    case check::RowOutcome::kUnknown:
-    case check::RowOutcome::kPending:
-      break;
-  }
-  return std::nullopt;
+std::optional<CheckStatus> StatusOf(CheckStatus outcome) {
+  if (!check::IsVerdict(outcome)) return std::nullopt;
+  return outcome;
 }
 
 }  // namespace

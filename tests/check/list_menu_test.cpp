@@ -160,12 +160,12 @@ class ListExportTest : public ListMenuTest {
  protected:
   ListExportTest() {
     list.Replace({"=1+2", Gbk("-5 袜子"), "@cmd", "a,\"b\"\r\nc\x01\t", "+x"});
-    list.SetStatus(0, RowStatus::kIndexed);
+    list.SetStatus(0, CheckStatus::kIndexed);
     list.SetCount(0, "12");
     list.SetCheckTime(0, {2013, 11, 9, 8, 5, 7});
-    list.SetStatus(1, RowStatus::kNotIndexed);
+    list.SetStatus(1, CheckStatus::kNotIndexed);
     list.SetCount(1, "0");
-    list.SetStatus(2, RowStatus::kFailed);
+    list.SetStatus(2, CheckStatus::kFailed);
     list.check(2).failure = CheckFailure::kHttpStatus;
     list.check(2).httpStatus = 503;
   }

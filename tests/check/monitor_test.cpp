@@ -146,7 +146,7 @@ TEST_F(MonitorTest, OnlyUnindexedSkipsIndexedRowsWithoutWaiting) {
   view.checked[Control::单选框_查询全部] = false;
   view.checked[Control::单选框_只查未收录] = true;
   // A row still marked querying or never checked is checked too.
-  list.SetStatus(2, RowStatus::kQuerying);
+  list.SetStatus(2, CheckStatus::kQuerying);
   for (int i = 0; i < 10; ++i) Tick();
   EXPECT_EQ(Visits(1), 1);
   EXPECT_EQ(Visits(2), 2);

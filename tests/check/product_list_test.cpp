@@ -469,16 +469,16 @@ TEST_F(ProductListTest, EveryVerdictThatLandsIsToldWithTheStatusBefore) {
   ASSERT_EQ(told.size(), 3u);
   EXPECT_EQ(told[0].index, 0);
   EXPECT_EQ(told[0].pass, kPass);
-  EXPECT_EQ(told[0].before, RowStatus::kNone);
-  EXPECT_EQ(told[0].after, RowStatus::kIndexed);
+  EXPECT_EQ(told[0].before, CheckStatus::kNone);
+  EXPECT_EQ(told[0].after, CheckStatus::kIndexed);
   EXPECT_EQ(told[0].count, "4");
   EXPECT_EQ(told[0].reason, "");
   EXPECT_EQ(told[1].index, 1);
-  EXPECT_EQ(told[1].after, RowStatus::kFailed);
+  EXPECT_EQ(told[1].after, CheckStatus::kFailed);
   EXPECT_EQ(Utf8(told[1].reason), "查询失败，网站返回错误代码 503，请稍后重试");
   EXPECT_EQ(told[2].pass, kPass + 1);
-  EXPECT_EQ(told[2].before, RowStatus::kIndexed);
-  EXPECT_EQ(told[2].after, RowStatus::kNotIndexed);
+  EXPECT_EQ(told[2].before, CheckStatus::kIndexed);
+  EXPECT_EQ(told[2].after, CheckStatus::kNotIndexed);
   EXPECT_EQ(told[2].count, "0");
 
   // A verdict for rows an import has replaced is dropped, and not told.
