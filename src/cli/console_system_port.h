@@ -14,6 +14,7 @@ class ConsoleSystemPort final : public port::SystemPort {
   void RemoveFile(const Text& path) override;
   bool StartProgram(const Text& /*path*/, bool /*waitUntilReady*/) override { return false; }
   bool OpenAddress(const Text& /*address*/) override { return false; }
+  bool OpenLocalPage(const Text& /*path*/) override { return false; }
   // A console runs no update.
   Text UpdateFolder() override { return {}; }
   bool PrepareFolder(const Text& /*folder*/) override { return false; }

@@ -1,6 +1,6 @@
 // What the program asks of the system outside its windows: files and folders named
 // by GBK paths, the update's own folder, starting programs, and opening web
-// addresses in the user's browser.
+// addresses, and the pages the program writes itself, in the user's browser.
 // One Win32 implementation (win32_system_port.h) and one fake for the tests.
 #pragma once
 
@@ -24,6 +24,11 @@ class SystemPort {
   // handler, the browser. Anything else is refused, never handed to the shell:
   // false. Every address from configuration or the network comes through here.
   virtual bool OpenAddress(const Text& address) = 0;
+  // Opens a page the program wrote itself (the report) with the system's handler of
+  // its type: only an existing regular file (no link) whose path IsLocalPagePath
+  // (text/url_parts.h) accepts, handed over as a path, with no parameters. It is
+  // the one thing besides a web address that reaches the shell. False otherwise.
+  virtual bool OpenLocalPage(const Text& path) = 0;
 
   // The update's own folder, private to the user (%LOCALAPPDATA%\Vorlane\update on
   // Windows); not made yet. Empty when the system names no such folder.

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 
+#include "text/gbk_scan.h"
 #include "text/gbk_text.h"
 
 namespace vorlane {
@@ -103,6 +104,35 @@ bool IsWebAddress(std::string_view address) {
   }
   const std::string_view host = rest.substr(0, rest.find_first_of("/?#"));
   return !host.empty() && host.find('\\') == std::string_view::npos;
+}
+
+bool IsLocalPagePath(std::string_view path) {
+  constexpr std::string_view kPageEnd = ".html";
+  if (path.size() < 4 || !gbk::IsAsciiLetter(gbk::Byte(path, 0)) || path[1] != ':' || path[2] != '\\')
+    return false;
+  // Names are cut at backslashes that begin a character: a GBK trail byte may be one.
+  std::size_t nameStart = 3;
+  for (std::size_t i = 3; i <= path.size();) {
+    if (i == path.size() || path[i] == '\\') {
+      const std::string_view name = path.substr(nameStart, i - nameStart);
+      if (name.empty() || name == "." || name == ".." || name.back() == '.' || name.back() == ' ')
+        return false;
+      if (i == path.size()) {
+        const std::size_t end = path.size() - kPageEnd.size();
+        return name.size() > kPageEnd.size() && gbk::IsCharStart(path, nameStart, end) &&
+               StartsWithIgnoringCase(path.substr(end), kPageEnd);
+      }
+      nameStart = ++i;
+      continue;
+    }
+    const std::size_t length = gbk::CharLength(path, i);
+    const unsigned char byte = gbk::Byte(path, i);
+    if (length == 1 && (byte < 0x20 || byte == 0x7F ||
+                        std::string_view("/:*?\"<>|").find(path[i]) != std::string_view::npos))
+      return false;
+    i += length;
+  }
+  return false;
 }
 
 }  // namespace vorlane

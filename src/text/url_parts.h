@@ -37,4 +37,13 @@ Text RequestPath(std::string_view path);
 // protocol is not: the shell would run or hand it to whatever claims it.
 bool IsWebAddress(std::string_view address);
 
+// Whether a GBK path has the shape of a page the program wrote and may hand to the
+// shell as a path: a drive letter, ":\", then names that are not "." or "..", not
+// empty, not ending in a dot or a space, with no control byte and none of
+// / : * ? " < > |, the last ending in ".html" (in any case) after at least one
+// character. A UNC or "\\?\" path, a relative one, an address, a stream
+// ("page.html:x") or any other type of file is not. Whether the file exists is the
+// system port's to see.
+bool IsLocalPagePath(std::string_view path);
+
 }  // namespace vorlane

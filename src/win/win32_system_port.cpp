@@ -60,6 +60,24 @@ bool Win32SystemPort::OpenAddress(const Text& address) {
   return true;
 }
 
+bool Win32SystemPort::OpenLocalPage(const Text& path) {
+  const std::wstring wide = PathFromGbk(path);
+  // A name GBK cannot hold whole would be another file by its wide form.
+  const bool shaped = IsLocalPagePath(path) && !wide.empty() && Narrow(wide) == path;
+  const DWORD attributes = shaped ? ::GetFileAttributesW(wide.c_str()) : INVALID_FILE_ATTRIBUTES;
+  // A link could name anything; a folder or device is no page.
+  constexpr DWORD kNotAPage = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & kNotAPage) != 0 ||
+      !RegularFileSize(wide).has_value()) {
+    ::OutputDebugStringW((L"Vorlane: not a page of our own, not opened: " + Wide(path)).c_str());
+    return false;
+  }
+  // The path as a path, with no parameters and no working folder of its own.
+  const auto result = reinterpret_cast<INT_PTR>(
+      ::ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  return result > 32;
+}
+
 Text Win32SystemPort::UpdateFolder() {
   const NativePath data = UserDataFolder();
   if (data.empty()) return {};

@@ -37,14 +37,20 @@ struct NotifyCall {
   NOTIFYICONDATAW data;
 };
 
-// The real system, but web addresses are recorded instead of opened in a browser;
-// others are refused, as the real one refuses them.
+// The real system, but web addresses and the program's own pages are recorded
+// instead of opened in a browser; others are refused, as the real one refuses them.
 class RecordingSystem : public win::Win32SystemPort {
  public:
   explicit RecordingSystem(std::vector<Text>& addresses) : addresses_(addresses) {}
   bool OpenAddress(const Text& address) override {
     if (!IsWebAddress(address)) return false;
     addresses_.push_back(address);
+    return true;
+  }
+  // Pages are recorded with the addresses, never handed to the shell.
+  bool OpenLocalPage(const Text& path) override {
+    if (!IsLocalPagePath(path) || !FileExists(path)) return false;
+    addresses_.push_back(path);
     return true;
   }
 

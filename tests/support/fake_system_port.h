@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "text/url_parts.h"
 #include "port/system_port.h"
+#include "text/url_parts.h"
 
 namespace vorlane::test {
 
@@ -36,6 +36,17 @@ class FakeSystemPort : public port::SystemPort {
     }
     openedAddresses.push_back(address);
     Log("open");
+    return true;
+  }
+  // A page opens when it has a local page's shape and its file is there.
+  bool OpenLocalPage(const Text& path) override {
+    if (!IsLocalPagePath(path) || files.count(path) == 0) {
+      refusedPages.push_back(path);
+      Log("refuse page");
+      return false;
+    }
+    openedPages.push_back(path);
+    Log("open page");
     return true;
   }
   Text UpdateFolder() override { return updateFolder; }
@@ -67,6 +78,8 @@ class FakeSystemPort : public port::SystemPort {
   };
   std::vector<Start> started;
   std::vector<Text> openedAddresses;
+  std::vector<Text> openedPages;
+  std::vector<Text> refusedPages;
   // Where the calls are written in order, beside those of a view, when set.
   std::vector<std::string>* events = nullptr;
 

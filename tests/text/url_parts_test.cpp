@@ -140,5 +140,49 @@ TEST(WebAddressTest, OnlyHttpAndHttpsAddressesGoToTheShell) {
   }
 }
 
+TEST(LocalPageTest, OnlyAnAbsoluteHtmlPathIsALocalPage) {
+  const struct {
+    std::string path;
+    bool page;
+  } cases[] = {
+      {"C:\\Users\\me\\AppData\\Roaming\\Vorlane\\report.html", true},
+      {"z:\\tmp\\vorlane data\\REPORT.HTML", true},
+      {"D:\\\xCA\xFD\xBE\xDD\\report.html", true},  // a GBK folder name
+      {"D:\\\x81\\\\report.html", true},            // a GBK trail byte that is a backslash
+      // Another type of file, or no name before the type.
+      {"C:\\data\\evil.exe", false},
+      {"C:\\data\\report.html.exe", false},
+      {"C:\\data\\report.htm", false},
+      {"C:\\data\\.html", false},
+      {"C:\\data\\report.html.", false},
+      {"C:\\data\\report.html ", false},
+      {"C:\\data\\report\x81.html", false},  // the dot is a GBK trail byte
+      // Not an absolute local path.
+      {"report.html", false},
+      {"\\data\\report.html", false},
+      {"C:report.html", false},
+      {"\\\\server\\share\\report.html", false},
+      {"\\\\?\\C:\\data\\report.html", false},
+      {"C:/data/report.html", false},
+      {"file:///C:/data/report.html", false},
+      {"http://maker.example/report.html", false},
+      // Steps out of the folder, streams, names the shell reads otherwise.
+      {"C:\\data\\..\\report.html", false},
+      {"C:\\data\\.\\report.html", false},
+      {"C:\\data\\\\report.html", false},
+      {"C:\\data\\report.html:evil.exe", false},
+      {"C:\\data\\evil.exe:report.html", false},
+      {"C:\\data\\report.html\"", false},
+      {"C:\\data\\*.html", false},
+      {"C:\\data\\a\r\nb.html", false},
+      {"C:\\data\\a|b.html", false},
+      {"", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    EXPECT_EQ(IsLocalPagePath(c.path), c.page);
+  }
+}
+
 }  // namespace
 }  // namespace vorlane

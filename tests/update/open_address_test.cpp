@@ -55,5 +55,37 @@ TEST(OpenAddressTest, OnlyWebAddressesReachTheShell) {
   EXPECT_FALSE(fs::exists(folder / "stand_in_ran.txt"));
 }
 
+// The door for the program's own pages takes an existing .html file by its absolute
+// path and nothing else: not the stand-in under its own name or a page-like one, not
+// a folder named like a page, not a page that is not there, nor one named as an
+// address or relatively.
+TEST(OpenAddressTest, OnlyAPageOfOurOwnReachesTheShellAsAPath) {
+  const test::TempFolder folder("vorlane-page");
+  const fs::path evil = folder / "evil.exe";
+  fs::copy_file(WindowsPath(VORLANE_STAND_IN_INSTALLER_PATH), evil);
+  fs::copy_file(evil, folder / "evil.html.exe");
+  fs::create_directory(folder / "folder.html");
+  const std::string base = folder.path().string();
+  std::string forward = base;
+  for (char& c : forward) c = c == '\\' ? '/' : c;
+  const std::string cases[] = {
+      evil.string(),
+      base + "\\evil.html.exe",
+      base + "\\folder.html",
+      base + "\\missing.html",
+      base + "\\evil.exe:page.html",
+      "evil.exe",
+      "file:///" + forward + "/evil.exe",
+      "http://127.0.0.1/page.html",
+  };
+  Win32SystemPort system;
+  for (const std::string& path : cases) {
+    SCOPED_TRACE(path);
+    EXPECT_FALSE(system.OpenLocalPage(path));
+  }
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_FALSE(fs::exists(folder / "stand_in_ran.txt"));
+}
+
 }  // namespace
 }  // namespace vorlane::win
