@@ -44,8 +44,16 @@ using port::LocalDateTime;
 enum class BalloonIcon { kInfo, kWarning };
 
 // The entries of the list's context menu, in their order.
-enum class ListMenuEntry { 精准核对, 重新查询, 复制宝贝全称, 删除宝贝, 重查失败的宝贝, 导出列表 };
-inline constexpr int kListMenuEntries = 6;
+enum class ListMenuEntry {
+  精准核对,
+  重新查询,
+  复制宝贝全称,
+  删除宝贝,
+  重查失败的宝贝,
+  导出列表,
+  查看收录报告
+};
+inline constexpr int kListMenuEntries = 7;
 
 // Which entries can be chosen when the menu pops up; the others are greyed.
 struct ListMenuState {

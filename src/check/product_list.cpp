@@ -85,20 +85,28 @@ Text ProductList::cell(int row, int column) const {
   }
 }
 
-void ProductList::SetCheckTime(int row, const LocalDateTime& t) {
-  // Years outside what the clock can give are not shown rather than shown wrong.
-  CheckTime& time = records_[static_cast<size_t>(row)].time;
-  if (t.year < 1 || t.year > 65535) {
-    time = CheckTime{};
-    return;
-  }
+namespace {
+
+// Years outside what the clock can give are not shown rather than shown wrong.
+CheckTime Packed(const LocalDateTime& t) {
+  if (t.year < 1 || t.year > 65535) return {};
   auto field = [](int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
-  time = CheckTime{static_cast<std::uint16_t>(t.year),
+  return CheckTime{static_cast<std::uint16_t>(t.year),
                    field(t.month),
                    field(t.day),
                    field(t.hour),
                    field(t.minute),
                    field(t.second)};
+}
+
+}  // namespace
+
+void ProductList::SetCheckTime(int row, const LocalDateTime& t) {
+  records_[static_cast<size_t>(row)].time = Packed(t);
+}
+
+void ProductList::SetSince(int row, const LocalDateTime& t) {
+  records_[static_cast<size_t>(row)].since = Packed(t);
 }
 
 void ProductList::Replace(std::vector<Text> lines) {

@@ -52,6 +52,7 @@ struct ProductRecord {
   Text count;  // 宝贝个数 as the result page announced it
   RowCheck check;
   CheckTime time;
+  CheckTime since;  // when the row's status became what it is; year 0 when unknown
   CheckStatus status = CheckStatus::kNone;
 };
 
@@ -106,6 +107,7 @@ class ProductList {
   void SetStatus(int row, CheckStatus status) { records_[static_cast<size_t>(row)].status = status; }
   void SetCount(int row, Text count) { records_[static_cast<size_t>(row)].count = std::move(count); }
   void SetCheckTime(int row, const LocalDateTime& t);
+  void SetSince(int row, const LocalDateTime& t);
 
   // Adds one row per line, numbered after the existing ones.
   void Append(std::vector<Text> lines);

@@ -108,6 +108,8 @@ ListMenuState ProductListController::MenuState() const {
   state.Enable(ListMenuEntry::删除宝贝, selected);
   state.Enable(ListMenuEntry::重查失败的宝贝, anyFailed && !recheckingFailed_);
   state.Enable(ListMenuEntry::导出列表, list_.count() > 0);
+  state.Enable(ListMenuEntry::查看收录报告,
+               reportEntry_.available && reportEntry_.open && reportEntry_.available());
   return state;
 }
 
@@ -125,6 +127,9 @@ void ProductListController::OnListMenu(ListMenuEntry entry) {
       return RecheckFailedRows();
     case ListMenuEntry::导出列表:
       return ExportList();
+    case ListMenuEntry::查看收录报告:
+      if (reportEntry_.open) reportEntry_.open();
+      return;
   }
 }
 
@@ -275,6 +280,7 @@ void ProductListController::OnRowDeadline(int row, std::uint64_t generation, std
 }
 
 void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdict) {
+  const LocalDateTime now = context_.scheduler.LocalNow();
   RowCheck& check = list_.check(index);
   check.failure = verdict.failure;
   check.httpStatus = static_cast<std::uint16_t>(verdict.httpStatus);
@@ -288,14 +294,17 @@ void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdic
     list_.SetStatus(index, CheckStatus::kIndexed);
     list_.SetCount(index, verdict.countText);
     SetCellColour(index, kColumnStatus, kColourBlack, kColourGreen, true);
-    list_.SetCheckTime(index, context_.scheduler.LocalNow());
+    list_.SetCheckTime(index, now);
   } else {
     check.outcome = CheckStatus::kNotIndexed;
     list_.SetStatus(index, CheckStatus::kNotIndexed);
     list_.SetCount(index, "0");
     SetCellColour(index, kColumnStatus, kColourBlack, kColourRed, true);
   }
+  // A status that holds on keeps its start; a new one starts now.
+  if (list_.status(index) != check.before || list_.record(index).since.year == 0) list_.SetSince(index, now);
   context_.view.RedrawListRows(index, index);
+  if (index == context_.view.SelectedListRow()) OnListSelectionChanged();
   if (verdictListeners_.empty()) return;
   const RowVerdict event{index,
                          check.pass,
@@ -319,10 +328,24 @@ void ProductListController::RemoveVerdictListener(int id) {
 
 Text ProductListController::RowTip(int row) const {
   if (row < 0 || row >= list_.count()) return {};
-  const RowCheck& check = list_.check(row);
-  if (check.outcome != CheckStatus::kFailed) return {};
-  PageVerdict verdict = PageVerdict::Failed(check.failure, check.httpStatus);
-  return FailureText(verdict);
+  const ProductRecord& record = list_.record(row);
+  const CheckTime& s = record.since;
+  const Text since =
+      s.year == 0 ? Text() : FormatCheckTime({s.year, s.month, s.day, s.hour, s.minute, s.second});
+  switch (record.status) {
+    case CheckStatus::kFailed: {
+      const Text reason = FailureText(PageVerdict::Failed(record.check.failure, record.check.httpStatus));
+      return since.empty() ? reason : reason + texts::kSinceOpen + since + texts::kSinceClose;
+    }
+    case CheckStatus::kIndexed:
+    case CheckStatus::kNotIndexed:
+      return since.empty() ? Text()
+                           : StatusCellText(record.status) + texts::kSinceLead + since + texts::kSinceTail;
+    case CheckStatus::kNone:
+    case CheckStatus::kQuerying:
+      break;
+  }
+  return {};
 }
 
 void ProductListController::SetCellColour(int row, int column, Colour text, Colour background,

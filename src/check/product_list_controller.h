@@ -30,8 +30,17 @@ struct RowVerdict {
 };
 using RowVerdictListener = std::function<void(const RowVerdict&)>;
 
-// The status bar section that shows the selected row's failure reason; monitoring
-// writes its texts there too, and its next text replaces the reason.
+// 查看收录报告, which the front end that keeps a history supplies: whether there is
+// a history to report on now, and what choosing the entry does. Without it the
+// entry stays greyed.
+struct ReportEntry {
+  std::function<bool()> available;
+  std::function<void()> open;
+};
+
+// The status bar section that shows the selected row's tip (its failure reason, since
+// when its status has held); monitoring writes its texts there too, and its next
+// text replaces the tip.
 inline constexpr int kRowReasonStatusSection = 1;
 
 class ProductListController;
@@ -74,10 +83,10 @@ class ProductListController {
   void OnListRightClick();
   // A row picked with the mouse: its title goes into the single check's box.
   void OnListItemPicked();
-  // The list's selection changed: a selected row whose check failed says why in the
-  // status bar, as its tooltip does (which not every system shows). Selecting a row
-  // that did not fail puts back the text the reason covered, unless another text
-  // has replaced the reason meanwhile.
+  // The list's selection changed: the selected row's tip (RowTip) shows in the status
+  // bar too, since not every system shows a list's tooltips. Selecting a row without
+  // one puts back the text the tip covered, unless another text has replaced the
+  // tip meanwhile. A verdict for the selected row shows its new tip the same way.
   void OnListSelectionChanged();
   // 按钮_清空宝贝全称.
   void OnClearTitleClicked();
@@ -96,6 +105,7 @@ class ProductListController {
   void RecheckFailedRows();
   // 导出列表...: every row into the file the user names.
   void ExportList();
+  void SetReportEntry(ReportEntry entry) { reportEntry_ = std::move(entry); }
 
   enum class RowStart { kStarted, kStillRunning, kNoSuchRow };
   // Checks title `row` (from 1) on a worker thread for pass `pass`; the row shows
@@ -106,7 +116,9 @@ class ProductListController {
   RowStart CheckRow(int row, std::uint32_t pass);
   // A row that pass `pass` leaves out because it stands indexed counts as indexed.
   void CountAsIndexed(int row, std::uint32_t pass);
-  // Why the row's latest check failed, for its tooltip; empty when it did not.
+  // The status cell's tooltip: since when the row's status has held ("已收录，自
+  // 2026-12-9 8:05:07 起"), and for a failed row why its latest check failed, with
+  // the time after it. Empty for a row never checked or being checked.
   Text RowTip(int row) const;
 
   void SetCellColour(int row, int column, Colour text, Colour background, bool backgroundGiven);
@@ -142,10 +154,11 @@ class ProductListController {
   std::uint32_t lastSerial_ = 0;  // of the latest row check started
   std::vector<std::pair<int, RowVerdictListener>> verdictListeners_;
   int lastListenerId_ = 0;
-  Text shownReason_;               // the reason put in the status bar; empty when none is
+  Text shownReason_;               // the row tip put in the status bar; empty when none is
   Text coveredStatus_;             // the status text it replaced
   std::vector<RowWalk*> walks_;    // the walks over the rows now under way
   bool recheckingFailed_ = false;  // 重查失败的宝贝 is walking the rows
+  ReportEntry reportEntry_;
 };
 
 }  // namespace vorlane::check

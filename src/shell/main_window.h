@@ -41,6 +41,7 @@ enum class MenuCommand : WORD {
   删除宝贝,
   重查失败的宝贝,
   导出列表,
+  查看收录报告,
   其他站软件 = 2101,  // 托盘菜单, in order
   本站软件,
   使用帮助,

@@ -90,6 +90,7 @@ void MainWindow::OnMenuCommand(MenuCommand command) {
     case MenuCommand::删除宝贝:
     case MenuCommand::重查失败的宝贝:
     case MenuCommand::导出列表:
+    case MenuCommand::查看收录报告:
       listController_.OnListMenu(static_cast<check::ListMenuEntry>(static_cast<WORD>(command) -
                                                                    static_cast<WORD>(MenuCommand::精准核对)));
       break;

@@ -102,6 +102,7 @@ void MainWindow::CreateMenus() {
       {MenuCommand::删除宝贝, texts::kMenuDelete},
       {MenuCommand::重查失败的宝贝, texts::kMenuRecheckFailed},
       {MenuCommand::导出列表, texts::kMenuExport},
+      {MenuCommand::查看收录报告, texts::kMenuReport},
   };
   for (const auto& [command, caption] : listEntries) {
     ::AppendMenuW(右键菜单.get(), MF_STRING, static_cast<UINT_PTR>(command), Wide(caption).c_str());

@@ -63,13 +63,14 @@ void MainWindow::OnListDisplayInfo(LPARAM lParam) {
                    static_cast<size_t>(item.cchTextMax));
 }
 
-// A row whose check failed says why when the mouse rests on it.
+// A checked row says since when its status has held, and a failed one why, when the
+// mouse rests on it.
 void MainWindow::OnListInfoTip(LPARAM lParam) {
   auto& tip = *reinterpret_cast<NMLVGETINFOTIPW*>(lParam);
   if (tip.pszText == nullptr || tip.cchTextMax <= 0) return;
-  const Text reason = listController_.RowTip(tip.iItem);
-  if (reason.empty()) return;  // the list's own tip (a cut-off title) stays
-  win::CopyToField(Wide(reason), tip.pszText, static_cast<size_t>(tip.cchTextMax));
+  const Text rowTip = listController_.RowTip(tip.iItem);
+  if (rowTip.empty()) return;  // the list's own tip (a cut-off title) stays
+  win::CopyToField(Wide(rowTip), tip.pszText, static_cast<size_t>(tip.cchTextMax));
 }
 
 LRESULT MainWindow::OnListCustomDraw(LPARAM lParam) {

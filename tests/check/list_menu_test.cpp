@@ -67,25 +67,44 @@ class ListMenuTest : public ::testing::Test, protected test::FakeChecks {
 };
 
 TEST_F(ListMenuTest, EntriesThatMakeNoSenseAreGreyed) {
-  // 精准核对, 重新查询, 复制宝贝全称, 删除宝贝, 重查失败的宝贝, 导出列表...
-  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false}));  // empty list
+  // 精准核对, 重新查询, 复制宝贝全称, 删除宝贝, 重查失败的宝贝, 导出列表..., 查看收录报告
+  // (greyed here: no front end gave it a history)
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, false, false}));  // empty list
   Titles(3, {2});
-  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, false, false, false, true}));  // nothing selected
+  EXPECT_EQ(Enabled(),
+            (std::vector<bool>{true, false, false, false, false, true, false}));  // nothing selected
   view.selectedRow = 0;
-  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, true, false, true}));  // no failed row
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, true, false, true, false}));  // no failed row
   rows.CheckRow(2, 0);
   scheduler.DrainPosted();
-  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, true, true, true}));
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, true, true, true, true, true, false}));
   // A row whose check is still running is not checked twice.
   scheduler.workers = FakeScheduler::Workers::kDeferred;
   rows.CheckRow(1, 0);
-  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, true, true, true, true}));
+  EXPECT_EQ(Enabled(), (std::vector<bool>{true, false, true, true, true, true, false}));
   Choose(E::重新查询, 0);
   EXPECT_EQ(scheduler.deferredWorkers(), 1u);
   scheduler.RunDeferredWorkers();
   scheduler.DrainPosted();
   EXPECT_EQ(Cell(0, kColumnStatus), "已收录");
   EXPECT_EQ(view.menuPopups, 5);
+}
+
+TEST_F(ListMenuTest, TheReportEntryFollowsTheHistoryAndOpensWhenChosen) {
+  bool history = false;
+  int opened = 0;
+  rows.SetReportEntry({[&] { return history; }, [&] { ++opened; }});
+  auto reportEnabled = [&]() -> bool { return Enabled()[static_cast<int>(E::查看收录报告)]; };
+  EXPECT_FALSE(reportEnabled());  // no history yet, and the list is empty
+  history = true;
+  EXPECT_TRUE(reportEnabled());  // a history from an earlier run needs no rows
+  Titles(2);
+  view.selectedRow = 1;
+  EXPECT_TRUE(reportEnabled());
+  history = false;
+  EXPECT_FALSE(reportEnabled());
+  Choose(E::查看收录报告, -1);
+  EXPECT_EQ(opened, 1);
 }
 
 TEST_F(ListMenuTest, RecheckAndCopyActOnTheSelectedRow) {

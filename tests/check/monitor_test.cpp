@@ -301,7 +301,7 @@ TEST_F(MonitorTest, ACheckWithoutAnswerByItsDeadlineFailsAndIsNotStartedAgainWhi
   monitor.StartMonitoring();
   scheduler.AdvanceTime(context.deadline);
   EXPECT_EQ(Utf8(list.cell(0, kColumnStatus)), "查询失败");
-  EXPECT_EQ(Utf8(rows.RowTip(0)), "查询失败，请检查网络后重试");
+  EXPECT_EQ(Utf8(rows.RowTip(0)), "查询失败，请检查网络后重试（自 2013-11-9 8:05:07 起）");
   EXPECT_EQ(rows.CellColours(0, kColumnStatus).background, kColourAmber);
   for (int i = 0; i < 10; ++i) Tick();  // the next pass, while both workers still hang
   EXPECT_EQ(monitor.QueryCount(), 2);
@@ -424,7 +424,7 @@ TEST_F(ChangeAlertsTest, AStoppedPassTellsTheDropsOfTheRowsItChecked) {
   EXPECT_EQ(Balloons(), std::vector<std::string>{kDropped + "2 个宝贝从已收录变为未收录，第一个：\r\nt1"});
 }
 
-TEST_F(MonitorTest, TheSelectedFailedRowsReasonShowsInTheStatusBarUntilReplaced) {
+TEST_F(MonitorTest, TheSelectedRowsTipShowsInTheStatusBarUntilReplaced) {
   Titles(3);
   table.Set(BuildSearchUrl("site.test", "t3"), {{}, true});
   monitor.StartMonitoring();
@@ -432,16 +432,19 @@ TEST_F(MonitorTest, TheSelectedFailedRowsReasonShowsInTheStatusBarUntilReplaced)
   ASSERT_EQ(Status(), summary);
   view.selectedRow = 2;
   rows.OnListSelectionChanged();
-  EXPECT_EQ(Status(), "查询失败，请检查网络后重试");
+  EXPECT_EQ(Status(), "查询失败，请检查网络后重试（自 2013-11-9 8:05:07 起）");
   EXPECT_EQ(view.status[1], rows.RowTip(2));
-  view.selectedRow = 0;  // a row that did not fail puts back what the reason covered
+  view.selectedRow = 0;  // one tip replaces another
+  rows.OnListSelectionChanged();
+  EXPECT_EQ(Status(), "已收录，自 2013-11-9 8:05:07 起");
+  view.selectedRow = -1;  // no row puts back what the tips covered
   rows.OnListSelectionChanged();
   EXPECT_EQ(Status(), summary);
   view.selectedRow = 2;
   rows.OnListSelectionChanged();
-  Tick();  // monitoring's next text replaces the reason, and stays
+  Tick();  // monitoring's next text replaces the tip, and stays
   EXPECT_EQ(Status(), " 共3个 已收录:2 未收录:0 失败:1 距下次:9 Min");
-  view.selectedRow = 1;
+  view.selectedRow = -1;
   rows.OnListSelectionChanged();
   EXPECT_EQ(Status(), " 共3个 已收录:2 未收录:0 失败:1 距下次:9 Min");
 }

@@ -439,17 +439,86 @@ TEST_F(ProductListTest, AnImportWhileARowCheckIsUnderWayNeverLandsItsVerdictInTh
   EXPECT_EQ(Cell(0, kColumnStatus), "");
 }
 
-TEST_F(ProductListTest, AFailedRowSaysWhyInItsTip) {
-  Import("a\r\nb\r\nc");
+// The status cell's tip, and the status bar for the selected row: since when the
+// status has held, and why a failed check failed.
+TEST_F(ProductListTest, ARowsTipSaysSinceWhenItsStatusHeldAndWhyItFailed) {
+  Import("a\r\nb\r\nc\r\nd\r\ne");
   table.Set(BuildSearchUrl("site.test", "a"), {Text(), true, 502});
   table.Set(BuildSearchUrl("site.test", "b"), {Gbk("<html>请先登录</html>"), false});
   table.Set(BuildSearchUrl("site.test", "c"), {NotFoundPage(), false});
-  for (int row = 1; row <= 3; ++row) CheckAndDeliver(row);
-  EXPECT_EQ(Utf8(rows.RowTip(0)), "查询失败，网站返回错误代码 502，请稍后重试");
+  table.Set(BuildSearchUrl("site.test", "d"), {FoundPage("7"), false});
+  for (int row = 1; row <= 4; ++row) CheckAndDeliver(row);
+  EXPECT_EQ(Utf8(rows.RowTip(0)), "查询失败，网站返回错误代码 502，请稍后重试（自 2013-11-9 8:05:07 起）");
   EXPECT_EQ(Utf8(rows.RowTip(1)),
-            "查询失败，网站返回的不是搜索结果页（可能需要登录或网站已改版），请稍后重试");
-  EXPECT_EQ(rows.RowTip(2), "");
+            "查询失败，网站返回的不是搜索结果页（可能需要登录或网站已改版），请稍后重试（自 2013-11-9 "
+            "8:05:07 起）");
+  EXPECT_EQ(Utf8(rows.RowTip(2)), "未收录，自 2013-11-9 8:05:07 起");
+  EXPECT_EQ(Utf8(rows.RowTip(3)), "已收录，自 2013-11-9 8:05:07 起");
+  EXPECT_EQ(rows.RowTip(4), "");  // never checked: the list's own tip stays
+  EXPECT_EQ(rows.RowTip(5), "");
   EXPECT_EQ(list.Tally(kPass).failed, 2);
+
+  view.status[1] = Gbk("公告");
+  for (int row : {0, 2, 3}) {
+    view.selectedRow = row;
+    rows.OnListSelectionChanged();
+    EXPECT_EQ(view.status[1], rows.RowTip(row)) << row;
+  }
+  view.selectedRow = 4;  // a row never checked puts back what the tips covered
+  rows.OnListSelectionChanged();
+  EXPECT_EQ(Utf8(view.status[1]), "公告");
+
+  // While a row is being checked it has no tip.
+  scheduler.workers = vorlane::test::FakeScheduler::Workers::kDeferred;
+  rows.CheckRow(4, kPass);
+  EXPECT_EQ(rows.RowTip(3), "");
+  scheduler.RunDeferredWorkers();
+  scheduler.DrainPosted();
+  EXPECT_EQ(Utf8(rows.RowTip(3)), "已收录，自 2013-11-9 8:05:07 起");
+}
+
+// A status that holds keeps its start however often it is checked again; a new
+// status starts at its verdict, and the selected row's status bar text follows it
+// as the verdict lands.
+TEST_F(ProductListTest, SinceWhenMovesOnlyWhenTheStatusChanges) {
+  Import("a\r\nb");
+  const Text url = BuildSearchUrl("site.test", "a");
+  auto at = [this](int hour, int minute) { scheduler.now = LocalDateTime{2026, 12, 9, hour, minute, 7}; };
+  view.status[1] = Gbk("公告");
+  view.selectedRow = 0;
+  rows.OnListSelectionChanged();
+  EXPECT_EQ(Utf8(view.status[1]), "公告");
+
+  table.Set(url, {FoundPage("2"), false});
+  at(8, 5);
+  CheckAndDeliver(1);
+  EXPECT_EQ(Utf8(view.status[1]), "已收录，自 2026-12-9 8:05:07 起");
+  at(9, 15);
+  CheckAndDeliver(1);
+  EXPECT_EQ(Utf8(rows.RowTip(0)), "已收录，自 2026-12-9 8:05:07 起");
+  EXPECT_EQ(Cell(0, kColumnTime), "2026-12-9 9:15:07");  // the check time moves on
+
+  table.Set(url, {NotFoundPage(), false});
+  at(10, 30);
+  CheckAndDeliver(1);
+  EXPECT_EQ(Utf8(view.status[1]), "未收录，自 2026-12-9 10:30:07 起");
+  EXPECT_EQ(view.status[1], rows.RowTip(0));
+
+  table.Set(url, {Text(), true});
+  at(11, 45);
+  CheckAndDeliver(1);
+  EXPECT_EQ(Utf8(view.status[1]), "查询失败，请检查网络后重试（自 2026-12-9 11:45:07 起）");
+  at(12, 0);
+  CheckAndDeliver(1);
+  EXPECT_EQ(Utf8(view.status[1]), "查询失败，请检查网络后重试（自 2026-12-9 11:45:07 起）");
+
+  // A verdict for a row that is not selected leaves the status bar alone.
+  table.Set(BuildSearchUrl("site.test", "b"), {FoundPage("1"), false});
+  CheckAndDeliver(2);
+  EXPECT_EQ(Utf8(view.status[1]), "查询失败，请检查网络后重试（自 2026-12-9 11:45:07 起）");
+  view.selectedRow = 1;
+  rows.OnListSelectionChanged();
+  EXPECT_EQ(Utf8(view.status[1]), "已收录，自 2026-12-9 12:00:07 起");
 }
 
 // Each verdict that lands is told once, with the status the row had when its check

@@ -247,8 +247,8 @@ TEST_F(ChecksTest, ListMenuGreysWhatCannotBeDoneAndCopiesAndDeletesTheSelectedRo
   Select(2);
   std::vector<bool> enabled;
   window->scheduler().PostToUi([&] {
-    for (WORD id = static_cast<WORD>(MenuCommand::精准核对); id <= static_cast<WORD>(MenuCommand::导出列表);
-         ++id) {
+    for (WORD id = static_cast<WORD>(MenuCommand::精准核对);
+         id <= static_cast<WORD>(MenuCommand::查看收录报告); ++id) {
       enabled.push_back((::GetMenuState(window->listMenu(), id, MF_BYCOMMAND) & MF_GRAYED) == 0);
     }
     ::EndMenu();
@@ -257,8 +257,9 @@ TEST_F(ChecksTest, ListMenuGreysWhatCannotBeDoneAndCopiesAndDeletesTheSelectedRo
   click.hdr.code = static_cast<UINT>(NM_RCLICK);
   click.iItem = 2;
   NotifyFromList(click.hdr);
-  // No row has failed: 重查失败的宝贝 alone is greyed.
-  EXPECT_EQ(enabled, (std::vector<bool>{true, true, true, true, false, true}));
+  // No row has failed: 重查失败的宝贝 is greyed, and so is 查看收录报告 while no
+  // history has been written.
+  EXPECT_EQ(enabled, (std::vector<bool>{true, true, true, true, false, true, false}));
 
   ::SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(MenuCommand::复制宝贝全称), 0), 0);
   std::wstring copied;

@@ -286,7 +286,7 @@ TEST_F(LayoutTest, MenusHaveTheirEntries) {
   };
   EXPECT_EQ(entries(window->listMenu()),
             (std::vector<std::wstring>{L"精准核对   ", L"重新查询", L"复制宝贝全称", L"删除宝贝",
-                                       L"重查失败的宝贝", L"导出列表..."}));
+                                       L"重查失败的宝贝", L"导出列表...", L"查看收录报告"}));
   EXPECT_EQ(entries(window->trayMenu()),
             (std::vector<std::wstring>{L"淘货站软件", L"导购站软件", L"使用帮助", L"退出"}));
 }
