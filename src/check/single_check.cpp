@@ -1,5 +1,6 @@
 #include "check/single_check.h"
 
+#include <optional>
 #include <string>
 
 #include "check/check_texts.h"
@@ -57,27 +58,35 @@ void SingleCheck::OnQueryClicked() {
     return;
   }
   answered_ = false;
+  title_ = title;
   context_.scheduler.StartWorker(
       [link = link_, ticket, fetch = context_.fetch, host = context_.siteHost, title = std::move(title)] {
-        CheckSingleTitle(fetch, host, title, [&link, ticket](const Text& line, bool verdict) {
-          link->Post([ticket, line, verdict](SingleCheck& self) { self.Report(ticket, line, verdict); });
+        CheckSingleTitle(fetch, host, title, [&link, ticket](const Text& line, const PageVerdict* verdict) {
+          std::optional<PageVerdict> given;
+          if (verdict != nullptr) given = *verdict;
+          link->Post([ticket, line, given = std::move(given)](SingleCheck& self) {
+            self.Report(ticket, line, given ? &*given : nullptr);
+          });
         });
       });
   link_->RunLater(context_.deadline, [ticket](SingleCheck& self) {
-    self.Report(ticket, SingleCheckReport(PageVerdict::Failed(CheckFailure::kTimedOut)), true);
+    const PageVerdict timedOut = PageVerdict::Failed(CheckFailure::kTimedOut);
+    self.Report(ticket, SingleCheckReport(timedOut), &timedOut);
   });
 }
 
-void SingleCheck::Report(std::uint64_t ticket, const Text& line, bool verdict) {
+void SingleCheck::Report(std::uint64_t ticket, const Text& line, const PageVerdict* verdict) {
   if (ticket != latest_ || answered_) return;
-  answered_ = verdict;
+  answered_ = verdict != nullptr;
   context_.view.AppendText(Control::编辑框_显示, line);
+  if (verdict != nullptr && verdictListener_) verdictListener_(title_, *verdict);
 }
 
 void CheckSingleTitle(const PageFetcher& fetch, const Text& host, const Text& title,
-                      const std::function<void(const Text& line, bool verdict)>& report) {
-  report(texts::kQuerying, false);
-  report(SingleCheckReport(CheckTitleAt(fetch, BuildSearchUrl(host, title))), true);
+                      const std::function<void(const Text& line, const PageVerdict* verdict)>& report) {
+  report(texts::kQuerying, nullptr);
+  const PageVerdict verdict = CheckTitleAt(fetch, BuildSearchUrl(host, title));
+  report(SingleCheckReport(verdict), &verdict);
 }
 
 void SingleCheck::OnPreciseClicked() {

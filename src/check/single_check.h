@@ -21,6 +21,10 @@ void ShowNotice(MainView& view, const Text& text);
 // address is refused (port::SystemPort::OpenAddress), and the user told so.
 void OpenChosenAddress(port::SystemPort& system, MainView& view, const Text& address);
 
+// A verdict of the single check as it is shown: the title checked and what the check
+// came to (a check without an answer by its deadline as a time-out).
+using SingleVerdictListener = std::function<void(const Text& title, const PageVerdict& verdict)>;
+
 class SingleCheck {
  public:
   explicit SingleCheck(CheckContext& context);
@@ -39,21 +43,27 @@ class SingleCheck {
 
   void OpenPreciseCheck(const Text& title);
 
+  // Told every verdict the report shows, once, on the window's thread.
+  void SetVerdictListener(SingleVerdictListener listener) { verdictListener_ = std::move(listener); }
+
  private:
   // Appends `line` when check `ticket` is still the one the report belongs to and
-  // has not given its verdict; `verdict` marks the line that ends the check.
-  void Report(std::uint64_t ticket, const Text& line, bool verdict);
+  // has not given its verdict; a line with a verdict ends the check.
+  void Report(std::uint64_t ticket, const Text& line, const PageVerdict* verdict);
 
   CheckContext& context_;
   std::shared_ptr<port::WorkerLink<SingleCheck>> link_;  // the workers' way back
-  std::uint64_t latest_ = 0;                            // the ticket of the latest click's check
-  bool answered_ = true;                                // that check has written its verdict
+  std::uint64_t latest_ = 0;                             // the ticket of the latest click's check
+  bool answered_ = true;                                 // that check has written its verdict
+  Text title_;                                           // the title that check checks
+  SingleVerdictListener verdictListener_;
 };
 
 // The single check's worker: builds the search address of the title, visits it and
-// hands its report lines to `report` (querying line, then the verdict), in order.
+// hands its report lines to `report` in order: the querying line without a verdict,
+// then the verdict's line with it.
 void CheckSingleTitle(const PageFetcher& fetch, const Text& host, const Text& title,
-                      const std::function<void(const Text& line, bool verdict)>& report);
+                      const std::function<void(const Text& line, const PageVerdict* verdict)>& report);
 
 // The report line of one verdict, as the single check appends it.
 Text SingleCheckReport(const PageVerdict& verdict);

@@ -116,6 +116,42 @@ TEST_F(SingleCheckTest, ACheckWithoutAnswerByItsDeadlineIsReportedFailedOnce) {
   EXPECT_EQ(Report(), "查询失败，请检查网络后重试\r\n");
 }
 
+// Every verdict the report shows is told once with its trimmed title, a time-out too;
+// a check whose report was taken over by a later click, a late answer and a refused
+// blank title tell nothing.
+TEST_F(SingleCheckTest, EachShownVerdictIsToldOnceWithItsTitle) {
+  struct Told {
+    std::string title;
+    bool failed, indexed;
+    CheckFailure failure;
+  };
+  std::vector<Told> told;
+  checker.SetVerdictListener([&](const Text& title, const PageVerdict& verdict) {
+    told.push_back({Utf8(title), verdict.failed(), verdict.indexed, verdict.failure});
+  });
+  table.Set(UrlOf("红色连衣裙"), {FoundPage("2"), false});
+  Query(" 红色连衣裙　");
+  table.Set(UrlOf("无名"), {NotFoundPage(), false});
+  Query("无名");
+  Query(" 　 ");
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_EQ(told[0].title, "红色连衣裙");
+  EXPECT_TRUE(told[0].indexed);
+  EXPECT_EQ(told[1].title, "无名");
+  EXPECT_FALSE(told[1].indexed || told[1].failed);
+
+  scheduler.workers = FakeScheduler::Workers::kDeferred;
+  Query("慢");
+  Query("无名");
+  scheduler.AdvanceTime(context.deadline);
+  scheduler.RunDeferredWorkers();
+  scheduler.DrainPosted();
+  ASSERT_EQ(told.size(), 3u);  // only the latest click's, at its deadline
+  EXPECT_EQ(told[2].title, "无名");
+  EXPECT_TRUE(told[2].failed);
+  EXPECT_EQ(told[2].failure, CheckFailure::kTimedOut);
+}
+
 TEST_F(SingleCheckTest, BlankTitleIsRefusedWithoutAVisit) {
   Query(" 　 ");
   ASSERT_EQ(view.messages.size(), 1u);
