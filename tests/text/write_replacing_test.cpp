@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <string>
 #ifdef _WIN32
 #include <windows.h>
@@ -10,6 +8,7 @@
 #include <unistd.h>
 #endif
 
+#include "support/environment_value.h"
 #include "support/temp_folder.h"
 #include "text/gbk_file.h"
 
@@ -17,6 +16,7 @@ namespace vorlane {
 namespace {
 
 namespace fs = std::filesystem;
+using test::EnvironmentValue;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
@@ -96,35 +96,6 @@ TEST(WriteFileReplacingTest, AFolderThatCannotBeWrittenLeavesTheOldFile) {
   EXPECT_FALSE(fs::exists(data / "list.csv.tmp"));
 }
 #endif
-
-// Sets one environment variable for a test's life, and puts back what was there.
-class EnvironmentValue {
- public:
-  EnvironmentValue(const char* name, const std::optional<std::string>& value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    Set(value);
-  }
-  ~EnvironmentValue() { Set(old_); }
-  EnvironmentValue(const EnvironmentValue&) = delete;
-  EnvironmentValue& operator=(const EnvironmentValue&) = delete;
-
- private:
-  void Set(const std::optional<std::string>& value) {
-#ifdef _WIN32
-    const std::wstring name(name_.begin(), name_.end());
-    const std::wstring wide = value ? std::wstring(value->begin(), value->end()) : std::wstring();
-    ::SetEnvironmentVariableW(name.c_str(), value ? wide.c_str() : nullptr);
-    _putenv_s(name_.c_str(), value ? value->c_str() : "");
-#else
-    if (value)
-      ::setenv(name_.c_str(), value->c_str(), 1);
-    else
-      ::unsetenv(name_.c_str());
-#endif
-  }
-  std::string name_;
-  std::optional<std::string> old_;
-};
 
 TEST(RoamingDataFolderTest, ComesFromTheEnvironmentWhenItIsAFullPath) {
 #ifdef _WIN32
