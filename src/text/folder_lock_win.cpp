@@ -9,7 +9,7 @@ namespace vorlane {
 // this one starts never keeps the lock.
 FolderLock FolderLock::Take(const NativePath& folder) {
   if (folder.empty()) return {};
-  const NativePath path = JoinPath(folder, L"vorlane.lock");
+  const NativePath path = JoinPath(folder, PathFromGbk(kFolderLockName));
   const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return {};
