@@ -280,7 +280,6 @@ void ProductListController::OnRowDeadline(int row, std::uint64_t generation, std
 }
 
 void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdict) {
-  const LocalDateTime now = context_.scheduler.LocalNow();
   RowCheck& check = list_.check(index);
   check.failure = verdict.failure;
   check.httpStatus = static_cast<std::uint16_t>(verdict.httpStatus);
@@ -294,7 +293,7 @@ void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdic
     list_.SetStatus(index, CheckStatus::kIndexed);
     list_.SetCount(index, verdict.countText);
     SetCellColour(index, kColumnStatus, kColourBlack, kColourGreen, true);
-    list_.SetCheckTime(index, now);
+    list_.SetCheckTime(index, context_.scheduler.LocalNow());
   } else {
     check.outcome = CheckStatus::kNotIndexed;
     list_.SetStatus(index, CheckStatus::kNotIndexed);
@@ -302,7 +301,8 @@ void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdic
     SetCellColour(index, kColumnStatus, kColourBlack, kColourRed, true);
   }
   // A status that holds on keeps its start; a new one starts now.
-  if (list_.status(index) != check.before || list_.record(index).since.year == 0) list_.SetSince(index, now);
+  if (check.before != list_.status(index) || list_.record(index).since.year == 0)
+    list_.SetSince(index, context_.scheduler.LocalNow());
   context_.view.RedrawListRows(index, index);
   if (index == context_.view.SelectedListRow()) OnListSelectionChanged();
   if (verdictListeners_.empty()) return;
