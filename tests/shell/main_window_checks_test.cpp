@@ -389,10 +389,13 @@ TEST_F(SilentSiteTest, ARowCheckFailsAtItsDeadlineAndSaysWhyInItsTipAndWhenSelec
   tip.cchTextMax = 256;
   tip.iItem = 0;
   NotifyFromList(tip.hdr);
-  EXPECT_STREQ(text, kNoAnswer);
-  // Where a tooltip never shows, selecting the row puts the reason in the status bar.
+  // The reason, then since when the row has failed: "（自 2026-12-9 8:05:07 起）".
+  const std::wstring tipText = text;
+  EXPECT_TRUE(tipText.starts_with(std::wstring(kNoAnswer) + L"（自 2")) << Narrow(tipText);
+  EXPECT_TRUE(tipText.ends_with(L" 起）")) << Narrow(tipText);
+  // Where a tooltip never shows, selecting the row puts the same text in the status bar.
   Select(0);
-  EXPECT_EQ(StatusText(1), kNoAnswer);
+  EXPECT_EQ(StatusText(1), tipText);
 }
 
 // A site whose two titles are indexed at the first search and not at the next.
