@@ -11,7 +11,9 @@
 #             TITLES titles (default 100000), in CSV and in the table, which has to
 #             keep every row for its widths (target: under 30 MiB)
 # report      `report` over a history of 1,000,000 records (target: under 2 s), and,
-#             as the reference, awk counting the same file's records by title
+#             as the reference, awk counting the same file's records by title; then
+#             `report --html`, the page the window's 查看收录报告 writes (no target:
+#             the window makes it on a worker)
 # all         the three, each with its default number of titles (the default)
 #
 # BUILD_DIR defaults to build/native; it needs the vorlane-cli and demo_site targets:
@@ -156,6 +158,14 @@ report() {
   echo "report, $n records ($size MiB):"
   echo "  vorlane-cli report --format csv         $report_seconds s  max RSS $(calc 1 "$(tail -n 1 "$work/rss") / 1024") MiB"
   echo "  awk counting records by title (reference)  $(calc 3 "$end - $start") s"
+  status=0
+  start=$(now)
+  /usr/bin/time -f %M -o "$work/rss" "$cli" report --history "$work/history.csv" --html "$work/report.html" \
+    >/dev/null 2>"$work/html.err" || status=$?
+  end=$(now)
+  [ "$status" -eq 2 ] && [ ! -s "$work/html.err" ] && [ -s "$work/report.html" ] ||
+    { cat "$work/html.err" >&2; echo "vorlane-cli report --html ended with $status" >&2; exit 1; }
+  echo "  vorlane-cli report --html               $(calc 3 "$end - $start") s  max RSS $(calc 1 "$(tail -n 1 "$work/rss") / 1024") MiB  page $(calc 1 "$(wc -c <"$work/report.html") / 1048576") MiB"
 }
 
 case $what in
