@@ -9,10 +9,10 @@
 #include "cli/cli_texts.h"
 #include "cli/console_main_view.h"
 #include "cli/console_system_port.h"
-#include "cli/history_file.h"
 #include "cli/interrupt_watch.h"
 #include "cli/row_watch.h"
 #include "cli/titles_input.h"
+#include "record/history_file.h"
 
 namespace vorlane::cli {
 namespace {
@@ -72,16 +72,16 @@ int RunMonitorCommand(const CliOptions& options, CommandContext& context) {
     ReportError(context.err, read.error);
     return kExitUsage;
   }
-  HistoryWriter history;
+  record::HistoryWriter history;
   if (options.history) {
     const Text shown = DecodeText(*options.history, context.pathEncoding);
     switch (history.Open(*options.history)) {
-      case HistoryWriter::Opened::kOpened:
+      case record::HistoryWriter::Opened::kOpened:
         break;
-      case HistoryWriter::Opened::kNotOurs:
+      case record::HistoryWriter::Opened::kNotOurs:
         ReportError(context.err, texts::kHistoryNotOurs + shown);
         return kExitUsage;
-      case HistoryWriter::Opened::kUnopenable:
+      case record::HistoryWriter::Opened::kUnopenable:
         ReportError(context.err, texts::kHistoryUnopenable + shown);
         return kExitUsage;
     }
@@ -95,7 +95,7 @@ int RunMonitorCommand(const CliOptions& options, CommandContext& context) {
 
   Monitoring monitoring(options, context, std::move(read.titles));
   bool historyFailed = false;
-  monitoring.watch().onRecord = [&](const CheckRecord& record) {
+  monitoring.watch().onRecord = [&](const record::CheckRecord& record) {
     if (!history.isOpen() || history.Append(record) || historyFailed) return;
     historyFailed = true;
     ReportError(context.err, texts::kHistoryWriteFailed + DecodeText(*options.history, context.pathEncoding));

@@ -9,7 +9,7 @@
 namespace vorlane::cli {
 namespace {
 
-std::optional<CheckStatus> StatusOf(CheckStatus outcome) {
+std::optional<check::CheckStatus> StatusOf(check::CheckStatus outcome) {
   if (!check::IsVerdict(outcome)) return std::nullopt;
   return outcome;
 }
@@ -29,47 +29,48 @@ void RowWatch::OnRowsRedrawn(int first, int last) {
 
 void RowWatch::Report(int row) {
   const check::RowCheck& check = list_.check(row);
-  const std::optional<CheckStatus> status = StatusOf(check.outcome);
+  const std::optional<check::CheckStatus> status = StatusOf(check.outcome);
   // A row left out because it stands indexed is counted, not checked: its serial
   // stays that of the check already reported.
   if (!status || check.serial == 0 || reported_[static_cast<size_t>(row)] == check.serial) return;
   reported_[static_cast<size_t>(row)] = check.serial;
 
-  CheckRecord record;
+  record::CheckRecord record;
   record.title = list_.record(row).title;
   record.status = *status;
   // A failed check keeps the count of an earlier one in the window; it found none.
-  if (*status != CheckStatus::kFailed) record.count = list_.record(row).count;
+  if (*status != check::CheckStatus::kFailed) record.count = list_.record(row).count;
   record.failure = check.failure;
   record.httpStatus = check.httpStatus;
   record.time = check::FormatCheckTime(scheduler_.LocalNow());
   if (onRecord) onRecord(record);
 
-  std::optional<CheckStatus>& before = statuses_[static_cast<size_t>(row)];
+  std::optional<check::CheckStatus>& before = statuses_[static_cast<size_t>(row)];
   const Text counted =
-      record.status == CheckStatus::kIndexed ? texts::kCountLabel + ShownText(record.count) : Text();
+      record.status == check::CheckStatus::kIndexed ? texts::kCountLabel + ShownText(record.count) : Text();
   Text line = record.time + "  ";
   if (!before) {
-    line += ShownText(record.title) + texts::kVerdictSeparator + StatusText(record) + counted;
+    line += ShownText(record.title) + texts::kVerdictSeparator + record::StatusText(record) + counted;
   } else if (*before != *status) {
-    const bool dropped = *before == CheckStatus::kIndexed && *status == CheckStatus::kNotIndexed;
+    const bool dropped =
+        *before == check::CheckStatus::kIndexed && *status == check::CheckStatus::kNotIndexed;
     line += (dropped ? texts::kAlert : texts::kChanged) + ShownText(record.title) + texts::kVerdictSeparator +
-            StatusWord(*before) + texts::kArrow + StatusText(record) + counted;
+            record::StatusWord(*before) + texts::kArrow + record::StatusText(record) + counted;
   } else {
     before = status;
     return;
   }
   out_.Write(line + Text(kNewline));
-  const std::optional<CheckStatus> from = before;
+  const std::optional<check::CheckStatus> from = before;
   before = status;
   if (from && onChange) onChange(StatusChange{record.title, *from, *status, record.count});
 }
 
 int RowWatch::ExitStatus() const {
   bool anyFailed = false, anyNotIndexed = false;
-  for (const std::optional<CheckStatus>& status : statuses_) {
-    anyFailed |= !status || *status == CheckStatus::kFailed;
-    anyNotIndexed |= status && *status == CheckStatus::kNotIndexed;
+  for (const std::optional<check::CheckStatus>& status : statuses_) {
+    anyFailed |= !status || *status == check::CheckStatus::kFailed;
+    anyNotIndexed |= status && *status == check::CheckStatus::kNotIndexed;
   }
   return ExitStatusOf(anyFailed, anyNotIndexed);
 }

@@ -9,17 +9,17 @@
 #include <vector>
 
 #include "check/product_list.h"
-#include "cli/check_record.h"
-#include "cli/history_file.h"
 #include "cli/output_stream.h"
 #include "port/scheduler.h"
+#include "record/check_record.h"
+#include "record/history_file.h"
 
 namespace vorlane::cli {
 
 struct StatusChange {
   Text title;  // GBK
-  CheckStatus from = CheckStatus::kFailed;
-  CheckStatus to = CheckStatus::kFailed;
+  check::CheckStatus from = check::CheckStatus::kFailed;
+  check::CheckStatus to = check::CheckStatus::kFailed;
   Text count;  // of the check that found the change
 };
 
@@ -28,7 +28,7 @@ class RowWatch {
   RowWatch(const check::ProductList& list, port::Scheduler& scheduler, OutputStream& out);
 
   // Every check's record, as it lands.
-  std::function<void(const CheckRecord&)> onRecord;
+  std::function<void(const record::CheckRecord&)> onRecord;
   std::function<void(const StatusChange&)> onChange;
 
   // The view was told to draw these rows again. A row whose latest check has
@@ -45,8 +45,8 @@ class RowWatch {
   const check::ProductList& list_;
   port::Scheduler& scheduler_;
   OutputStream& out_;
-  std::vector<std::optional<CheckStatus>> statuses_;  // each row's latest verdict
-  std::vector<std::uint32_t> reported_;               // the check whose verdict each row reported
+  std::vector<std::optional<check::CheckStatus>> statuses_;  // each row's latest verdict
+  std::vector<std::uint32_t> reported_;                      // the check whose verdict each row reported
 };
 
 }  // namespace vorlane::cli

@@ -15,9 +15,9 @@
 #include <map>
 #include <regex>
 
-#include "cli/history_file.h"
 #include "cli_test_support.h"
 #include "program_run.h"
+#include "record/history_file.h"
 #include "support/search_site.h"
 #include "support/temp_folder.h"
 
@@ -185,15 +185,15 @@ TEST_F(HistorySafetyTest, WriteThatFailsEndsWithStatus2AndLeavesWholeRecordsOnly
 
 // The history's handle is the program's own: a change command does not get it.
 TEST_F(HistorySafetyTest, HistoryHandleIsClosedOnExec) {
-  HistoryWriter writer;
-  ASSERT_EQ(writer.Open(history.string()), HistoryWriter::Opened::kOpened);
+  record::HistoryWriter writer;
+  ASSERT_EQ(writer.Open(history.string()), record::HistoryWriter::Opened::kOpened);
   const int flags = ::fcntl(::fileno(writer.file()), F_GETFD);
   EXPECT_NE(flags & FD_CLOEXEC, 0);
 }
 #else
 TEST_F(HistorySafetyTest, HistoryHandleIsNotInherited) {
-  HistoryWriter writer;
-  ASSERT_EQ(writer.Open(history.string()), HistoryWriter::Opened::kOpened);
+  record::HistoryWriter writer;
+  ASSERT_EQ(writer.Open(history.string()), record::HistoryWriter::Opened::kOpened);
   DWORD flags = 0;
   ASSERT_TRUE(
       ::GetHandleInformation(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(writer.file()))), &flags));

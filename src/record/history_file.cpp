@@ -1,12 +1,12 @@
-#include "cli/history_file.h"
-#include "check/status_tokens.h"
+#include "record/history_file.h"
 
 #include <cstdio>
 
-#include "cli/row_format.h"
+#include "check/status_tokens.h"
+#include "record/csv_record.h"
 #include "text/codepage.h"
 
-namespace vorlane::cli {
+namespace vorlane::record {
 namespace {
 
 enum class Start { kEmpty, kOurs, kNotOurs, kUnreadable };
@@ -80,4 +80,4 @@ UniqueFile OpenHistoryToRead(const std::string& path) {
   return OpenRegularFile(PathFromGbk(path), RegularOpen::kRead);
 }
 
-}  // namespace vorlane::cli
+}  // namespace vorlane::record

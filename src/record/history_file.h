@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 
-#include "cli/check_record.h"
+#include "record/check_record.h"
 #include "text/gbk_file.h"
 
-namespace vorlane::cli {
+namespace vorlane::record {
 
 // The start of every history file: the byte-order mark and the header line.
 inline constexpr std::string_view kHistoryBom = "\xEF\xBB\xBF";
@@ -47,4 +47,4 @@ class HistoryWriter {
 // The history opened for reading, only when it is a regular file; null otherwise.
 UniqueFile OpenHistoryToRead(const std::string& path);
 
-}  // namespace vorlane::cli
+}  // namespace vorlane::record
