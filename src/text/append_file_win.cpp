@@ -72,11 +72,23 @@ std::optional<std::string> ReadFileAt(std::FILE* file, std::uint64_t offset, std
   return bytes;
 }
 
+// Windows puts two appends at once one after the other; Wine may put both at the
+// same end (it finds the end, then writes). So the writers also take turns, under
+// an exclusive lock of one byte far beyond any data: no write touches it, and
+// every writer of the file (window or vorlane-cli) waits for it the same way. The
+// lock goes with the handle when a program dies holding it.
 bool AppendWhole(std::FILE* file, std::string_view bytes) {
   if (file == nullptr || bytes.size() > MAXDWORD) return false;
+  const HANDLE handle = HandleOf(file);
+  OVERLAPPED turn{};
+  turn.Offset = 0xFFFFFFFE;
+  turn.OffsetHigh = 0x7FFFFFFF;
+  if (!::LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn)) return false;
   DWORD written = 0;
-  return ::WriteFile(HandleOf(file), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-         written == bytes.size();
+  const bool whole = ::WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                     written == bytes.size();
+  ::UnlockFileEx(handle, 0, 1, 0, &turn);
+  return whole;
 }
 
 // Without MOVEFILE_REPLACE_EXISTING the move fails when the name is taken.
