@@ -46,7 +46,7 @@ HistoryWriter::Opened HistoryWriter::Open(const std::string& path) {
   UniqueFile file;
   // A missing file is made whole with its header; when another program made it
   // first, that one is opened.
-  for (int attempt = 0; !file; ++attempt) {
+  for (int attempt = 0;; ++attempt) {
     RegularOpenFailure failure = RegularOpenFailure::kNone;
     file = OpenForAppending(name, &failure);
     if (file) break;
