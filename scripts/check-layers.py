@@ -5,6 +5,7 @@ The folders under src/ stand in floors (docs/ARCHITECTURE.md):
 
     app
     shell  cli
+    record
     check  update
     win    config
     web    net    port
@@ -16,7 +17,8 @@ libraries a folder's CMakeLists.txt links. The one exception: web may use win's
 handle owners (win/scoped_win.h), which are plain RAII wrappers. Shell and update
 stay apart: app alone wires the two windows together; the command line (cli) uses
 neither, nor win but for win/system_dlls.h at its Windows entry point: it stands
-on port's portable interfaces.
+on port's portable interfaces. Record (the history and the report, shared by both
+front ends) is portable: it uses neither win nor update.
 
     scripts/check-layers.py [ROOT]     exit 0 when the tree keeps the rule
     scripts/check-layers.py --self-test
@@ -34,8 +36,9 @@ FLOOR = {
     "web": 1, "net": 1, "port": 1,
     "win": 2, "config": 2,
     "check": 3, "update": 3,
-    "shell": 4, "cli": 4,
-    "app": 5,
+    "record": 4,
+    "shell": 5, "cli": 5,
+    "app": 6,
 }
 
 # Libraries that belong to no folder: build flags and outside code.
@@ -48,8 +51,9 @@ LINK_EXCEPTIONS = {("cli", "vorlane_win_system_dlls")}
 
 # Pairs kept apart although the floors would allow it: the main window and the
 # update window are wired together in app alone, and the command line is a front
-# end of its own over the checks, with no window and no update.
-APART = {("shell", "update"), ("cli", "update"), ("cli", "win")}
+# end of its own over the checks, with no window and no update. What the two
+# front ends share of a check's record is portable, with no window either.
+APART = {("shell", "update"), ("cli", "update"), ("cli", "win"), ("record", "update"), ("record", "win")}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([a-z_]+)/([^"]+)"')
 LINK = re.compile(r"target_link_libraries\s*\((.*?)\)", re.S)
@@ -123,6 +127,11 @@ def self_test(root):
         ("src/shell/tray_icon.cpp", '#include "update/update_window.h"\n', "shell includes update"),
         ("src/cli/cli.cpp", '#include "win/scoped_win.h"\n', "cli includes win"),
         ("src/port/scheduler.h", '#include "check/monitor.h"\n', "port includes check"),
+        ("src/record/history_file.cpp", '#include "cli/row_format.h"\n', "record includes cli"),
+        ("src/check/product_list.cpp", '#include "record/check_record.h"\n', "check includes record"),
+        ("src/record/CMakeLists.txt", "target_link_libraries(vorlane_record PRIVATE vorlane_shell)\n",
+         "record links vorlane_shell"),
+        ("src/record/report_html.cpp", '#include "win/scoped_win.h"\n', "record includes win"),
     ]
     failures = 0
     for file, line, what in plants:

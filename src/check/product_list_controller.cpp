@@ -311,7 +311,9 @@ void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdic
                          check.before,
                          list_.status(index),
                          list_.record(index).count,
-                         verdict.failed() ? FailureText(verdict) : Text()};
+                         verdict.failed() ? FailureText(verdict) : Text(),
+                         verdict.failure,
+                         verdict.httpStatus};
   // A listener may add or remove listeners: walk a copy.
   const auto listeners = verdictListeners_;
   for (const auto& [id, listener] : listeners) listener(event);

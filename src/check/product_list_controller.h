@@ -27,6 +27,9 @@ struct RowVerdict {
   CheckStatus after = CheckStatus::kNone;   // kIndexed, kNotIndexed or kFailed
   Text count;                               // as the row shows it afterwards
   Text reason;                              // why the check failed; empty when it did not
+  // The failure as the check found it, for a record of it (record/check_record.h).
+  CheckFailure failure = CheckFailure::kNone;
+  int httpStatus = 0;
 };
 using RowVerdictListener = std::function<void(const RowVerdict&)>;
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "check/product_list.h"
-#include "cli/check_record.h"
 #include "cli/cli_texts.h"
 #include "cli/row_format.h"
+#include "record/check_record.h"
 
 namespace vorlane::cli {
 namespace {

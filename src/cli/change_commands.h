@@ -14,7 +14,7 @@
 
 #include "cli/child_process.h"
 #include "cli/output_stream.h"
-#include "cli/row_watch.h"
+#include "cli/verdict_watch.h"
 #include "port/scheduler.h"
 #include "port/worker_link.h"
 

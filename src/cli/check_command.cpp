@@ -1,5 +1,4 @@
 #include "cli/check_command.h"
-#include "check/status_tokens.h"
 
 #include <cstdint>
 #include <map>
@@ -7,13 +6,15 @@
 #include <vector>
 
 #include "check/product_list.h"
-#include "cli/check_record.h"
+#include "check/status_tokens.h"
 #include "cli/check_runner.h"
 #include "cli/cli_texts.h"
-#include "cli/history_file.h"
 #include "cli/progress_line.h"
 #include "cli/row_format.h"
 #include "cli/titles_input.h"
+#include "record/check_record.h"
+#include "record/csv_record.h"
+#include "record/history_file.h"
 
 namespace vorlane::cli {
 namespace {
@@ -39,7 +40,7 @@ class CheckOutput {
   }
 
   void Begin();
-  void Add(size_t index, CheckRecord record);
+  void Add(size_t index, record::CheckRecord record);
   void End(const std::vector<Text>& titles);
 
  private:
@@ -47,21 +48,21 @@ class CheckOutput {
     Text count;
     std::uint32_t time = 0;  // in times_
     std::uint16_t httpStatus = 0;
-    CheckStatus status = CheckStatus::kFailed;
+    check::CheckStatus status = check::CheckStatus::kFailed;
     check::CheckFailure failure = check::CheckFailure::kNone;
   };
 
   void Emit(const Text& text);
-  Text CsvRow(size_t index, const CheckRecord& record) const;
-  Text JsonRow(size_t index, const CheckRecord& record) const;
+  Text CsvRow(size_t index, const record::CheckRecord& record) const;
+  Text JsonRow(size_t index, const record::CheckRecord& record) const;
   std::vector<Text> TableCells(size_t index, const Text& title) const;
 
   OutputStream& out_;
   Format format_;
   ProgressLine& progress_;
-  std::map<size_t, CheckRecord> waiting_;  // CSV and JSON: final, not written yet
-  size_t written_ = 0;                     // rows out so far, in order
-  std::vector<TableRow> rows_;             // the table: one a title, from the start
+  std::map<size_t, record::CheckRecord> waiting_;  // CSV and JSON: final, not written yet
+  size_t written_ = 0;                             // rows out so far, in order
+  std::vector<TableRow> rows_;                     // the table: one a title, from the start
   std::vector<Text> times_;
 };
 
@@ -70,34 +71,36 @@ void CheckOutput::Emit(const Text& text) {
   out_.Write(text);
 }
 
-Text CheckOutput::CsvRow(size_t index, const CheckRecord& r) const {
-  return CsvRecord({std::to_string(index + 1), WellFormedGbk(r.title), Text(check::StatusToken(r.status)),
-                    WellFormedGbk(r.count), r.time, ReasonToken(r)});
+Text CheckOutput::CsvRow(size_t index, const record::CheckRecord& r) const {
+  return record::CsvRecord({std::to_string(index + 1), record::WellFormedGbk(r.title),
+                            Text(check::StatusToken(r.status)), record::WellFormedGbk(r.count), r.time,
+                            record::ReasonToken(r)});
 }
 
-Text CheckOutput::JsonRow(size_t index, const CheckRecord& r) const {
+Text CheckOutput::JsonRow(size_t index, const record::CheckRecord& r) const {
   const bool ascii = out_.encoding() != Encoding::kUtf8;
   return "{\"number\":" + std::to_string(index + 1) + ",\"title\":" + JsonString(r.title, ascii) +
          ",\"status\":" + JsonString(check::StatusToken(r.status), ascii) +
          ",\"count\":" + JsonString(r.count, ascii) + ",\"time\":" + JsonString(r.time, ascii) +
-         ",\"reason\":" + JsonString(ReasonToken(r), ascii) + "}";
+         ",\"reason\":" + JsonString(record::ReasonToken(r), ascii) + "}";
 }
 
 std::vector<Text> CheckOutput::TableCells(size_t index, const Text& title) const {
   const TableRow& row = rows_[index];
-  CheckRecord record;
+  record::CheckRecord record;
   record.status = row.status;
   record.failure = row.failure;
   record.httpStatus = row.httpStatus;
-  return {std::to_string(index + 1), title, StatusText(record), row.count, times_[row.time]};
+  return {std::to_string(index + 1), title, record::StatusText(record), row.count, times_[row.time]};
 }
 
 void CheckOutput::Begin() {
-  if (format_ == Format::kCsv) Emit(CsvRecord({"number", "title", "status", "count", "time", "reason"}));
+  if (format_ == Format::kCsv)
+    Emit(record::CsvRecord({"number", "title", "status", "count", "time", "reason"}));
   if (format_ == Format::kJson) Emit("[" + Text(kNewline));
 }
 
-void CheckOutput::Add(size_t index, CheckRecord record) {
+void CheckOutput::Add(size_t index, record::CheckRecord record) {
   if (format_ == Format::kTable) {
     if (times_.empty() || times_.back() != record.time) times_.push_back(std::move(record.time));
     rows_[index] = TableRow{std::move(record.count), static_cast<std::uint32_t>(times_.size() - 1),
@@ -147,15 +150,15 @@ int RunCheckCommand(const CliOptions& options, CommandContext& context) {
     ReportError(context.err, read.error);
     return kExitUsage;
   }
-  HistoryWriter history;
+  record::HistoryWriter history;
   if (options.history) {
     switch (history.Open(*options.history)) {
-      case HistoryWriter::Opened::kOpened:
+      case record::HistoryWriter::Opened::kOpened:
         break;
-      case HistoryWriter::Opened::kNotOurs:
+      case record::HistoryWriter::Opened::kNotOurs:
         ReportError(context.err, texts::kHistoryNotOurs + DecodeText(*options.history, context.pathEncoding));
         return kExitUsage;
-      case HistoryWriter::Opened::kUnopenable:
+      case record::HistoryWriter::Opened::kUnopenable:
         ReportError(context.err,
                     texts::kHistoryUnopenable + DecodeText(*options.history, context.pathEncoding));
         return kExitUsage;
@@ -181,16 +184,16 @@ int RunCheckCommand(const CliOptions& options, CommandContext& context) {
   progress.Show(0);
   CheckRunner runner(context.scheduler, std::move(plan),
                      [&](size_t index, const Text& title, const check::PageVerdict& verdict, bool final) {
-                       CheckRecord record =
-                           RecordOf(title, verdict, check::FormatCheckTime(context.scheduler.LocalNow()));
+                       record::CheckRecord record = record::RecordOf(
+                           title, verdict, check::FormatCheckTime(context.scheduler.LocalNow()));
                        if (history.isOpen() && !history.Append(record) && !historyFailed) {
                          historyFailed = true;
                          ReportError(context.err, texts::kHistoryWriteFailed +
                                                       DecodeText(*options.history, context.pathEncoding));
                        }
                        if (!final) return;
-                       anyFailed |= record.status == CheckStatus::kFailed;
-                       anyNotIndexed |= record.status == CheckStatus::kNotIndexed;
+                       anyFailed |= record.status == check::CheckStatus::kFailed;
+                       anyNotIndexed |= record.status == check::CheckStatus::kNotIndexed;
                        output.Add(index, std::move(record));
                        progress.Show(++finished);
                      });

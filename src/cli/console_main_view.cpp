@@ -72,8 +72,4 @@ void ConsoleMainView::Arm(std::uint64_t generation, unsigned milliseconds) {
   });
 }
 
-void ConsoleMainView::RedrawListRows(int first, int last) {
-  if (onRowsRedrawn) onRowsRedrawn(first, last);
-}
-
 }  // namespace vorlane::cli

@@ -2,7 +2,7 @@
 // printed as lines (each once, however often the monitor sets it again); the
 // interval box and the radio buttons answer what the command line chose; the
 // one-minute timer 时钟_监测间隔 is a delayed task on the scheduler; a notice goes
-// to stderr. Rows are not drawn: whoever watches them is told which were redrawn.
+// to stderr. Rows are not drawn: the list's verdicts are told by its own event.
 #pragma once
 
 #include <functional>
@@ -25,8 +25,6 @@ class ConsoleMainView final : public check::MainView {
 
   // 时钟_监测间隔 ticked.
   std::function<void()> onTick;
-  // The list was told to draw rows first..last again: a check started or landed.
-  std::function<void(int first, int last)> onRowsRedrawn;
 
   // --- MainView ---
   Text GetText(check::Control control) override;
@@ -39,7 +37,7 @@ class ConsoleMainView final : public check::MainView {
   Text GetStatusText(int section) override;
   void SetTimerPeriod(check::Timer timer, unsigned milliseconds) override;
   void SetListRowCount(int /*rows*/) override {}
-  void RedrawListRows(int first, int last) override;
+  void RedrawListRows(int /*first*/, int /*last*/) override {}
   void EnsureListRowVisible(int /*row*/) override {}
   int SelectedListRow() override { return -1; }
   check::ListColours ListOwnColours() override { return {}; }

@@ -9,10 +9,10 @@
 #include "cli/cli_texts.h"
 #include "cli/console_main_view.h"
 #include "cli/console_system_port.h"
-#include "cli/history_file.h"
 #include "cli/interrupt_watch.h"
-#include "cli/row_watch.h"
 #include "cli/titles_input.h"
+#include "cli/verdict_watch.h"
+#include "record/history_file.h"
 
 namespace vorlane::cli {
 namespace {
@@ -29,17 +29,18 @@ class Monitoring {
         view_(context.scheduler, context.out, context.err, options.intervalMinutes, options.onlyUnindexed),
         checks_{view_, context.scheduler, system_, context.site.host, context.fetch, context.site.deadline},
         rows_(checks_, list_),
+        // Before the monitor, so that a verdict's line comes before the status the
+        // monitor sets for it.
+        watch_(rows_, list_, context.scheduler, context.out),
         monitor_(checks_, rows_),
         link_(port::WorkerLink<Monitoring>::Make(*this, context.scheduler)) {
     list_.Replace(std::move(titles));
     view_.SetListRowCount(list_.count());
-    watch_.emplace(list_, context.scheduler, context.out);
     view_.onTick = [this] { monitor_.OnMonitorTick(); };
-    view_.onRowsRedrawn = [this](int first, int last) { watch_->OnRowsRedrawn(first, last); };
   }
   ~Monitoring() { link_->Cut(); }
 
-  RowWatch& watch() { return *watch_; }
+  VerdictWatch& watch() { return watch_; }
 
   // Runs until Ctrl+C; the exit status of the titles' latest verdicts.
   int Run(ChangeCommands* commands) {
@@ -49,7 +50,7 @@ class Monitoring {
     monitor_.StartMonitoring();
     while (monitor_.state() == check::MonitorState::Monitoring) context_.scheduler.DelayWithEvents(kWait);
     if (commands != nullptr) commands->Finish();
-    return watch_->ExitStatus();
+    return watch_.ExitStatus();
   }
 
  private:
@@ -59,8 +60,8 @@ class Monitoring {
   check::CheckContext checks_;
   check::ProductList list_;
   check::ProductListController rows_;
+  VerdictWatch watch_;
   check::Monitor monitor_;
-  std::optional<RowWatch> watch_;
   std::shared_ptr<port::WorkerLink<Monitoring>> link_;
 };
 
@@ -72,16 +73,16 @@ int RunMonitorCommand(const CliOptions& options, CommandContext& context) {
     ReportError(context.err, read.error);
     return kExitUsage;
   }
-  HistoryWriter history;
+  record::HistoryWriter history;
   if (options.history) {
     const Text shown = DecodeText(*options.history, context.pathEncoding);
     switch (history.Open(*options.history)) {
-      case HistoryWriter::Opened::kOpened:
+      case record::HistoryWriter::Opened::kOpened:
         break;
-      case HistoryWriter::Opened::kNotOurs:
+      case record::HistoryWriter::Opened::kNotOurs:
         ReportError(context.err, texts::kHistoryNotOurs + shown);
         return kExitUsage;
-      case HistoryWriter::Opened::kUnopenable:
+      case record::HistoryWriter::Opened::kUnopenable:
         ReportError(context.err, texts::kHistoryUnopenable + shown);
         return kExitUsage;
     }
@@ -95,7 +96,7 @@ int RunMonitorCommand(const CliOptions& options, CommandContext& context) {
 
   Monitoring monitoring(options, context, std::move(read.titles));
   bool historyFailed = false;
-  monitoring.watch().onRecord = [&](const CheckRecord& record) {
+  monitoring.watch().onRecord = [&](const record::CheckRecord& record) {
     if (!history.isOpen() || history.Append(record) || historyFailed) return;
     historyFailed = true;
     ReportError(context.err, texts::kHistoryWriteFailed + DecodeText(*options.history, context.pathEncoding));

@@ -1,16 +1,17 @@
 #include "cli/report_command.h"
-#include "check/status_tokens.h"
 
 #include <cstdio>
 #include <string>
 
 #include "check/product_list.h"
-#include "cli/check_record.h"
+#include "check/status_tokens.h"
 #include "cli/cli_texts.h"
-#include "cli/history_file.h"
-#include "cli/history_reader.h"
-#include "cli/report_html.h"
 #include "cli/row_format.h"
+#include "record/check_record.h"
+#include "record/csv_record.h"
+#include "record/history_file.h"
+#include "record/history_reader.h"
+#include "record/report_html.h"
 #include "text/gbk_file.h"
 
 namespace vorlane::cli {
@@ -26,8 +27,8 @@ Text Share(double share, bool percent) {
   return buf;
 }
 
-void ReportSkipped(OutputStream& err, const HistoryContents& contents) {
-  for (const SkippedLine& skipped : contents.skipped) {
+void ReportSkipped(OutputStream& err, const record::HistoryContents& contents) {
+  for (const record::SkippedLine& skipped : contents.skipped) {
     ReportError(err,
                 texts::kSkippedLine + std::to_string(skipped.line) + texts::kSkippedLineEnd + skipped.why);
   }
@@ -39,9 +40,9 @@ void ReportSkipped(OutputStream& err, const HistoryContents& contents) {
 // step: the page is the old one or the new one, never half of either, and a name
 // that is a link or a FIFO is replaced, never written through. False when it could
 // not be written.
-bool WriteHtml(const std::string& path, const std::vector<TitleReport>& titles, port::Scheduler& scheduler,
-               OutputStream& err, Encoding pathEncoding) {
-  const std::string page = RenderReportHtml(titles, check::FormatCheckTime(scheduler.LocalNow()));
+bool WriteHtml(const std::string& path, const std::vector<record::TitleReport>& titles,
+               port::Scheduler& scheduler, OutputStream& err, Encoding pathEncoding) {
+  const std::string page = record::RenderReportHtml(titles, check::FormatCheckTime(scheduler.LocalNow()));
   const NativePath target = PathFromGbk(path);
   const NativePath temp = target.empty() ? NativePath() : WithSuffix(target, ".tmp");
   bool written = false;
@@ -58,14 +59,14 @@ bool WriteHtml(const std::string& path, const std::vector<TitleReport>& titles, 
 
 }  // namespace
 
-Text FormatReport(const std::vector<TitleReport>& titles, Format format, Encoding encoding) {
+Text FormatReport(const std::vector<record::TitleReport>& titles, Format format, Encoding encoding) {
   Text text;
   switch (format) {
     case Format::kTable: {
       std::vector<std::vector<Text>> rows;
       rows.reserve(titles.size());
-      for (const TitleReport& t : titles) {
-        rows.push_back({t.title, StatusWord(t.latest), t.lastChanged, Share(t.indexedShare, true),
+      for (const record::TitleReport& t : titles) {
+        rows.push_back({t.title, record::StatusWord(t.latest), t.lastChanged, Share(t.indexedShare, true),
                         std::to_string(t.checks.size())});
       }
       return FormatTable({{texts::kHeaderTitle},
@@ -76,17 +77,18 @@ Text FormatReport(const std::vector<TitleReport>& titles, Format format, Encodin
                          rows);
     }
     case Format::kCsv:
-      text = CsvRecord({"title", "latest", "since", "indexed_share", "checks"});
-      for (const TitleReport& t : titles) {
-        text += CsvRecord({WellFormedGbk(t.title), Text(check::StatusToken(t.latest)), t.lastChanged,
-                           Share(t.indexedShare, false), std::to_string(t.checks.size())});
+      text = record::CsvRecord({"title", "latest", "since", "indexed_share", "checks"});
+      for (const record::TitleReport& t : titles) {
+        text +=
+            record::CsvRecord({record::WellFormedGbk(t.title), Text(check::StatusToken(t.latest)),
+                               t.lastChanged, Share(t.indexedShare, false), std::to_string(t.checks.size())});
       }
       return text;
     case Format::kJson: {
       const bool ascii = encoding != Encoding::kUtf8;
       text = "[";
       for (size_t i = 0; i < titles.size(); ++i) {
-        const TitleReport& t = titles[i];
+        const record::TitleReport& t = titles[i];
         text += (i > 0 ? "," : "") + Text(kNewline) + "{\"title\":" + JsonString(t.title, ascii) +
                 ",\"latest\":" + JsonString(check::StatusToken(t.latest), ascii) +
                 ",\"since\":" + JsonString(t.lastChanged, ascii) +
@@ -100,7 +102,7 @@ Text FormatReport(const std::vector<TitleReport>& titles, Format format, Encodin
 }
 
 int RunReportCommand(const CliOptions& options, CommandContext& context) {
-  const UniqueFile history = OpenHistoryToRead(*options.history);
+  const UniqueFile history = record::OpenHistoryToRead(*options.history);
   if (!history) {
     ReportError(context.err, texts::kHistoryUnreadable + DecodeText(*options.history, context.pathEncoding));
     return kExitUsage;
@@ -113,7 +115,7 @@ int RunReportCommand(const CliOptions& options, CommandContext& context) {
     ReportError(context.err, texts::kHtmlIsHistory + DecodeText(*options.html, context.pathEncoding));
     return kExitUsage;
   }
-  const HistoryContents contents = ReadHistory(history.get());
+  const record::HistoryContents contents = record::ReadHistory(history.get());
   if (contents.unreadable) {
     ReportError(context.err, texts::kHistoryUnreadable + DecodeText(*options.history, context.pathEncoding));
     return kExitUsage;
@@ -125,9 +127,9 @@ int RunReportCommand(const CliOptions& options, CommandContext& context) {
       !WriteHtml(*options.html, contents.titles, context.scheduler, context.err, context.pathEncoding))
     return kExitWriteFailed;
   bool anyFailed = false, anyNotIndexed = false;
-  for (const TitleReport& t : contents.titles) {
-    anyFailed |= t.latest == CheckStatus::kFailed;
-    anyNotIndexed |= t.latest == CheckStatus::kNotIndexed;
+  for (const record::TitleReport& t : contents.titles) {
+    anyFailed |= t.latest == check::CheckStatus::kFailed;
+    anyNotIndexed |= t.latest == check::CheckStatus::kNotIndexed;
   }
   return ExitStatusOf(anyFailed, anyNotIndexed);
 }

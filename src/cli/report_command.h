@@ -8,13 +8,13 @@
 
 #include "cli/command_context.h"
 #include "cli/options.h"
-#include "cli/report_model.h"
+#include "record/report_model.h"
 
 namespace vorlane::cli {
 
 int RunReportCommand(const CliOptions& options, CommandContext& context);
 
 // The report's rows in `format`, as its output shows them.
-Text FormatReport(const std::vector<TitleReport>& titles, Format format, Encoding encoding);
+Text FormatReport(const std::vector<record::TitleReport>& titles, Format format, Encoding encoding);
 
 }  // namespace vorlane::cli

@@ -5,7 +5,6 @@
 
 #include "cli/output_stream.h"
 #include "text/codepage.h"
-#include "text/csv_field.h"
 
 namespace vorlane::cli {
 namespace {
@@ -103,20 +102,6 @@ Text FormatTable(const std::vector<Column>& columns, const std::vector<std::vect
   Text table = layout.Header();
   for (const std::vector<Text>& row : rows) table += layout.Line(row);
   return table;
-}
-
-Text CsvRecord(const std::vector<Text>& fields) {
-  Text record;
-  for (size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) record += ',';
-    record += CsvField(fields[i]);
-  }
-  record += "\r\n";
-  return record;
-}
-
-Text WellFormedGbk(std::string_view gbk) {
-  return Utf16StringToGbk(GbkToUtf16String(gbk));
 }
 
 Text JsonString(std::string_view gbk, bool asciiOnly) {

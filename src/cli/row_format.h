@@ -46,15 +46,6 @@ class TableLayout {
 // moves the cursor or clears the screen.
 Text ShownText(std::string_view gbk);
 
-// GBK text in which every byte sequence that is no GBK character has become '?'.
-// Converted to any encoding, its ASCII bytes stay where they are, so quoting done
-// on it holds in the output.
-Text WellFormedGbk(std::string_view gbk);
-
-// One record of CsvField fields (text/csv_field.h: a field a spreadsheet would run
-// as a formula is written as text), ending in CR LF.
-Text CsvRecord(const std::vector<Text>& fields);
-
 // A JSON string literal of GBK text: quotes, backslashes and control bytes escaped.
 // With `asciiOnly` every other character is written as \uXXXX too, so that the
 // JSON reads the same in any encoding.

@@ -545,6 +545,9 @@ TEST_F(ProductListTest, EveryVerdictThatLandsIsToldWithTheStatusBefore) {
   EXPECT_EQ(told[1].index, 1);
   EXPECT_EQ(told[1].after, CheckStatus::kFailed);
   EXPECT_EQ(Utf8(told[1].reason), "查询失败，网站返回错误代码 503，请稍后重试");
+  EXPECT_EQ(told[1].failure, CheckFailure::kHttpStatus);
+  EXPECT_EQ(told[1].httpStatus, 503);
+  EXPECT_EQ(told[0].failure, CheckFailure::kNone);
   EXPECT_EQ(told[2].pass, kPass + 1);
   EXPECT_EQ(told[2].before, CheckStatus::kIndexed);
   EXPECT_EQ(told[2].after, CheckStatus::kNotIndexed);

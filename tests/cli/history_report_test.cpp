@@ -5,10 +5,10 @@
 #include <atomic>
 #include <map>
 
-#include "cli/history_reader.h"
 #include "cli/interrupt_watch.h"
-#include "cli/report_html.h"
 #include "cli_test_support.h"
+#include "record/history_reader.h"
+#include "record/report_html.h"
 #include "strict_parsers.h"
 #include "support/search_site.h"
 #include "support/temp_folder.h"
@@ -211,7 +211,7 @@ TEST_F(HistoryTest, ReportSaysWhichLinesItSkippedAndReadsTheRest) {
 
   // Whatever the size of the blocks it is read in, the same.
   for (size_t block : {1, 2, 3, 7, 64, 4096}) {
-    const HistoryContents contents = ReadHistory(history.string(), block);
+    const record::HistoryContents contents = record::ReadHistory(history.string(), block);
     ASSERT_EQ(contents.titles.size(), 2u) << block;
     EXPECT_EQ(contents.titles[0].checks.size(), 3u) << block;
     EXPECT_EQ(contents.titles[1].title, "two\r\nlines");
@@ -357,7 +357,7 @@ TEST_F(HistoryTest, HtmlReportIsThePageOfTheHistorysTitles) {
   const CliResult result = cli.Run({"report", "--history", history.string(), "--html", page.string()});
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(vorlane::test::ReadFileBytes(page),
-            RenderReportHtml(ReadHistory(history.string()).titles, std::string(kTime)));
+            record::RenderReportHtml(record::ReadHistory(history.string()).titles, std::string(kTime)));
   const CliResult unwritable =
       cli.Run({"report", "--history", history.string(), "--html", (folder / "no" / "such.html").string()});
   EXPECT_EQ(unwritable.status, 2);

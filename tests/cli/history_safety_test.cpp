@@ -15,9 +15,9 @@
 #include <map>
 #include <regex>
 
-#include "cli/history_file.h"
 #include "cli_test_support.h"
 #include "program_run.h"
+#include "record/history_file.h"
 #include "support/search_site.h"
 #include "support/temp_folder.h"
 
@@ -153,7 +153,7 @@ TEST_F(HistorySafetyTest, HistoryThatIsNoRegularFileIsRefusedWithoutWaitingOrMak
 }
 
 // The program under a file size limit, through the shell's ulimit (in blocks of
-// 512 bytes): the write that crosses it fails, and nothing of it stays.
+// 512 bytes): the write that crosses it goes out in part, and the program says so.
 int CheckUnderFileSizeLimit(const std::string& host, const std::filesystem::path& history, int blocks,
                             const std::filesystem::path& err) {
   const std::string command = "timeout 20 sh -c 'ulimit -f " + std::to_string(blocks) +
@@ -164,7 +164,10 @@ int CheckUnderFileSizeLimit(const std::string& host, const std::filesystem::path
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST_F(HistorySafetyTest, WriteThatFailsEndsWithStatus2AndLeavesWholeRecordsOnly) {
+// Other programs may be appending to the same history, so a write that failed is
+// never cut back: the part that went out stays a broken line of its own, which the
+// next run ends before its first record and the report skips.
+TEST_F(HistorySafetyTest, WriteThatFailsEndsWithStatus2AndIsNeverCutBack) {
   // Just under the limit of two blocks: the first record still fits, the second not.
   std::string before = std::string(kHeader);
   while (before.size() + 2 * kRow.size() < 1024 + kRow.size() / 2) before += std::string(kRow);
@@ -174,26 +177,39 @@ TEST_F(HistorySafetyTest, WriteThatFailsEndsWithStatus2AndLeavesWholeRecordsOnly
   EXPECT_EQ(vorlane::test::ReadFileBytes(folder / "err.txt"),
             "vorlane-cli: 历史文件写入失败，之后的查询不再记入：" + history.string() + "\n");
   const std::string after = vorlane::test::ReadFileBytes(history);
-  ASSERT_GE(after.size(), before.size());
+  ASSERT_EQ(after.size(), 1024u);
   EXPECT_EQ(after.substr(0, before.size()), before);
-  EXPECT_LE(after.size(), 1024u);
-  // The first record fitted; the one that crossed the limit is gone whole.
-  static const std::regex oneRecord(R"(\d{4}-\d{1,2}-\d{1,2} \d{1,2}:\d{2}:\d{2},ab 1,indexed,3,\r\n)");
-  EXPECT_TRUE(std::regex_match(after.substr(before.size()), oneRecord))
+  // The first record fitted whole; the one that crossed the limit went out in part.
+  static const std::regex wholeThenPart(
+      R"(\d{4}-\d{1,2}-\d{1,2} \d{1,2}:\d{2}:\d{2},ab 1,indexed,3,\r\n[^\r\n]+)");
+  EXPECT_TRUE(std::regex_match(after.substr(before.size()), wholeThenPart))
       << ::testing::PrintToString(after.substr(before.size()));
+
+  EXPECT_EQ(
+      cli.Run({"check", "--host", site.host(), "--pace", "0", "--history", history.string(), "ab 1"}).status,
+      0);
+  const std::string next = vorlane::test::ReadFileBytes(history);
+  ASSERT_GT(next.size(), after.size());
+  static const std::regex lineThenRecord(
+      R"(\r\n\d{4}-\d{1,2}-\d{1,2} \d{1,2}:\d{2}:\d{2},ab 1,indexed,3,\r\n)");
+  EXPECT_TRUE(std::regex_match(next.substr(after.size()), lineThenRecord))
+      << ::testing::PrintToString(next.substr(after.size()));
+  const CliResult report = cli.Run({"report", "--history", history.string(), "--format", "csv"});
+  EXPECT_NE(report.err.find("跳过历史文件第 "), std::string::npos) << report.err;
+  EXPECT_NE(report.out.find("ab 1,indexed,"), std::string::npos) << report.out;
 }
 
 // The history's handle is the program's own: a change command does not get it.
 TEST_F(HistorySafetyTest, HistoryHandleIsClosedOnExec) {
-  HistoryWriter writer;
-  ASSERT_EQ(writer.Open(history.string()), HistoryWriter::Opened::kOpened);
+  record::HistoryWriter writer;
+  ASSERT_EQ(writer.Open(history.string()), record::HistoryWriter::Opened::kOpened);
   const int flags = ::fcntl(::fileno(writer.file()), F_GETFD);
   EXPECT_NE(flags & FD_CLOEXEC, 0);
 }
 #else
 TEST_F(HistorySafetyTest, HistoryHandleIsNotInherited) {
-  HistoryWriter writer;
-  ASSERT_EQ(writer.Open(history.string()), HistoryWriter::Opened::kOpened);
+  record::HistoryWriter writer;
+  ASSERT_EQ(writer.Open(history.string()), record::HistoryWriter::Opened::kOpened);
   DWORD flags = 0;
   ASSERT_TRUE(
       ::GetHandleInformation(reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(writer.file()))), &flags));

@@ -1,12 +1,12 @@
-#include "cli/check_record.h"
+#include "record/check_record.h"
 
 #include <string>
 
 #include "check/check_texts.h"
 #include "check/status_tokens.h"
-#include "cli/cli_texts.h"
+#include "record/record_texts.h"
 
-namespace vorlane::cli {
+namespace vorlane::record {
 
 CheckRecord RecordOf(const Text& title, const check::PageVerdict& verdict, const Text& time) {
   CheckRecord record;
@@ -15,41 +15,41 @@ CheckRecord RecordOf(const Text& title, const check::PageVerdict& verdict, const
   record.failure = verdict.failure;
   record.httpStatus = verdict.httpStatus;
   if (verdict.failed()) {
-    record.status = CheckStatus::kFailed;
+    record.status = check::CheckStatus::kFailed;
   } else if (verdict.indexed) {
-    record.status = CheckStatus::kIndexed;
+    record.status = check::CheckStatus::kIndexed;
     record.count = verdict.countText;
   } else {
-    record.status = CheckStatus::kNotIndexed;
+    record.status = check::CheckStatus::kNotIndexed;
     record.count = "0";
   }
   return record;
 }
 
 Text ReasonToken(const CheckRecord& record) {
-  if (record.status != CheckStatus::kFailed) return {};
+  if (record.status != check::CheckStatus::kFailed) return {};
   // A failure without a cause recorded is told as the commonest one.
   const check::CheckFailure failure =
       record.failure == check::CheckFailure::kNone ? check::CheckFailure::kNoAnswer : record.failure;
   return check::ReasonToken(failure, record.httpStatus);
 }
 
-Text StatusWord(CheckStatus status) {
+Text StatusWord(check::CheckStatus status) {
   switch (status) {
-    case CheckStatus::kIndexed:
+    case check::CheckStatus::kIndexed:
       return check::texts::kStatusIndexed;
-    case CheckStatus::kNotIndexed:
+    case check::CheckStatus::kNotIndexed:
       return check::texts::kStatusNotIndexed;
-    case CheckStatus::kNone:
-    case CheckStatus::kQuerying:
-    case CheckStatus::kFailed:
+    case check::CheckStatus::kNone:
+    case check::CheckStatus::kQuerying:
+    case check::CheckStatus::kFailed:
       break;
   }
   return check::texts::kStatusFailed;
 }
 
 Text StatusText(const CheckRecord& record) {
-  if (record.status != CheckStatus::kFailed) return StatusWord(record.status);
+  if (record.status != check::CheckStatus::kFailed) return StatusWord(record.status);
   Text reason;
   switch (record.failure) {
     case check::CheckFailure::kTimedOut:
@@ -81,7 +81,7 @@ Text StatusText(const CheckRecord& record) {
       reason = texts::kReasonConnection;
       break;
   }
-  return StatusWord(CheckStatus::kFailed) + texts::kReasonOpen + reason + texts::kReasonClose;
+  return StatusWord(check::CheckStatus::kFailed) + texts::kReasonOpen + reason + texts::kReasonClose;
 }
 
-}  // namespace vorlane::cli
+}  // namespace vorlane::record

@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/report_model.h"
+#include "record/report_model.h"
 #include "text/text.h"
 
-namespace vorlane::cli {
+namespace vorlane::record {
 
 struct SkippedLine {
   std::int64_t line = 0;  // counted from 1, where the record starts
@@ -37,4 +37,4 @@ HistoryContents ReadHistory(const std::string& path, size_t blockBytes = kHistor
 // The same from a history already open, from its start.
 HistoryContents ReadHistory(std::FILE* file, size_t blockBytes = kHistoryBlockBytes);
 
-}  // namespace vorlane::cli
+}  // namespace vorlane::record

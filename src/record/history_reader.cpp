@@ -1,4 +1,4 @@
-#include "cli/history_reader.h"
+#include "record/history_reader.h"
 
 #include <algorithm>
 #include <array>
@@ -9,13 +9,13 @@
 
 #include "check/check_time.h"
 #include "check/status_tokens.h"
-#include "cli/cli_texts.h"
-#include "cli/history_file.h"
+#include "record/history_file.h"
+#include "record/record_texts.h"
 #include "text/codepage.h"
 #include "text/csv_field.h"
 #include "text/gbk_file.h"
 
-namespace vorlane::cli {
+namespace vorlane::record {
 namespace {
 
 // A record longer than this is no record of ours (a title is far shorter): its
@@ -192,10 +192,10 @@ const char* HistoryParser::Accept() {
     title = unquoted_[1];
   }
   if (!check::ParseCheckTime(time)) return texts::kBadTime;
-  const std::optional<CheckStatus> parsed = check::ParseStatusToken(status);
+  const std::optional<check::CheckStatus> parsed = check::ParseStatusToken(status);
   if (!parsed) return texts::kBadStatus;
-  const CheckStatus checked = *parsed;
-  if (checked == CheckStatus::kFailed ? !check::ParseReasonToken(reason) : !reason.empty())
+  const check::CheckStatus checked = *parsed;
+  if (checked == check::CheckStatus::kFailed ? !check::ParseReasonToken(reason) : !reason.empty())
     return texts::kBadReason;
   if (!IsUtf8Text(title) || !IsUtf8Text(count)) return texts::kBadBytes;
   auto it = index_.find(title);
@@ -258,7 +258,7 @@ void HistoryParser::Finish() {
     while (first > 0 && checks[first - 1].status == report.latest) --first;
     report.lastChanged = checks[first].time;
     const auto indexed = std::count_if(checks.begin(), checks.end(), [](const HistoryCheck& c) {
-      return c.status == CheckStatus::kIndexed;
+      return c.status == check::CheckStatus::kIndexed;
     });
     report.indexedShare = static_cast<double>(indexed) / static_cast<double>(checks.size());
   }
@@ -307,4 +307,4 @@ HistoryContents ReadHistory(std::FILE* file, size_t blockBytes) {
   return contents;
 }
 
-}  // namespace vorlane::cli
+}  // namespace vorlane::record

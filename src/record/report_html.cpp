@@ -1,4 +1,4 @@
-#include "cli/report_html.h"
+#include "record/report_html.h"
 
 #include <algorithm>
 #include <array>
@@ -9,16 +9,14 @@
 #include <optional>
 #include <string_view>
 
-#include "cli/report_texts.h"
+#include "record/record_texts.h"
 #include "text/codepage.h"
 
 extern const unsigned char vorlane_report_style[];
 extern const std::size_t vorlane_report_style_size;
 
-namespace vorlane::cli {
+namespace vorlane::record {
 namespace {
-
-namespace texts = report_texts;
 
 // The strips' drawing space; the page stretches it to the column's width.
 constexpr double kStripWidth = 1000;
@@ -30,11 +28,11 @@ constexpr double kMinRunWidth = 2;
 constexpr size_t kMaxRuns = 300;
 constexpr int kColumns = 250;
 
-constexpr std::array<CheckStatus, 3> kStatuses = {CheckStatus::kIndexed, CheckStatus::kNotIndexed,
-                                                  CheckStatus::kFailed};
+constexpr std::array<check::CheckStatus, 3> kStatuses = {
+    check::CheckStatus::kIndexed, check::CheckStatus::kNotIndexed, check::CheckStatus::kFailed};
 
-size_t IndexOf(CheckStatus status) {
-  return status == CheckStatus::kIndexed ? 0 : status == CheckStatus::kNotIndexed ? 1 : 2;
+size_t IndexOf(check::CheckStatus status) {
+  return status == check::CheckStatus::kIndexed ? 0 : status == check::CheckStatus::kNotIndexed ? 1 : 2;
 }
 
 struct Look {
@@ -42,7 +40,7 @@ struct Look {
   std::string_view suffix;  // of the CSS classes b-* (badges) and r-* (rows)
 };
 
-const Look& LookOf(CheckStatus status) {
+const Look& LookOf(check::CheckStatus status) {
   static constexpr Look kLooks[] = {{"#2f9e5b", "i"}, {"#d64545", "n"}, {"#e8a317", "f"}};
   return kLooks[IndexOf(status)];
 }
@@ -117,7 +115,7 @@ struct PageWords {
   std::string spanTo = Html(texts::kSpanTo);
   std::string stripLabel = Html(texts::kStripLabel);
 
-  const std::string& of(CheckStatus s) const { return status[IndexOf(s)]; }
+  const std::string& of(check::CheckStatus s) const { return status[IndexOf(s)]; }
 };
 
 const PageWords& Words() {
@@ -232,7 +230,7 @@ struct Stretch {
   double x0 = 0;
   double x1 = 0;
   std::array<size_t, 3> counts{};  // checks per status, in the order of kStatuses
-  CheckStatus shown = CheckStatus::kFailed;
+  check::CheckStatus shown = check::CheckStatus::kFailed;
 };
 
 void AppendStretch(std::string& out, const TitleReport& title, const Stretch& stretch) {
@@ -260,7 +258,7 @@ void AppendStretch(std::string& out, const TitleReport& title, const Stretch& st
     AppendGbk(out, title.checks[stretch.to].time);
   }
   bool firstCount = true;
-  for (CheckStatus status : kStatuses) {
+  for (check::CheckStatus status : kStatuses) {
     const size_t n = stretch.counts[IndexOf(status)];
     if (n == 0) continue;
     out += firstCount ? w.gap : " / ";
@@ -308,7 +306,7 @@ class StripPlaces {
 void AppendRuns(std::string& out, const TitleReport& title, const StripPlaces& places) {
   Stretch run;
   for (size_t i = 0; i < title.checks.size(); ++i) {
-    const CheckStatus status = title.checks[i].status;
+    const check::CheckStatus status = title.checks[i].status;
     if (i > 0 && status != run.shown) {
       places.Draw(out, title, run);
       run = Stretch{};
@@ -337,8 +335,8 @@ void AppendColumns(std::string& out, const TitleReport& title, const StripPlaces
       cell.to = i;
     }
     // The most frequent status, the latest check's on a tie.
-    CheckStatus shown = title.checks[cell.to].status;
-    for (CheckStatus status : kStatuses) {
+    check::CheckStatus shown = title.checks[cell.to].status;
+    for (check::CheckStatus status : kStatuses) {
       if (counts[IndexOf(status)] > counts[IndexOf(shown)]) shown = status;
     }
     if (open && shown == group.shown) {
@@ -388,7 +386,7 @@ void AppendShare(std::string& out, const TitleReport& title) {
   // Only all or nothing reads as 100% or 0%.
   if (share > 0 && share < 1) percent = std::clamp(percent, 1LL, 99LL);
   size_t indexed = 0;
-  for (const HistoryCheck& check : title.checks) indexed += check.status == CheckStatus::kIndexed ? 1 : 0;
+  for (const HistoryCheck& one : title.checks) indexed += one.status == check::CheckStatus::kIndexed ? 1 : 0;
   out += "<td class=\"share\"><span class=\"pct\">";
   AppendInteger(out, percent);
   out += "%</span><span class=\"bar\"><i style=\"width:";
@@ -432,8 +430,8 @@ void AppendSummary(std::string& out, size_t titles, const std::array<size_t, 3>&
   out += w.summaryTitles;
   if (titles > 0) {
     out += w.summaryLatest;
-    for (CheckStatus status : kStatuses) {
-      if (status != CheckStatus::kIndexed) out += w.gap;
+    for (check::CheckStatus status : kStatuses) {
+      if (status != check::CheckStatus::kIndexed) out += w.gap;
       out += "<span class=\"n-";
       // A status no title is in stays grey.
       out += latest[IndexOf(status)] > 0 ? LookOf(status).suffix : "0";
@@ -450,7 +448,7 @@ void AppendSummary(std::string& out, size_t titles, const std::array<size_t, 3>&
   out += "</p>";
   if (titles > 0) {
     out += "<div class=\"overview\">";
-    for (CheckStatus status : kStatuses) {
+    for (check::CheckStatus status : kStatuses) {
       const size_t n = latest[IndexOf(status)];
       if (n == 0) continue;
       out += "<i style=\"background:";
@@ -462,7 +460,7 @@ void AppendSummary(std::string& out, size_t titles, const std::array<size_t, 3>&
     out += "</div>";
   }
   out += "<div class=\"legend\">";
-  for (CheckStatus status : kStatuses) {
+  for (check::CheckStatus status : kStatuses) {
     out += "<span><i class=\"key\" style=\"background:";
     out += LookOf(status).fill;
     out += "\"></i>";
@@ -554,4 +552,4 @@ std::string RenderReportHtml(const std::vector<TitleReport>& titles, const Text&
   return out;
 }
 
-}  // namespace vorlane::cli
+}  // namespace vorlane::record

@@ -1,6 +1,6 @@
 // The report's page, read back with a small strict parser: what a browser would
 // show in each cell and strip, not the page's exact bytes.
-#include "cli/report_html.h"
+#include "record/report_html.h"
 
 #include <gmock/gmock.h>
 
@@ -17,9 +17,10 @@
 
 #include "text/codepage.h"
 
-namespace vorlane::cli {
+namespace vorlane::record {
 namespace {
 
+using check::CheckStatus;
 using ::testing::AllOf;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
@@ -471,4 +472,4 @@ TEST(ReportHtmlTest, AHundredThousandChecksStaySmall) {
 }
 
 }  // namespace
-}  // namespace vorlane::cli
+}  // namespace vorlane::record

@@ -17,16 +17,16 @@
 #include <string_view>
 #include <system_error>
 
-#include "cli/check_record.h"
-#include "cli/history_file.h"
-#include "cli/history_reader.h"
 #include "fuzz_check.h"
+#include "record/check_record.h"
+#include "record/history_file.h"
+#include "record/history_reader.h"
 #include "support/temp_folder.h"
 
 namespace {
 
 using namespace vorlane;
-using namespace vorlane::cli;
+using namespace vorlane::record;
 
 constexpr size_t kOneBlock = 1 << 16;
 
@@ -79,7 +79,7 @@ std::string Rewritten(const HistoryContents& contents) {
       record.title = t.title;
       record.status = c.status;
       record.time = c.time;
-      record.count = c.status == CheckStatus::kFailed ? "" : "0";
+      record.count = c.status == check::CheckStatus::kFailed ? "" : "0";
       record.failure = check::CheckFailure::kTimedOut;
       file += HistoryRow(record);
     }
@@ -131,7 +131,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   CheckRecord record;
   record.title = "\xB8\xB4\xB9\xC5 \"lamp\",\r\n";  // 复古 in GBK, and what CSV must quote
-  record.status = CheckStatus::kNotIndexed;
+  record.status = check::CheckStatus::kNotIndexed;
   record.count = "0";
   record.time = "2013-11-9 8:05:07";
   HistoryWriter writer;

@@ -1,19 +1,19 @@
-// One check as the front end reports it: the title, what the check came to, the
-// count the window's list would show, why it failed, and when. The table, CSV, JSON
-// and the history file are all written from it.
+// One check as the window and vorlane-cli record it: the title, what the check
+// came to, the count the window's list would show, why it failed, and when. The
+// CLI's table, CSV and JSON and the history file are all written from it.
 #pragma once
 
 #include <string_view>
 
 #include "check/search_query.h"
-#include "cli/report_model.h"
+#include "record/report_model.h"
 #include "text/text.h"
 
-namespace vorlane::cli {
+namespace vorlane::record {
 
 struct CheckRecord {
   Text title;  // GBK
-  CheckStatus status = CheckStatus::kFailed;
+  check::CheckStatus status = check::CheckStatus::kFailed;
   // As the window's list shows it: the text between the count markers when
   // indexed, "0" when not indexed; empty when the check failed.
   Text count;
@@ -29,7 +29,7 @@ Text ReasonToken(const CheckRecord& record);
 
 // The status as the table shows it, in Chinese: "已收录", "未收录",
 // "查询失败（超时）".
-Text StatusWord(CheckStatus status);
+Text StatusWord(check::CheckStatus status);
 Text StatusText(const CheckRecord& record);
 
-}  // namespace vorlane::cli
+}  // namespace vorlane::record

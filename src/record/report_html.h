@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "cli/report_model.h"
+#include "record/report_model.h"
 
-namespace vorlane::cli {
+namespace vorlane::record {
 
 // The page as UTF-8 bytes. `generatedAt` (GBK) says when the report was made.
 std::string RenderReportHtml(const std::vector<TitleReport>& titles, const Text& generatedAt);
 
-}  // namespace vorlane::cli
+}  // namespace vorlane::record

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <string>
 
-#include "cli/history_reader.h"
+#include "record/history_reader.h"
 
-namespace vorlane::cli {
+namespace vorlane::record {
 namespace {
 
 // 1,000,000 records over 1,000 titles of Chinese text, a tenth of them failed: about
@@ -21,7 +21,8 @@ std::filesystem::path BenchHistoryPath() {
     for (int i = 0; i < 1'000'000; ++i) {
       const int title = i % 1000;
       const int hour = i / 1000 % 24;
-      data += "2013-11-9 " + std::to_string(hour) + ":05:07,韩版宽松毛衣女 第" + std::to_string(title) + "款,";
+      data +=
+          "2013-11-9 " + std::to_string(hour) + ":05:07,韩版宽松毛衣女 第" + std::to_string(title) + "款,";
       switch (i % 10) {
         case 0:
           data += "failed,,time-out\r\n";
@@ -55,6 +56,6 @@ void BM_ReadHistory(benchmark::State& state) {
 BENCHMARK(BM_ReadHistory)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
-}  // namespace vorlane::cli
+}  // namespace vorlane::record
 
 BENCHMARK_MAIN();

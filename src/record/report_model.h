@@ -9,21 +9,19 @@
 #include "check/check_status.h"
 #include "text/text.h"
 
-namespace vorlane::cli {
-
-using check::CheckStatus;
+namespace vorlane::record {
 
 struct HistoryCheck {
   Text time;  // as the history has it, the program's check time: "2013-11-9 8:05:07"
-  CheckStatus status = CheckStatus::kFailed;
+  check::CheckStatus status = check::CheckStatus::kFailed;
 };
 
 struct TitleReport {
   Text title;  // GBK
-  CheckStatus latest = CheckStatus::kFailed;
+  check::CheckStatus latest = check::CheckStatus::kFailed;
   Text lastChanged;           // the time of the first check of the latest status's run
   double indexedShare = 0.0;  // checks that found it indexed over all its checks, 0 to 1
   std::vector<HistoryCheck> checks;
 };
 
-}  // namespace vorlane::cli
+}  // namespace vorlane::record
