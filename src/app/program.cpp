@@ -52,6 +52,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   }
   shell::MainWindowOptions options;
   options.config = config::AppConfig::Load(folder);
+  options.data = config::ReadDataValues(options.config, folder);
   web::SetServiceTimeouts(shell::ShellSettings::From(options.config).serviceTimeouts);
   options.onDestroyed = EndProgram;
   // The update window reads the configuration again when it opens, with the update

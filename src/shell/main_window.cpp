@@ -30,9 +30,11 @@ MainWindow::MainWindow(MainWindowOptions options)
       single_(context_),
       listController_(context_, products_),
       monitor_(context_, listController_),
+      history_(context_, options_.data.folder, options_.data.keepHistory),
       tray_(options_.notify) {
   scheduler_.SetTimeScale(options_.timeScale);
   monitor_.SetAlertSettings(settings_.alerts);
+  history_.Attach(listController_, single_);
 }
 
 MainWindow::~MainWindow() {
@@ -149,6 +151,9 @@ void MainWindow::OnTimer(UINT_PTR id) {
 
 void MainWindow::OnDestroy() {
   tray_.TrayRemove();
+  // The program ends without running destructors: the last verdicts reach the
+  // history now (at once when it cannot be written).
+  history_.Flush();
   // What workers still post, and tips still due, have no window to go to.
   scheduler_.Close();
   ::KillTimer(hwnd_, static_cast<UINT_PTR>(TimerId::时钟_监测间隔));

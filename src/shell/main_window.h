@@ -15,12 +15,14 @@
 #include "check/product_list_controller.h"
 #include "check/single_check.h"
 #include "config/app_config.h"
+#include "config/data_values.h"
 #include "port/system_port.h"
 #include "port/worker_link.h"
 #include "shell/app_texts.h"
 #include "shell/main_window_layout.h"
 #include "shell/tray_icon.h"
 #include "shell/win32_main_view.h"
+#include "shell/window_history.h"
 #include "win/scoped_win.h"
 #include "win/win32_scheduler.h"
 #include "win/win32_system_port.h"
@@ -50,6 +52,8 @@ enum class MenuCommand : WORD {
 
 struct MainWindowOptions {
   config::AppConfig config = config::AppConfig::Defaults();
+  // Where the window keeps its history, and whether it does; no folder, none.
+  config::DataValues data{.folder = {}, .keepList = false, .keepHistory = false};
   // The registered "TaskbarCreated" message; 0 registers it here.
   UINT TaskbarCreatedMessage = 0;
   // How the tray icon reaches the shell; Shell_NotifyIconW when empty.
@@ -94,6 +98,7 @@ class MainWindow {
   check::ProductList& products() { return products_; }
   check::ProductListController& listController() { return listController_; }
   check::Monitor& monitor() { return monitor_; }
+  WindowHistory& history() { return history_; }
   const AppTexts& appTexts() const { return texts_; }
   const ShellSettings& settings() const { return settings_; }
   bool panelUnlocked() const { return panelUnlocked_; }
@@ -176,6 +181,7 @@ class MainWindow {
   check::SingleCheck single_;
   check::ProductListController listController_;
   check::Monitor monitor_;
+  WindowHistory history_;
   TrayIcon tray_;
 
   HWND hwnd_ = nullptr;
