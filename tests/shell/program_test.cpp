@@ -1,16 +1,21 @@
 // The program as a whole, started as its own process: it comes up, unlocks its
 // panel, and ends with exit code 0 as soon as its window goes, without waiting for
-// a check still held up by the site.
+// a check still held up by the site; and it shares its history with vorlane-cli.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 
 #include "local_server.h"
 #include "program_process.h"
+#include "record/history_reader.h"
 #include "shell/main_window.h"
+#include "support/search_site.h"
+#include "support/temp_folder.h"
+#include "text/wide_text.h"
 
 namespace vorlane::shell::test {
 namespace {
@@ -21,6 +26,20 @@ using vorlane::test::WaitUntil;
 
 HWND ChildOf(HWND window, ControlId id) {
   return vorlane::test::ChildWithId(window, static_cast<int>(id));
+}
+
+// The length of another process's control's text (GetWindowTextLength would give
+// its caption's).
+LRESULT TextLength(HWND control) {
+  DWORD_PTR length = 0;
+  ::SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
+  return static_cast<LRESULT>(length);
+}
+
+// Wine sees the build machine's root as drive Z:.
+std::filesystem::path WindowsPath(std::string path) {
+  if (!path.empty() && path.front() == '/') path = "Z:" + path;
+  return std::filesystem::path(path);
 }
 
 class ProgramTest : public ::testing::Test {
@@ -62,6 +81,76 @@ TEST_F(ProgramTest, TheTrayMenusExitEndsTheProgramWithCodeZero) {
   Start("");
   ::PostMessageW(mainWindow, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(MenuCommand::退出), 0), 0);
   EXPECT_EQ(WaitForExit(20s), 0u);
+}
+
+// The real window and the real vorlane-cli appending to one history at once: every
+// line is a whole record under one header.
+TEST_F(ProgramTest, TheWindowAndTheCliAppendToOneHistoryAtOnce) {
+  vorlane::test::SearchSite site;
+  const std::filesystem::path data = program.folder() / "data";
+  const std::filesystem::path history = data / "history.csv";
+  constexpr int kCliTitles = 300;
+  constexpr int kWindowChecks = 40;
+  std::string titles;
+  for (int i = 0; i < kCliTitles; ++i) titles += "cli title " + std::to_string(i) + "\r\n";
+  vorlane::test::WriteFileBytes(program.folder() / "titles.txt", titles);
+  Start("[site]\nhost=" + site.host() + "\n[data]\nfolder=" + data.string() + "\n");
+
+  // The CLI, its output to a file, started before the window's checks.
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const std::wstring outPath = (program.folder() / "cli-out.txt").wstring();
+  HANDLE out =
+      ::CreateFileW(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, 0, nullptr);
+  ASSERT_NE(out, INVALID_HANDLE_VALUE);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out;
+  startup.hStdError = out;
+  std::wstring command = L"\"" + WindowsPath(VORLANE_CLI_PATH).wstring() + L"\" check --host " +
+                         Wide(site.host()) + L" --pace 0 --jobs 2 --history \"" + history.wstring() +
+                         L"\" --file \"" + (program.folder() / "titles.txt").wstring() + L"\"";
+  PROCESS_INFORMATION cli{};
+  ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+                               nullptr, &startup, &cli));
+  ::CloseHandle(out);
+
+  // The window's single check, one title after the other, each waiting for its
+  // verdict (a click before it would leave the earlier check unreported).
+  HWND title = ChildOf(mainWindow, ControlId::编辑框_标题);
+  HWND report = ChildOf(mainWindow, ControlId::编辑框_显示);
+  HWND query = ChildOf(mainWindow, ControlId::按钮_查询);
+  for (int i = 0; i < kWindowChecks; ++i) {
+    const std::wstring text = L"window title " + std::to_wstring(i);
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutW(title, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
+                          5000, &ignored);
+    ::SendMessageTimeoutW(mainWindow, WM_COMMAND,
+                          MAKEWPARAM(static_cast<WORD>(ControlId::按钮_查询), BN_CLICKED),
+                          reinterpret_cast<LPARAM>(query), SMTO_ABORTIFHUNG, 5000, &ignored);
+    // "正在查询...\r\n" and then the verdict's line.
+    ASSERT_TRUE(WaitUntil([&] { return TextLength(report) > 9; }, 20s)) << i;
+  }
+  ASSERT_EQ(::WaitForSingleObject(cli.hProcess, 60000), WAIT_OBJECT_0);
+  ::CloseHandle(cli.hThread);
+  ::CloseHandle(cli.hProcess);
+  ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);  // what waits is written as the window goes
+  ASSERT_EQ(WaitForExit(20s), 0u);
+
+  const std::string bytes = vorlane::test::ReadFileBytes(history);
+  const std::string head = "\xEF\xBB\xBFtime,title,status,count,reason\r\n";
+  EXPECT_TRUE(bytes.starts_with(head));
+  EXPECT_EQ(bytes.find("time,title", head.size()), std::string::npos);
+  const record::HistoryContents contents = record::ReadHistory(history.string());
+  EXPECT_FALSE(contents.unreadable);
+  EXPECT_EQ(contents.skippedCount, 0);
+  int window = 0, cliRecords = 0;
+  for (const record::TitleReport& t : contents.titles) {
+    EXPECT_EQ(t.checks.size(), 1u) << t.title;
+    (t.title.starts_with("window") ? window : cliRecords) += 1;
+  }
+  EXPECT_EQ(window, kWindowChecks);
+  EXPECT_EQ(cliRecords, kCliTitles);
 }
 
 }  // namespace

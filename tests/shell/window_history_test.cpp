@@ -131,7 +131,7 @@ TEST_F(WindowHistoryTest, TheDataFolderIsMadeWhenMissing) {
 // once, whatever else fails, and a later verdict writes them all once the file can
 // be written again.
 TEST_F(WindowHistoryTest, AHistoryThatCannotBeWrittenIsToldOnceAndTriedAgain) {
-  fs::create_directory(dir / "history.csv");  // not a history: never written into
+  vorlane::test::WriteFileBytes(dir / "history.csv", "name,price\r\n");  // not a history: never written into
   Make(true, dir.path());
   CheckThreeRows();
   history->Flush();
@@ -141,6 +141,7 @@ TEST_F(WindowHistoryTest, AHistoryThatCannotBeWrittenIsToldOnceAndTriedAgain) {
   scheduler.DrainPosted();
   EXPECT_EQ(TimesShown(texts::kHistoryNotOurs), 1);
   EXPECT_EQ(view.status[check::kRowReasonStatusSection], texts::kHistoryNotOurs + history->historyPath());
+  EXPECT_EQ(HistoryBytes(), "name,price\r\n");
 
   fs::remove(dir / "history.csv");
   rows.CheckRow(1, 2);
