@@ -6,6 +6,7 @@
 
 #include "local_server.h"
 #include "search_site.h"
+#include "support/temp_folder.h"
 #include "win/window_text.h"
 #include "window_fixture.h"
 
@@ -436,6 +437,52 @@ TEST_F(FlippingSiteTest, RowsDroppingOutDuringMonitoringRaiseOneTrayBalloon) {
   EXPECT_STREQ(balloons[0].data.szInfoTitle, L"宝贝掉出收录");
   EXPECT_STREQ(balloons[0].data.szInfo, L"本轮监测有 2 个宝贝从已收录变为未收录，第一个：\r\na");
   EXPECT_EQ(Cell(1, 2), L"未收录");
+}
+
+// With a data folder, the window keeps the history: the single check's verdict is in
+// it, and 查看收录报告 (greyed until there is one) writes the page beside it and
+// opens it.
+class HistoryWindowTest : public ChecksTest {
+ protected:
+  void SetUp() override {
+    options.data = {.folder = data.path().string(), .keepList = false, .keepHistory = true};
+    ChecksTest::SetUp();
+  }
+  bool ReportEntryEnabled() {
+    bool enabled = false;
+    window->scheduler().PostToUi([&] {
+      enabled =
+          (::GetMenuState(window->listMenu(), static_cast<UINT>(MenuCommand::查看收录报告), MF_BYCOMMAND) &
+           MF_GRAYED) == 0;
+      ::EndMenu();
+    });
+    NMITEMACTIVATE click{};
+    click.hdr.code = static_cast<UINT>(NM_RCLICK);
+    click.iItem = -1;
+    NotifyFromList(click.hdr);
+    return enabled;
+  }
+
+  vorlane::test::TempFolder data{"vorlane-window-data"};
+};
+
+TEST_F(HistoryWindowTest, TheSingleChecksVerdictIsInTheHistoryAndTheReportOpens) {
+  EXPECT_FALSE(ReportEntryEnabled());
+  ::SetWindowTextW(Control(ControlId::编辑框_标题), L"夏季连衣裙");
+  Click(ControlId::按钮_查询);
+  ASSERT_TRUE(PumpUntil([&] { return Report().find(L"宝贝个数") != std::wstring::npos; }))
+      << Narrow(Report());
+  window->history().Flush();
+  const std::string history = vorlane::test::ReadFileBytes(data / "history.csv");
+  EXPECT_NE(history.find(",夏季连衣裙,indexed,12,\r\n"), std::string::npos) << history;
+
+  ASSERT_TRUE(ReportEntryEnabled());
+  ::SendMessageW(Hwnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(MenuCommand::查看收录报告), 0), 0);
+  const Text page = (data / "report.html").string();
+  ASSERT_TRUE(PumpUntil([&] { return !addresses.empty(); }));
+  EXPECT_EQ(addresses, std::vector<Text>{page});
+  EXPECT_NE(vorlane::test::ReadFileBytes(data / "report.html").find("夏季连衣裙"), std::string::npos);
+  EXPECT_TRUE(messages.empty());
 }
 
 }  // namespace
