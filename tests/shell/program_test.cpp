@@ -3,6 +3,8 @@
 // a check still held up by the site; and it shares its history with vorlane-cli.
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -26,14 +28,6 @@ using vorlane::test::WaitUntil;
 
 HWND ChildOf(HWND window, ControlId id) {
   return vorlane::test::ChildWithId(window, static_cast<int>(id));
-}
-
-// The length of another process's control's text (GetWindowTextLength would give
-// its caption's).
-LRESULT TextLength(HWND control) {
-  DWORD_PTR length = 0;
-  ::SendMessageTimeoutW(control, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
-  return static_cast<LRESULT>(length);
 }
 
 // Wine sees the build machine's root as drive Z:.
@@ -83,20 +77,51 @@ TEST_F(ProgramTest, TheTrayMenusExitEndsTheProgramWithCodeZero) {
   EXPECT_EQ(WaitForExit(20s), 0u);
 }
 
-// The real window and the real vorlane-cli appending to one history at once: every
-// line is a whole record under one header.
+// The real window and the real vorlane-cli appending to one history at once: the
+// window's monitoring pass over imported titles and the CLI's check over its own.
+// Afterwards every line is a whole record under one header.
 TEST_F(ProgramTest, TheWindowAndTheCliAppendToOneHistoryAtOnce) {
   vorlane::test::SearchSite site;
   const std::filesystem::path data = program.folder() / "data";
   const std::filesystem::path history = data / "history.csv";
   constexpr int kCliTitles = 300;
-  constexpr int kWindowChecks = 40;
-  std::string titles;
-  for (int i = 0; i < kCliTitles; ++i) titles += "cli title " + std::to_string(i) + "\r\n";
-  vorlane::test::WriteFileBytes(program.folder() / "titles.txt", titles);
+  constexpr int kWindowTitles = 12;  // a pass checks one a second
+  std::string cliTitles, windowTitles;
+  for (int i = 0; i < kCliTitles; ++i) cliTitles += "cli title " + std::to_string(i) + "\r\n";
+  for (int i = 0; i < kWindowTitles; ++i) windowTitles += "window title " + std::to_string(i) + "\r\n";
+  vorlane::test::WriteFileBytes(program.folder() / "cli.txt", cliTitles);
+  vorlane::test::WriteFileBytes(program.folder() / "window.txt", windowTitles);
   Start("[site]\nhost=" + site.host() + "\n[data]\nfolder=" + data.string() + "\n");
 
-  // The CLI, its output to a file, started before the window's checks.
+  // 导入宝贝全称, answered in the open-file dialog as a user would.
+  ::PostMessageW(mainWindow, WM_COMMAND,
+                 MAKEWPARAM(static_cast<WORD>(ControlId::按钮_导入宝贝全称), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(ChildOf(mainWindow, ControlId::按钮_导入宝贝全称)));
+  HWND dialog = nullptr;
+  ASSERT_TRUE(WaitUntil([&] { return (dialog = program.WindowOf(L"#32770")) != nullptr; }, 20s));
+  HWND name = nullptr;
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        for (int id : {1148, 1152})  // the file name's box: cmb13, or edt1
+          if ((name = vorlane::test::ChildWithId(dialog, id)) != nullptr) return true;
+        return false;
+      },
+      10s));
+  const std::wstring file = (program.folder() / "window.txt").wstring();
+  DWORD_PTR ignored = 0;
+  ::SendMessageTimeoutW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(file.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        &ignored);
+  ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  HWND list = ChildOf(mainWindow, ControlId::超级列表框1);
+  ASSERT_TRUE(WaitUntil(
+      [&] {
+        DWORD_PTR rows = 0;
+        ::SendMessageTimeoutW(list, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 5000, &rows);
+        return rows == kWindowTitles;
+      },
+      20s));
+
+  // The CLI, its output to a file, and the window's monitoring, at once.
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   const std::wstring outPath = (program.folder() / "cli-out.txt").wstring();
   HANDLE out =
@@ -108,33 +133,29 @@ TEST_F(ProgramTest, TheWindowAndTheCliAppendToOneHistoryAtOnce) {
   startup.hStdOutput = out;
   startup.hStdError = out;
   std::wstring command = L"\"" + WindowsPath(VORLANE_CLI_PATH).wstring() + L"\" check --host " +
-                         Wide(site.host()) + L" --pace 0 --jobs 2 --history \"" + history.wstring() +
-                         L"\" --file \"" + (program.folder() / "titles.txt").wstring() + L"\"";
+                         Wide(site.host()) + L" --pace 0.05 --jobs 1 --history \"" + history.wstring() +
+                         L"\" --file \"" + (program.folder() / "cli.txt").wstring() + L"\"";
   PROCESS_INFORMATION cli{};
   ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                                nullptr, &startup, &cli));
   ::CloseHandle(out);
+  ::PostMessageW(mainWindow, WM_COMMAND,
+                 MAKEWPARAM(static_cast<WORD>(ControlId::按钮_开始自动监测), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(ChildOf(mainWindow, ControlId::按钮_开始自动监测)));
 
-  // The window's single check, one title after the other, each waiting for its
-  // verdict (a click before it would leave the earlier check unreported).
-  HWND title = ChildOf(mainWindow, ControlId::编辑框_标题);
-  HWND report = ChildOf(mainWindow, ControlId::编辑框_显示);
-  HWND query = ChildOf(mainWindow, ControlId::按钮_查询);
-  for (int i = 0; i < kWindowChecks; ++i) {
-    const std::wstring text = L"window title " + std::to_wstring(i);
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutW(title, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG,
-                          5000, &ignored);
-    ::SendMessageTimeoutW(mainWindow, WM_COMMAND,
-                          MAKEWPARAM(static_cast<WORD>(ControlId::按钮_查询), BN_CLICKED),
-                          reinterpret_cast<LPARAM>(query), SMTO_ABORTIFHUNG, 5000, &ignored);
-    // "正在查询...\r\n" and then the verdict's line.
-    ASSERT_TRUE(WaitUntil([&] { return TextLength(report) > 9; }, 20s)) << i;
-  }
-  ASSERT_EQ(::WaitForSingleObject(cli.hProcess, 60000), WAIT_OBJECT_0);
+  auto windowRecords = [&] {
+    const std::string bytes = vorlane::test::ReadFileBytes(history);
+    int n = 0;
+    for (size_t at = bytes.find(",window title "); at != std::string::npos;
+         at = bytes.find(",window title ", at + 1))
+      ++n;
+    return n;
+  };
+  EXPECT_TRUE(WaitUntil([&] { return windowRecords() == kWindowTitles; }, 40s)) << windowRecords();
+  EXPECT_EQ(::WaitForSingleObject(cli.hProcess, 30000), WAIT_OBJECT_0);
   ::CloseHandle(cli.hThread);
   ::CloseHandle(cli.hProcess);
-  ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);  // what waits is written as the window goes
+  ::PostMessageW(mainWindow, WM_CLOSE, 0, 0);
   ASSERT_EQ(WaitForExit(20s), 0u);
 
   const std::string bytes = vorlane::test::ReadFileBytes(history);
@@ -149,7 +170,7 @@ TEST_F(ProgramTest, TheWindowAndTheCliAppendToOneHistoryAtOnce) {
     EXPECT_EQ(t.checks.size(), 1u) << t.title;
     (t.title.starts_with("window") ? window : cliRecords) += 1;
   }
-  EXPECT_EQ(window, kWindowChecks);
+  EXPECT_EQ(window, kWindowTitles);
   EXPECT_EQ(cliRecords, kCliTitles);
 }
 
