@@ -4,6 +4,10 @@
 // beside it and opens it.
 #include "shell/window_history.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -216,6 +220,31 @@ TEST_F(WindowHistoryTest, OneReportAtATime) {
   EXPECT_TRUE(history->ReportAvailable());
   EXPECT_EQ(system.openedPages.size(), 1u);
 }
+
+#ifdef _WIN32
+// A spreadsheet holds the history shut to writers: told once as such, and once it
+// lets go the waiting records follow, none lost.
+TEST_F(WindowHistoryTest, AHistoryHeldByAnotherProgramIsWrittenOnceItIsLetGo) {
+  Make(true, dir.path());
+  Query("first");
+  history->Flush();
+  HANDLE held = ::CreateFileW((dir / "history.csv").wstring().c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  CheckThreeRows();
+  history->Flush();
+  scheduler.DrainPosted();
+  EXPECT_EQ(TimesShown(texts::kHistoryHeld), 1);
+  ::CloseHandle(held);
+  Query("last");
+  history->Flush();
+  const record::HistoryContents contents = record::ReadHistory(history->historyPath());
+  EXPECT_EQ(contents.skippedCount, 0);
+  EXPECT_EQ(Statuses(contents), (std::vector<std::string>{"first:failed", "a:indexed", "b:not indexed",
+                                                          "c:failed", "last:failed"}));
+  EXPECT_EQ(TimesShown(texts::kHistoryHeld), 1);
+}
+#endif
 
 }  // namespace
 }  // namespace vorlane::shell
