@@ -30,7 +30,8 @@ MainWindow::MainWindow(MainWindowOptions options)
       single_(context_),
       listController_(context_, products_),
       monitor_(context_, listController_),
-      history_(context_, options_.data.folder, options_.data.keepHistory),
+      history_(context_, options_.data ? options_.data->folder : Text(),
+               options_.data && options_.data->keepHistory),
       tray_(options_.notify) {
   scheduler_.SetTimeScale(options_.timeScale);
   monitor_.SetAlertSettings(settings_.alerts);

@@ -52,8 +52,6 @@ enum class MenuCommand : WORD {
 
 struct MainWindowOptions {
   config::AppConfig config = config::AppConfig::Defaults();
-  // Where the window keeps its history, and whether it does; no folder, none.
-  config::DataValues data{.folder = {}, .keepList = false, .keepHistory = false};
   // The registered "TaskbarCreated" message; 0 registers it here.
   UINT TaskbarCreatedMessage = 0;
   // How the tray icon reaches the shell; Shell_NotifyIconW when empty.
@@ -76,6 +74,9 @@ struct MainWindowOptions {
       startUpdate;
   // The window's very last message; the program ends here.
   std::function<void()> onDestroyed;
+  // Where the list is kept between runs, and whether it is ([data]). None keeps
+  // nothing: the window as it was before lists were kept.
+  std::optional<config::DataValues> data;
 };
 
 class MainWindow {

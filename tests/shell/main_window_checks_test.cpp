@@ -445,7 +445,7 @@ TEST_F(FlippingSiteTest, RowsDroppingOutDuringMonitoringRaiseOneTrayBalloon) {
 class HistoryWindowTest : public ChecksTest {
  protected:
   void SetUp() override {
-    options.data = {.folder = data.path().string(), .keepList = false, .keepHistory = true};
+    options.data = config::DataValues{.folder = data.path().string(), .keepList = false, .keepHistory = true};
     ChecksTest::SetUp();
   }
   bool ReportEntryEnabled() {
