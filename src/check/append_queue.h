@@ -60,9 +60,14 @@ class AppendQueue {
   }
 
   // Returns once every item submitted so far is appended, or the latest try to
-  // append them failed. Not to be called from `append` or `onFailure`.
-  void Flush() {
+  // append them failed. With `tryAgain`, what a failed try left is tried once more
+  // first. Not to be called from `append` or `onFailure`.
+  void Flush(bool tryAgain = false) {
     std::unique_lock lock(mutex_);
+    if (tryAgain && !queued_.empty()) {
+      retry_ = true;
+      wake_.notify_one();
+    }
     done_.wait(lock, [this] { return !busy_ && (queued_.empty() || !retry_); });
   }
 

@@ -153,8 +153,8 @@ void MainWindow::OnTimer(UINT_PTR id) {
 void MainWindow::OnDestroy() {
   tray_.TrayRemove();
   // The program ends without running destructors: the last verdicts reach the
-  // history now (at once when it cannot be written).
-  history_.Flush();
+  // history now, with one more try for those a held file refused.
+  history_.Flush(true);
   // What workers still post, and tips still due, have no window to go to.
   scheduler_.Close();
   ::KillTimer(hwnd_, static_cast<UINT_PTR>(TimerId::时钟_监测间隔));

@@ -64,8 +64,8 @@ void WindowHistory::Add(const Text& title, const check::PageVerdict& verdict) {
   queue_.Submit(record::RecordOf(title, verdict, check::FormatCheckTime(context_.scheduler.LocalNow())));
 }
 
-void WindowHistory::Flush() {
-  queue_.Flush();
+void WindowHistory::Flush(bool tryAgain) {
+  queue_.Flush(tryAgain);
 }
 
 std::size_t WindowHistory::AppendRecords(std::span<const record::CheckRecord> records) {

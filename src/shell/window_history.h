@@ -53,8 +53,10 @@ class WindowHistory {
 
   const Text& historyPath() const { return historyPath_; }
   const Text& reportPath() const { return reportPath_; }
-  // Waits until every record added so far is written, or the latest try failed.
-  void Flush();
+  // Waits until every record added so far is written, or the latest try failed;
+  // with `tryAgain`, records a failed try left are tried once more first (the
+  // window's last message: the program ends without running destructors).
+  void Flush(bool tryAgain = false);
 
  private:
   // On the worker: opens the history (making the data folder when it is missing)

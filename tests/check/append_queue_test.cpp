@@ -88,10 +88,15 @@ TEST(AppendQueueTest, WhatCouldNotBeAppendedIsTriedAgainWithTheNextItem) {
   const int tries = file.tries();
   std::this_thread::sleep_for(50ms);
   EXPECT_EQ(file.tries(), tries);  // no item came: no try, no busy loop
+  queue.Flush(true);               // but asked to, it tries again
+  EXPECT_EQ(file.tries(), tries + 1);
+  EXPECT_EQ(failures, 3);
   file.SetOpen(true);
   queue.Submit(4);
   queue.Flush();
   EXPECT_EQ(file.written(), (std::vector<int>{1, 2, 3, 4}));
+  queue.Flush(true);  // nothing queued: no try
+  EXPECT_EQ(file.tries(), tries + 2);
 
   // A write that fails part way keeps the rest, in order.
   file.FailAt(6);
