@@ -84,8 +84,8 @@ TEST_F(ProgramTest, TheWindowAndTheCliAppendToOneHistoryAtOnce) {
   vorlane::test::SearchSite site;
   const std::filesystem::path data = program.folder() / "data";
   const std::filesystem::path history = data / "history.csv";
-  constexpr int kCliTitles = 300;
-  constexpr int kWindowTitles = 12;  // a pass checks one a second
+  constexpr int kCliTitles = 200;
+  constexpr int kWindowTitles = 8;  // a pass checks one a second
   std::string cliTitles, windowTitles;
   for (int i = 0; i < kCliTitles; ++i) cliTitles += "cli title " + std::to_string(i) + "\r\n";
   for (int i = 0; i < kWindowTitles; ++i) windowTitles += "window title " + std::to_string(i) + "\r\n";
@@ -136,7 +136,7 @@ TEST_F(ProgramTest, TheWindowAndTheCliAppendToOneHistoryAtOnce) {
   startup.hStdOutput = out;
   startup.hStdError = out;
   std::wstring command = L"\"" + WindowsPath(VORLANE_CLI_PATH).wstring() + L"\" check --host " +
-                         Wide(site.host()) + L" --pace 0.05 --jobs 1 --history \"" + history.wstring() +
+                         Wide(site.host()) + L" --pace 0.04 --jobs 1 --history \"" + history.wstring() +
                          L"\" --file \"" + (program.folder() / "cli.txt").wstring() + L"\"";
   PROCESS_INFORMATION cli{};
   ASSERT_TRUE(::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
