@@ -2,7 +2,8 @@
 # Builds the package (scripts/package.sh) and checks it the way a seller would
 # meet it:
 #   - the portable zip holds exactly the expected files, under 3 MB, with the
-#     shipped vorlane.ini, both READMEs and the licences its INDEX names;
+#     shipped vorlane.ini, both READMEs, the portable marker and the licences its
+#     INDEX names; the installer installs the same files but the marker;
 #   - the programs and the installer are 32-bit, carry the version of
 #     resources/vorlane.rc and need no DLL beyond Windows' own; the installer asks
 #     for no administrator rights;
@@ -76,6 +77,7 @@ folder=vorlane-$short
   echo "$folder/LICENSES/zlib.txt"
   echo "$folder/README.en.txt"
   echo "$folder/README.zh-CN.txt"
+  echo "$folder/portable.txt"
   [ $with_cli = 0 ] || echo "$folder/vorlane-cli.exe"
   echo "$folder/vorlane.exe"
   echo "$folder/vorlane.ini"
@@ -110,6 +112,12 @@ check_zip() {
       bad "$readme: not UTF-8 with a byte-order mark naming Vorlane $short"
     fi
   done
+  if { printf '\357\273\277'; tr -d '\r' <packaging/portable.txt | sed 's/$/\r/'; } | cmp -s - "$files/portable.txt" &&
+    grep -q 'portable\.txt' "$files/README.en.txt" && grep -q 'portable\.txt' "$files/README.zh-CN.txt"; then
+    ok "portable.txt: the data-folder marker, named in both READMEs"
+  else
+    bad "portable.txt differs from packaging/portable.txt, or a README does not name it"
+  fi
   for licence in "$files"/LICENSES/*.txt; do
     name=$(basename "$licence")
     [ "$name" = INDEX.txt ] && continue
@@ -234,9 +242,10 @@ uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vorlane'
 status=0
 timeout 180 "$WINE_LOADER" "$test_setup" /S >"$work/setup.log" 2>&1 </dev/null || status=$?
 if [ $status = 0 ]; then ok "silent install: exit code 0"; else bad "silent install: exit code $status"; fi
-# The installed folder: the package's files, the uninstaller and NSIS's licence.
+# The installed folder: the package's files but the portable marker (an installed
+# copy keeps its data in %APPDATA%), the uninstaller and NSIS's licence.
 {
-  (cd "$test_zip_files" && find . -type f | sed 's|^\./||')
+  (cd "$test_zip_files" && find . -type f | sed 's|^\./||' | grep -vx portable.txt)
   echo uninstall.exe
   echo LICENSES/nsis.txt
 } | LC_ALL=C sort >"$work/expected-installed"
@@ -251,7 +260,7 @@ same=1
 while read -r file; do
   cmp -s "$test_zip_files/$file" "$instdir/$file" || { same=0; bad "installed $file differs from the zip's"; }
 done <<EOF
-$(cd "$test_zip_files" && find . -type f | sed 's|^\./||')
+$(cd "$test_zip_files" && find . -type f | sed 's|^\./||' | grep -vx portable.txt)
 EOF
 [ $same = 0 ] || ok "installed files are the zip's, byte for byte"
 if [ -f "$shortcut" ]; then ok "Start-menu shortcut: Programs\\Vorlane.lnk"; else bad "no Start-menu shortcut at $shortcut"; fi

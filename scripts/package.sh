@@ -4,8 +4,10 @@
 #
 #   vorlane-<version>-portable.zip  a folder with vorlane.exe, vorlane-cli.exe,
 #                                   vorlane.ini (the shipped defaults), a README in
-#                                   Chinese and one in English, and LICENSES/
-#   vorlane-<version>-setup.exe     an NSIS installer of the same files: per user,
+#                                   Chinese and one in English, LICENSES/, and
+#                                   portable.txt (its data stays in that folder)
+#   vorlane-<version>-setup.exe     an NSIS installer of the same files but
+#                                   portable.txt (its data goes to %APPDATA%): per user,
 #                                   no administrator rights, a Start-menu entry and
 #                                   an uninstaller listed under the user's programs
 #
@@ -160,6 +162,9 @@ crlf config/vorlane.ini >"$stage/vorlane.ini"
 for lang in zh-CN en; do
   { printf '\357\273\277'; crlf "packaging/README.$lang.txt" | sed "s/@VERSION@/$short/g"; } >"$stage/README.$lang.txt"
 done
+# The marker that keeps the portable copy's data beside it; the installer leaves it
+# out (packaging/vorlane.nsi names its files one by one).
+{ printf '\357\273\277'; crlf packaging/portable.txt; } >"$stage/portable.txt"
 
 # Licences of what is linked into the programs: each the copyright file of the
 # Debian package that provides it, found by asking dpkg who owns the library the

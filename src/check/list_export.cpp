@@ -1,7 +1,5 @@
 #include "check/list_export.h"
 
-#include <cstdio>
-
 #include "check/check_texts.h"
 #include "check/search_query.h"
 #include "text/codepage.h"
@@ -59,20 +57,8 @@ std::string ExportListBytes(const ProductList& list, ExportFormat format) {
 }
 
 bool WriteListExport(const ProductList& list, const Text& path, ExportFormat format) {
-  const std::string bytes = ExportListBytes(list, format);
   const NativePath target = PathFromGbk(path);
-  if (target.empty()) return false;
-  const NativePath temp = WithSuffix(target, ".tmp");
-  if (!RemoveFileAt(temp)) return false;
-  UniqueFile file(CreateNewFile(temp));
-  bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
-                 std::fflush(file.get()) == 0 && std::fclose(file.release()) == 0;
-  written = written && ReplaceFileWith(temp, target);
-  if (!written) {
-    file.reset();
-    RemoveFileAt(temp);
-  }
-  return written;
+  return !target.empty() && WriteFileReplacing(target, ExportListBytes(list, format));
 }
 
 }  // namespace vorlane::check

@@ -86,4 +86,11 @@ AppConfig AppConfig::Load(const Text& folder) {
   return config;
 }
 
+bool SwitchValue(const AppConfig& config, const std::string& section, const std::string& key, bool fallback) {
+  const Text value = config.Get(section, key);
+  if (value == "0") return false;
+  if (value == "1") return true;
+  return fallback;
+}
+
 }  // namespace vorlane::config

@@ -33,4 +33,8 @@ class AppConfig {
   std::map<std::string, Text> values_;  // "section.key" -> value
 };
 
+// An on/off key: "0" is off, "1" is on, anything else (or no value) keeps
+// `fallback`.
+bool SwitchValue(const AppConfig& config, const std::string& section, const std::string& key, bool fallback);
+
 }  // namespace vorlane::config

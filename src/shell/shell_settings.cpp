@@ -6,15 +6,6 @@
 #include "text/gbk_text.h"
 
 namespace vorlane::shell {
-namespace {
-bool Switch(const config::AppConfig& config, const char* section, const char* key, bool fallback) {
-  const Text value = config.Get(section, key);
-  if (value == "0") return false;
-  if (value == "1") return true;
-  return fallback;
-}
-}  // namespace
-
 ShellSettings ShellSettings::From(const config::AppConfig& config) {
   ShellSettings s;
   s.siteHost = config.Get("site", "host");
@@ -42,8 +33,8 @@ ShellSettings ShellSettings::From(const config::AppConfig& config) {
   s.serviceTimeouts.receive = config::NetworkSeconds(config, "receive_timeout", s.serviceTimeouts.receive);
   s.checkDeadline = config::NetworkSeconds(
       config, "check_deadline", std::chrono::duration_cast<std::chrono::milliseconds>(s.checkDeadline));
-  s.alerts.balloon = Switch(config, "alerts", "balloon", s.alerts.balloon);
-  s.alerts.onIndexed = Switch(config, "alerts", "on_indexed", s.alerts.onIndexed);
+  s.alerts.balloon = config::SwitchValue(config, "alerts", "balloon", s.alerts.balloon);
+  s.alerts.onIndexed = config::SwitchValue(config, "alerts", "on_indexed", s.alerts.onIndexed);
   return s;
 }
 

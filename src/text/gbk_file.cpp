@@ -71,6 +71,25 @@ bool CanWriteIn(const NativePath& path) {
   return RemoveFileAt(probe) && written && closed;
 }
 
+bool WriteFileReplacing(const NativePath& target, std::string_view bytes) {
+  if (target.empty()) return false;
+  const NativePath temp = WithSuffix(target, ".tmp");
+  if (!RemoveFileAt(temp)) return false;
+  UniqueFile file(CreateNewFile(temp));
+  bool written = file && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
+                 FlushToDisk(file.get()) && std::fclose(file.release()) == 0;
+  written = written && ReplaceFileWith(temp, target);
+  if (!written) {
+    file.reset();
+    RemoveFileAt(temp);
+    return false;
+  }
+  // The new content is in place; a folder that cannot be synced costs only the
+  // rename's durability across a power cut, not the file.
+  FlushFolder(ParentPath(target));
+  return true;
+}
+
 UniqueFile OpenGbkFile(const Text& path, const char* mode) {
   const NativePath file = PathFromGbk(path);
   if (file.empty()) return nullptr;

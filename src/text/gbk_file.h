@@ -80,6 +80,11 @@ bool CanWriteIn(const NativePath& path);
 // removed, never followed. True when nothing of it is left.
 bool RemoveFolderTree(const NativePath& path);
 
+// The user's own folder for data that travels with the user's profile: %APPDATA%
+// on Windows, $XDG_CONFIG_HOME (or ~/.config) elsewhere. Empty when the
+// environment names none, or only a relative one.
+NativePath RoamingDataFolder();
+
 // The user's own folder for a program's data that stays on this machine:
 // %LOCALAPPDATA% on Windows, $XDG_DATA_HOME (or ~/.local/share) elsewhere. Empty
 // when the environment names none, or only a relative one.
@@ -120,6 +125,20 @@ std::FILE* CreateNewFile(const NativePath& path);
 // missing. A read-only or hidden `to` gets its normal attributes first, and its own
 // back when the move fails. False when it failed; `from` then stays.
 bool ReplaceFileWith(const NativePath& from, const NativePath& to);
+
+// Flushes what was written to `file` through the system's caches to the disk.
+bool FlushToDisk(std::FILE* file);
+// Makes the last renames in `folder` durable where the system needs a step for it
+// (POSIX: fsync of the folder); nothing to do on Windows, whose moves are written
+// through. False when it failed.
+bool FlushFolder(const NativePath& folder);
+
+// Writes `bytes` as the whole new content of `target` in one step: into
+// `<target>.tmp` (a stale one removed first), flushed to the disk, then moved over
+// `target`. The target is the old file or the new one, never a part of either,
+// whenever the process stops. False when it failed; the temporary file is then
+// gone and the target as it was.
+bool WriteFileReplacing(const NativePath& target, std::string_view bytes);
 
 // Gives an existing file its normal attributes back (not read-only, hidden or
 // system), so that it can be replaced. False when that failed.

@@ -137,6 +137,19 @@ bool ReplaceFileWith(const NativePath& from, const NativePath& to) {
   return !from.empty() && !to.empty() && std::rename(from.c_str(), to.c_str()) == 0;
 }
 
+bool FlushToDisk(std::FILE* file) {
+  return file != nullptr && std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+}
+
+// A rename is durable once its folder's entry is on the disk.
+bool FlushFolder(const NativePath& folder) {
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  const bool synced = ::fsync(fd) == 0;
+  ::close(fd);
+  return synced;
+}
+
 bool RemoveFolderTree(const NativePath& path) {
   if (path.empty()) return false;
   struct stat st {};
@@ -150,6 +163,14 @@ bool RemoveFolderTree(const NativePath& path) {
     ::closedir(folder);
   }
   return ::rmdir(path.c_str()) == 0 || errno == ENOENT;
+}
+
+NativePath RoamingDataFolder() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (config != nullptr && config[0] == '/') return config;
+  const char* home = std::getenv("HOME");
+  if (home == nullptr || home[0] != '/') return {};
+  return JoinPath(home, ".config");
 }
 
 NativePath UserDataFolder() {

@@ -201,11 +201,14 @@ bool RemoveFolderTree(const NativePath& path) {
   return ::RemoveDirectoryW(path.c_str()) != 0 || ::GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-NativePath UserDataFolder() {
+namespace {
+
+// The environment variable `name` when it holds a full path: a drive's ("C:\…")
+// or a share's ("\\server\…"); empty otherwise.
+NativePath FullPathFromEnvironment(const wchar_t* name) {
   NativePath folder(MAX_PATH, L'\0');
   for (;;) {
-    const DWORD length =
-        ::GetEnvironmentVariableW(L"LOCALAPPDATA", folder.data(), static_cast<DWORD>(folder.size()));
+    const DWORD length = ::GetEnvironmentVariableW(name, folder.data(), static_cast<DWORD>(folder.size()));
     if (length == 0) return {};
     if (length < folder.size()) {
       folder.resize(length);
@@ -213,11 +216,31 @@ NativePath UserDataFolder() {
     }
     folder.resize(length);
   }
-  // Only a full path: a drive's ("C:\…") or a share's ("\\server\…").
   const bool absolute =
       (folder.size() >= 3 && folder[1] == L':' && (folder[2] == L'\\' || folder[2] == L'/')) ||
       folder.rfind(L"\\\\", 0) == 0;
   return absolute ? folder : NativePath();
+}
+
+}  // namespace
+
+NativePath RoamingDataFolder() {
+  return FullPathFromEnvironment(L"APPDATA");
+}
+
+NativePath UserDataFolder() {
+  return FullPathFromEnvironment(L"LOCALAPPDATA");
+}
+
+bool FlushToDisk(std::FILE* file) {
+  if (file == nullptr || std::fflush(file) != 0) return false;
+  const auto handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file)));
+  return handle != INVALID_HANDLE_VALUE && ::FlushFileBuffers(handle) != 0;
+}
+
+// MOVEFILE_WRITE_THROUGH has put the move on the disk already.
+bool FlushFolder(const NativePath&) {
+  return true;
 }
 
 bool ResetAttributes(const NativePath& path) {
