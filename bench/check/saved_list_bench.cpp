@@ -1,11 +1,16 @@
 // Keeping the list between runs: the copy the window's thread makes, the bytes the
-// saver's thread makes of it, and reading them back at start-up; 100,000 rows.
+// saver's thread makes of it, the whole save to the disk, and reading the bytes
+// back at start-up; 100,000 rows.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <cstdio>
+#include <filesystem>
 
+#include "check/background_saver.h"
 #include "check/list_export.h"
 #include "check/saved_list.h"
+#include "text/gbk_file.h"
 #include "text/text_file_encoding.h"
 
 namespace vorlane::check {
@@ -109,6 +114,49 @@ void BM_DecodeSavedList(benchmark::State& state) {
   state.counters["reference_ms"] = 1000 * reference / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_DecodeSavedList)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// A whole save as the window makes it: the window thread copies the rows and hands
+// them to the saver (its part, `window_ms`), the saver's thread encodes them and
+// writes them in one step (WriteFileReplacing); the total runs until Flush returns.
+// The reference is writing the same bytes into the same folder with one fwrite.
+void BM_SaveListToDisk(benchmark::State& state) {
+  const ProductList& list = BenchList();
+  const NativePath target =
+      PathFromGbk((std::filesystem::temp_directory_path() / "vorlane-bench-list.csv").string());
+  const std::string reference =
+      (std::filesystem::temp_directory_path() / "vorlane-bench-list.reference").string();
+  const Bytes bytes = EncodeSavedList(list.Snapshot());
+  bool failed = false;
+  BackgroundSaver<std::vector<ListRow>> saver(
+      [&target](const std::vector<ListRow>& rows) {
+        return WriteFileReplacing(target, EncodeSavedList(rows));
+      },
+      [&failed] { failed = true; });
+  double window = 0, total = 0, referenceSeconds = 0;
+  for (auto _ : state) {
+    auto start = Clock::now();
+    saver.Submit(list.Snapshot());
+    window += Seconds(start);
+    saver.Flush();
+    total += Seconds(start);
+    state.SetIterationTime(Seconds(start));
+    start = Clock::now();
+    UniqueFile file(OpenGbkFile(reference, "wb"));
+    std::fwrite(bytes.data(), 1, bytes.size(), file.get());
+    FlushToDisk(file.get());
+    file.reset();
+    referenceSeconds += Seconds(start);
+  }
+  if (failed) state.SkipWithError("save failed");
+  RemoveFileAt(target);
+  std::remove(reference.c_str());
+  const auto n = static_cast<double>(state.iterations());
+  state.counters["bytes"] = static_cast<double>(bytes.size());
+  state.counters["window_ms"] = 1000 * window / n;
+  state.counters["ratio"] = referenceSeconds > 0 ? total / referenceSeconds : 0;
+  state.counters["reference_ms"] = 1000 * referenceSeconds / n;
+}
+BENCHMARK(BM_SaveListToDisk)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace vorlane::check

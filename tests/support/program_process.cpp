@@ -82,6 +82,12 @@ DWORD ProgramProcess::WaitForExit(std::chrono::milliseconds timeout) {
   return code;
 }
 
+void ProgramProcess::Kill() {
+  if (process_.hProcess == nullptr) return;
+  ::TerminateProcess(process_.hProcess, 99);
+  ::WaitForSingleObject(process_.hProcess, 10000);
+}
+
 HWND ProgramProcess::WindowOf(const wchar_t* className) const {
   WindowSearch search{process_.dwProcessId, className};
   ::EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&search));

@@ -27,6 +27,9 @@ class ProgramProcess {
   bool Start(const std::string& ini);
   // The exit code, or STILL_ACTIVE when the process has not ended within the time.
   DWORD WaitForExit(std::chrono::milliseconds timeout);
+  // Ends the process at once (TerminateProcess), as a crash or a power cut would:
+  // nothing of the program runs any more; returns once it has ended.
+  void Kill();
   // The process's top-level window of the class, or null.
   HWND WindowOf(const wchar_t* className) const;
 
