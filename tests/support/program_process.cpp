@@ -47,6 +47,9 @@ BOOL CALLBACK MatchChild(HWND window, LPARAM lParam) {
 
 ProgramProcess::ProgramProcess(const std::string& program) {
   fs::copy_file(WindowsPath(program), folder_ / "vorlane.exe", fs::copy_options::overwrite_existing);
+  // The portable marker: the program keeps its data (the saved list, its lock) in
+  // this folder, so that no test meets another's list, nor the one in the profile.
+  std::ofstream(folder_ / "portable.txt", std::ios::binary) << "portable\r\n";
 }
 
 ProgramProcess::~ProgramProcess() {

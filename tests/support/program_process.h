@@ -16,7 +16,8 @@ namespace vorlane::test {
 
 class ProgramProcess {
  public:
-  // Copies the program at `program` (a path of the build machine) into a new folder.
+  // Copies the program at `program` (a path of the build machine) into a new folder,
+  // with the portable marker beside it: its data stays in that folder.
   explicit ProgramProcess(const std::string& program);
   ~ProgramProcess();
   ProgramProcess(const ProgramProcess&) = delete;
