@@ -77,8 +77,7 @@ void ListKeeper::Start() {
     Loaded loaded;
     Bytes bytes;
     switch (ReadKeptFile(target, bytes)) {
-      case Read::kMissing:
-        loaded.missing = true;
+      case Read::kMissing:  // a first start: nothing to put back
         break;
       case Read::kTooLarge:
         loaded.error = SavedListError::kTooLarge;

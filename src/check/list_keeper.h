@@ -47,7 +47,7 @@ class ListKeeper {
   // it, `bound` at most. Nothing is saved afterwards.
   void Finish(std::chrono::milliseconds bound = kListFlushBound);
 
-  // Whether changes are saved (for the tests and the status of the window).
+  // Whether changes are (or, once the kept list is read, will be) saved.
   bool saving() const { return state_ == State::kSaving || state_ == State::kLoading; }
 
  private:
@@ -55,7 +55,6 @@ class ListKeeper {
     SavedListError error = SavedListError::kNone;
     std::vector<ListRow> rows;
     Text movedTo;  // where a bad file went; empty when it stayed
-    bool missing = false;
   };
   enum class State { kIdle, kLoading, kSaving, kViewOnly, kOff };
 

@@ -38,8 +38,9 @@ struct RowCheck {
   CheckStatus before = CheckStatus::kNone;  // the status cell when the latest check began
 };
 
-// A local time, packed; year 0 for none.
-struct CheckTime {
+// A local time, packed; year 0 for none. Byte-aligned, so that a record's two
+// times and its status share the place one time took with its padding.
+struct [[gnu::packed]] CheckTime {
   std::uint16_t year = 0;
   std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
 
