@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "config/data_values.h"
 #include "shell/main_window.h"
 #include "update/signed_info.h"
 #include "update/update_window.h"
@@ -54,6 +55,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
   options.config = config::AppConfig::Load(folder);
   web::SetServiceTimeouts(shell::ShellSettings::From(options.config).serviceTimeouts);
   options.onDestroyed = EndProgram;
+  options.data = config::ReadDataValues(options.config, folder);
   // The update window reads the configuration again when it opens, with the update
   // info the loading step fetched laid over it as it was then, when its signature
   // holds: fetched once, the same values both times.

@@ -33,6 +33,8 @@ MainWindow::MainWindow(MainWindowOptions options)
       tray_(options_.notify) {
   scheduler_.SetTimeScale(options_.timeScale);
   monitor_.SetAlertSettings(settings_.alerts);
+  if (options_.data && options_.data->keepList)
+    keeper_ = std::make_unique<check::ListKeeper>(context_, listController_, options_.data->folder);
 }
 
 MainWindow::~MainWindow() {
@@ -148,6 +150,8 @@ void MainWindow::OnTimer(UINT_PTR id) {
 }
 
 void MainWindow::OnDestroy() {
+  // The last change reaches the disk before the process ends, within a bound.
+  if (keeper_) keeper_->Finish();
   tray_.TrayRemove();
   // What workers still post, and tips still due, have no window to go to.
   scheduler_.Close();

@@ -11,10 +11,12 @@
 #include <map>
 #include <memory>
 
+#include "check/list_keeper.h"
 #include "check/monitor.h"
 #include "check/product_list_controller.h"
 #include "check/single_check.h"
 #include "config/app_config.h"
+#include "config/data_values.h"
 #include "port/system_port.h"
 #include "port/worker_link.h"
 #include "shell/app_texts.h"
@@ -71,6 +73,9 @@ struct MainWindowOptions {
       startUpdate;
   // The window's very last message; the program ends here.
   std::function<void()> onDestroyed;
+  // Where the list is kept between runs, and whether it is ([data]). None keeps
+  // nothing: the window as it was before lists were kept.
+  std::optional<config::DataValues> data;
 };
 
 class MainWindow {
@@ -93,6 +98,8 @@ class MainWindow {
   check::ProductList& products() { return products_; }
   check::ProductListController& listController() { return listController_; }
   check::Monitor& monitor() { return monitor_; }
+  // Null when the list is not kept between runs.
+  check::ListKeeper* listKeeper() { return keeper_.get(); }
   const AppTexts& appTexts() const { return texts_; }
   const ShellSettings& settings() const { return settings_; }
   bool panelUnlocked() const { return panelUnlocked_; }
@@ -175,6 +182,7 @@ class MainWindow {
   check::SingleCheck single_;
   check::ProductListController listController_;
   check::Monitor monitor_;
+  std::unique_ptr<check::ListKeeper> keeper_;
   TrayIcon tray_;
 
   HWND hwnd_ = nullptr;
