@@ -4,6 +4,7 @@
 // snapshot not yet taken by the worker is replaced by the next.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -54,6 +55,12 @@ class BackgroundSaver {
   void Flush() {
     std::unique_lock lock(mutex_);
     done_.wait(lock, [this] { return finished_ == submitted_ || failed_; });
+  }
+
+  // The same, waiting `bound` at most: true when it came to that end in time.
+  bool FlushFor(std::chrono::milliseconds bound) {
+    std::unique_lock lock(mutex_);
+    return done_.wait_for(lock, bound, [this] { return finished_ == submitted_ || failed_; });
   }
 
  private:

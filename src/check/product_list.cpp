@@ -77,19 +77,15 @@ Text ProductList::cell(int row, int column) const {
     case kColumnCount:
       return record.count;
     case kColumnTime:
-      if (record.time.year == 0) return {};
-      return FormatCheckTime({record.time.year, record.time.month, record.time.day, record.time.hour,
-                              record.time.minute, record.time.second});
+      if (record.time.empty()) return {};
+      return FormatCheckTime(UnpackCheckTime(record.time));
     default:
       return {};
   }
 }
 
-namespace {
-
-// Years outside what the clock can give are not shown rather than shown wrong.
-CheckTime Packed(const LocalDateTime& t) {
-  if (t.year < 1 || t.year > 65535) return {};
+CheckTime PackCheckTime(const LocalDateTime& t) {
+  if (t.year < 1 || t.year > 65535) return CheckTime{};
   auto field = [](int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); };
   return CheckTime{static_cast<std::uint16_t>(t.year),
                    field(t.month),
@@ -99,14 +95,53 @@ CheckTime Packed(const LocalDateTime& t) {
                    field(t.second)};
 }
 
-}  // namespace
-
-void ProductList::SetCheckTime(int row, const LocalDateTime& t) {
-  records_[static_cast<size_t>(row)].time = Packed(t);
+LocalDateTime UnpackCheckTime(CheckTime t) {
+  return {t.year, t.month, t.day, t.hour, t.minute, t.second};
 }
 
-void ProductList::SetSince(int row, const LocalDateTime& t) {
-  records_[static_cast<size_t>(row)].since = Packed(t);
+void ProductList::SetCheckTime(int row, const LocalDateTime& t) {
+  records_[static_cast<size_t>(row)].time = PackCheckTime(t);
+}
+
+std::vector<ListRow> ProductList::Snapshot() const {
+  std::vector<ListRow> rows(records_.size());
+  for (size_t i = 0; i < records_.size(); ++i) {
+    const ProductRecord& record = records_[i];
+    ListRow& row = rows[i];
+    row.title = record.title;
+    row.count = record.count;
+    row.time = record.time;
+    row.since = record.since;
+    // A check under way has not changed what is known of the row yet.
+    row.status = record.status == CheckStatus::kQuerying ? record.check.before : record.status;
+    if (row.status == CheckStatus::kQuerying) row.status = CheckStatus::kNone;
+    if (row.status == CheckStatus::kFailed) {
+      row.failure = record.check.failure;
+      row.httpStatus = record.check.httpStatus;
+    }
+  }
+  return rows;
+}
+
+void ProductList::Restore(std::vector<ListRow> rows) {
+  records_.clear();
+  colours_.Clear();
+  records_.resize(rows.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    ListRow& row = rows[i];
+    ProductRecord& record = records_[i];
+    record.title = std::move(row.title);
+    record.count = std::move(row.count);
+    record.time = row.time;
+    record.since = row.since;
+    record.status = row.status == CheckStatus::kQuerying ? CheckStatus::kNone : row.status;
+    if (record.status == CheckStatus::kFailed) {
+      // The tooltip and the status bar read the reason from here.
+      record.check.outcome = CheckStatus::kFailed;
+      record.check.failure = row.failure;
+      record.check.httpStatus = row.httpStatus;
+    }
+  }
 }
 
 void ProductList::Replace(std::vector<Text> lines) {

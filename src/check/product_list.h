@@ -38,11 +38,19 @@ struct RowCheck {
   CheckStatus before = CheckStatus::kNone;  // the status cell when the latest check began
 };
 
-// The local time of a row's latest indexed verdict, packed; year 0 for none.
-struct CheckTime {
+// A local time, packed; year 0 for none. Byte-aligned, so that a record's two
+// times and its status share the place one time took with its padding.
+struct [[gnu::packed]] CheckTime {
   std::uint16_t year = 0;
   std::uint8_t month = 0, day = 0, hour = 0, minute = 0, second = 0;
+
+  bool empty() const { return year == 0; }
+  friend bool operator==(const CheckTime&, const CheckTime&) = default;
 };
+
+// Years outside what the clock can give pack as none rather than wrong.
+CheckTime PackCheckTime(const LocalDateTime& t);
+LocalDateTime UnpackCheckTime(CheckTime t);
 
 // One row. Only the title and the count are kept as text: the number is the row's
 // place, and the status and time cells are made when drawn. A list can hold half a
@@ -51,9 +59,24 @@ struct ProductRecord {
   Text title;
   Text count;  // 宝贝个数 as the result page announced it
   RowCheck check;
-  CheckTime time;
-  CheckTime since;  // when the row's status became what it is; year 0 when unknown
+  CheckTime time;   // of the latest indexed verdict
+  CheckTime since;  // when the status the row shows began: the first of a run of equal verdicts
   CheckStatus status = CheckStatus::kNone;
+};
+
+// A row as it is kept between runs: what the list shows of it, without the
+// bookkeeping of checks under way. A row whose check was under way stands as it
+// did before that check began.
+struct ListRow {
+  Text title;
+  Text count;
+  CheckTime time;
+  CheckTime since;
+  CheckStatus status = CheckStatus::kNone;  // never kQuerying
+  CheckFailure failure = CheckFailure::kNone;
+  std::uint16_t httpStatus = 0;
+
+  friend bool operator==(const ListRow&, const ListRow&) = default;
 };
 
 // How the rows stand in one pass. Every row is in exactly one figure: a row the
@@ -107,7 +130,9 @@ class ProductList {
   void SetStatus(int row, CheckStatus status) { records_[static_cast<size_t>(row)].status = status; }
   void SetCount(int row, Text count) { records_[static_cast<size_t>(row)].count = std::move(count); }
   void SetCheckTime(int row, const LocalDateTime& t);
-  void SetSince(int row, const LocalDateTime& t);
+  void SetSince(int row, const LocalDateTime& t) {
+    records_[static_cast<size_t>(row)].since = PackCheckTime(t);
+  }
 
   // Adds one row per line, numbered after the existing ones.
   void Append(std::vector<Text> lines);
@@ -115,6 +140,12 @@ class ProductList {
   void Replace(std::vector<Text> lines);
   // Drops row `row` (from 0) and its colours; the rows below move up one.
   void Remove(int row);
+
+  // The rows as they would be kept: a copy the window's thread hands to another.
+  std::vector<ListRow> Snapshot() const;
+  // Drops every row and colour, then takes `rows` numbered from 1, as they stood,
+  // without checking any. The colours of their status cells are the caller's.
+  void Restore(std::vector<ListRow> rows);
 
   CellColourTable& colours() { return colours_; }
   const CellColourTable& colours() const { return colours_; }

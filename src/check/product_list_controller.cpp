@@ -79,6 +79,7 @@ void ProductListController::AppendTitlesFromFile() {
   const int first = list_.count();
   list_.Append(std::move(lines));
   ShowRows(first);
+  ListChanged();
 }
 
 void ProductListController::ReplaceTitlesFromFile() {
@@ -87,6 +88,7 @@ void ProductListController::ReplaceTitlesFromFile() {
   ++generation_;
   list_.Replace(std::move(lines));
   ShowRows(0);
+  ListChanged();
 }
 
 void ProductListController::OnListRightClick() {
@@ -155,6 +157,7 @@ void ProductListController::DeleteSelectedRow() {
   for (RowWalk* walk : walks_) walk->OnRowRemoved(row);
   // The new count repaints the rows below, numbered by their new places.
   view.SetListRowCount(list_.count());
+  ListChanged();
 }
 
 void ProductListController::RecheckFailedRows() {
@@ -234,7 +237,9 @@ ProductListController::RowStart ProductListController::CheckRow(int row, std::ui
   // replaced while this handler lets messages through.
   const std::uint64_t generation = generation_;
   const std::uint32_t serial = ++lastSerial_;
-  check = RowCheck{serial, pass,  CheckStatus::kQuerying, CheckFailure::kNone, 0,
+  // The failure stays until the verdict replaces it: a list saved meanwhile keeps
+  // the row as it stood, reason and all.
+  check = RowCheck{serial, pass,  CheckStatus::kQuerying, check.failure, check.httpStatus,
                    true,   false, list_.status(index)};
   list_.SetStatus(index, CheckStatus::kQuerying);
   context_.view.RedrawListRows(index, index);
@@ -283,28 +288,27 @@ void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdic
   RowCheck& check = list_.check(index);
   check.failure = verdict.failure;
   check.httpStatus = static_cast<std::uint16_t>(verdict.httpStatus);
-  if (verdict.failed()) {
-    // Neither verdict: the count and the time keep what an earlier check found.
-    check.outcome = CheckStatus::kFailed;
-    list_.SetStatus(index, CheckStatus::kFailed);
-    SetCellColour(index, kColumnStatus, kColourBlack, kColourAmber, true);
-  } else if (verdict.indexed) {
-    check.outcome = CheckStatus::kIndexed;
-    list_.SetStatus(index, CheckStatus::kIndexed);
+  const CheckStatus status = verdict.failed()  ? CheckStatus::kFailed
+                             : verdict.indexed ? CheckStatus::kIndexed
+                                               : CheckStatus::kNotIndexed;
+  check.outcome = status;
+  list_.SetStatus(index, status);
+  // A failed check is neither verdict: the count and the time keep what an earlier
+  // check found.
+  if (status == CheckStatus::kIndexed) {
     list_.SetCount(index, verdict.countText);
-    SetCellColour(index, kColumnStatus, kColourBlack, kColourGreen, true);
     list_.SetCheckTime(index, context_.scheduler.LocalNow());
-  } else {
-    check.outcome = CheckStatus::kNotIndexed;
-    list_.SetStatus(index, CheckStatus::kNotIndexed);
+  } else if (status == CheckStatus::kNotIndexed) {
     list_.SetCount(index, "0");
-    SetCellColour(index, kColumnStatus, kColourBlack, kColourRed, true);
   }
-  // A status that holds on keeps its start; a new one starts now.
-  if (check.before != list_.status(index) || list_.record(index).since.year == 0)
+  // A failure ends a run of verdicts too: the cell shows something else from then
+  // on, and "查询失败 since" must not name the time of an older verdict.
+  if (check.before != status || list_.record(index).since.empty())
     list_.SetSince(index, context_.scheduler.LocalNow());
+  SetCellColour(index, kColumnStatus, kColourBlack, StatusColour(status), true);
   context_.view.RedrawListRows(index, index);
   if (index == context_.view.SelectedListRow()) OnListSelectionChanged();
+  ListChanged();
   if (verdictListeners_.empty()) return;
   const RowVerdict event{index,
                          check.pass,
@@ -319,6 +323,37 @@ void ProductListController::ApplyRowVerdict(int index, const PageVerdict& verdic
   for (const auto& [id, listener] : listeners) listener(event);
 }
 
+Colour StatusColour(CheckStatus status) {
+  switch (status) {
+    case CheckStatus::kIndexed:
+      return kColourGreen;
+    case CheckStatus::kNotIndexed:
+      return kColourRed;
+    case CheckStatus::kFailed:
+      return kColourAmber;
+    case CheckStatus::kNone:
+    case CheckStatus::kQuerying:
+      break;
+  }
+  return kColourBlack;
+}
+
+void ProductListController::RestoreRows(std::vector<ListRow> rows) {
+  ++generation_;
+  list_.Restore(std::move(rows));
+  // One pass over the rows, not a redraw per row: the new count repaints them all.
+  const ListColours own = context_.view.ListOwnColours();
+  for (int row = 0; row < list_.count(); ++row) {
+    if (IsVerdict(list_.status(row)))
+      list_.colours().Set(row, kColumnStatus, kColourBlack, StatusColour(list_.status(row)), own);
+  }
+  ShowRows(0);
+}
+
+void ProductListController::ListChanged() {
+  if (listChanged_) listChanged_();
+}
+
 int ProductListController::AddVerdictListener(RowVerdictListener listener) {
   verdictListeners_.emplace_back(++lastListenerId_, std::move(listener));
   return lastListenerId_;
@@ -331,9 +366,7 @@ void ProductListController::RemoveVerdictListener(int id) {
 Text ProductListController::RowTip(int row) const {
   if (row < 0 || row >= list_.count()) return {};
   const ProductRecord& record = list_.record(row);
-  const CheckTime& s = record.since;
-  const Text since =
-      s.year == 0 ? Text() : FormatCheckTime({s.year, s.month, s.day, s.hour, s.minute, s.second});
+  const Text since = record.since.empty() ? Text() : FormatCheckTime(UnpackCheckTime(record.since));
   switch (record.status) {
     case CheckStatus::kFailed: {
       const Text reason = FailureText(PageVerdict::Failed(record.check.failure, record.check.httpStatus));

@@ -19,6 +19,9 @@ inline constexpr Colour kColourGreen = 0x00FF00;
 inline constexpr Colour kColourRed = 0x0000FF;
 inline constexpr Colour kColourAmber = 0x00C0FF;  // a failed check: neither verdict
 
+// The status cell's background for a row that shows `status`; black for none.
+Colour StatusColour(CheckStatus status);
+
 // One row check's verdict as it lands in the list, on the window's thread.
 struct RowVerdict {
   int index = 0;  // list row, from 0
@@ -130,6 +133,16 @@ class ProductListController {
 
   ProductList& list() { return list_; }
 
+  // Puts back a kept list in place of the rows: numbered from 1, statuses, counts,
+  // times and reasons as they were, the status cells coloured as their verdicts
+  // colour them. Checks still under way for the old rows are dropped. Not a change
+  // of the list: the hook below is not called.
+  void RestoreRows(std::vector<ListRow> rows);
+
+  // Called after each change the user would want kept: rows imported, added or
+  // deleted, a verdict written into a row. One hook; a later one replaces it.
+  void SetListChangedHook(std::function<void()> hook) { listChanged_ = std::move(hook); }
+
   // Every verdict written into a row is told to each listener, in the order they
   // were added. The number given back takes the listener off again.
   int AddVerdictListener(RowVerdictListener listener);
@@ -140,6 +153,7 @@ class ProductListController {
   void OnRowDeadline(int row, std::uint64_t generation, std::uint32_t serial);
   // Writes a verdict into row `index` (from 0).
   void ApplyRowVerdict(int index, const PageVerdict& verdict);
+  void ListChanged();
   // Reads the file the user chooses; `room` is how many rows the list may still take.
   bool ReadChosenFile(std::size_t room, std::vector<Text>& lines);
   void ShowRows(int first);
@@ -162,6 +176,7 @@ class ProductListController {
   std::vector<RowWalk*> walks_;    // the walks over the rows now under way
   bool recheckingFailed_ = false;  // 重查失败的宝贝 is walking the rows
   ReportEntry reportEntry_;
+  std::function<void()> listChanged_;
 };
 
 }  // namespace vorlane::check

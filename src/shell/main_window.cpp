@@ -36,6 +36,8 @@ MainWindow::MainWindow(MainWindowOptions options)
   scheduler_.SetTimeScale(options_.timeScale);
   monitor_.SetAlertSettings(settings_.alerts);
   history_.Attach(listController_, single_);
+  if (options_.data && options_.data->keepList)
+    keeper_ = std::make_unique<check::ListKeeper>(context_, listController_, options_.data->folder);
 }
 
 MainWindow::~MainWindow() {
@@ -151,6 +153,8 @@ void MainWindow::OnTimer(UINT_PTR id) {
 }
 
 void MainWindow::OnDestroy() {
+  // The last change reaches the disk before the process ends, within a bound.
+  if (keeper_) keeper_->Finish();
   tray_.TrayRemove();
   // The program ends without running destructors: the last verdicts reach the
   // history now, with one more try for those a held file refused.

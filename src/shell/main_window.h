@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 
+#include "check/list_keeper.h"
 #include "check/monitor.h"
 #include "check/product_list_controller.h"
 #include "check/single_check.h"
@@ -74,8 +75,8 @@ struct MainWindowOptions {
       startUpdate;
   // The window's very last message; the program ends here.
   std::function<void()> onDestroyed;
-  // Where the list is kept between runs, and whether it is ([data]). None keeps
-  // nothing: the window as it was before lists were kept.
+  // Where the list and the history are kept between runs, and whether they are
+  // ([data]). None keeps nothing: the window as it was before either was kept.
   std::optional<config::DataValues> data;
 };
 
@@ -100,6 +101,8 @@ class MainWindow {
   check::ProductListController& listController() { return listController_; }
   check::Monitor& monitor() { return monitor_; }
   WindowHistory& history() { return history_; }
+  // Null when the list is not kept between runs.
+  check::ListKeeper* listKeeper() { return keeper_.get(); }
   const AppTexts& appTexts() const { return texts_; }
   const ShellSettings& settings() const { return settings_; }
   bool panelUnlocked() const { return panelUnlocked_; }
@@ -183,6 +186,7 @@ class MainWindow {
   check::ProductListController listController_;
   check::Monitor monitor_;
   WindowHistory history_;
+  std::unique_ptr<check::ListKeeper> keeper_;
   TrayIcon tray_;
 
   HWND hwnd_ = nullptr;

@@ -31,6 +31,8 @@ void MainWindow::OnCreated() {
   view_.SetStatusText(0, texts::kLoading);
   view_.SetStatusText(1, texts::kPanelLocked);
   SetTimerPeriod(TimerId::时钟_网站配置, kLoadingDelayMs);
+  // The kept list comes after the first paint: this runs once the window is shown.
+  if (keeper_) scheduler_.PostToUi([this] { keeper_->Start(); });
 }
 
 void MainWindow::OnLoadingStep() {

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "text/append_file.h"
+#include "text/regular_file_posix.h"
 
 namespace vorlane {
 
@@ -21,22 +22,7 @@ UniqueFile OpenForAppending(const NativePath& path, RegularOpenFailure* failure)
     if (errno == EISDIR) why = RegularOpenFailure::kNotRegular;
     return nullptr;
   }
-  struct stat st {};
-  const bool known = ::fstat(fd, &st) == 0;
-  if (!known || !S_ISREG(st.st_mode)) {
-    if (known) why = RegularOpenFailure::kNotRegular;
-    ::close(fd);
-    return nullptr;
-  }
-  const int flags = ::fcntl(fd, F_GETFL);
-  std::FILE* file =
-      flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ? nullptr : ::fdopen(fd, "a+b");
-  if (file == nullptr) {
-    ::close(fd);
-    return nullptr;
-  }
-  why = RegularOpenFailure::kNone;
-  return UniqueFile(file);
+  return AdoptRegularFile(fd, "a+b", why);
 }
 
 std::optional<std::string> ReadFileAt(std::FILE* file, std::uint64_t offset, std::size_t size) {

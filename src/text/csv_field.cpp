@@ -30,11 +30,14 @@ Text FromSpreadsheetText(std::string_view written) {
 }
 
 Text CsvField(std::string_view field) {
-  const Text text = SpreadsheetText(field);
+  return CsvQuoted(SpreadsheetText(field));
+}
+
+Text CsvQuoted(std::string_view text) {
   const bool quoted = std::any_of(text.begin(), text.end(), [](char c) {
     return c == ',' || c == '"' || IsControl(static_cast<unsigned char>(c));
   });
-  if (!quoted) return text;
+  if (!quoted) return Text(text);
   Text out = "\"";
   for (char c : text) {
     if (c == '"') out += '"';

@@ -20,9 +20,13 @@ Text SpreadsheetText(std::string_view field);
 // The field that SpreadsheetText was given, from what it gave.
 Text FromSpreadsheetText(std::string_view written);
 
-// The field as it goes into a record: SpreadsheetText, then in double quotes (its
-// own doubled) when it holds a comma, a quote or a control byte (line breaks
-// included). The rules touch only ASCII bytes, so they hold for GBK and UTF-8 alike.
+// The field as it goes into a record: SpreadsheetText, then CsvQuoted. The rules
+// touch only ASCII bytes, so they hold for GBK and UTF-8 alike.
 Text CsvField(std::string_view field);
+
+// The field in double quotes (its own doubled) when it holds a comma, a quote or a
+// control byte (line breaks included), else as it is. For the files only this
+// program reads back, which must keep every field byte for byte.
+Text CsvQuoted(std::string_view field);
 
 }  // namespace vorlane

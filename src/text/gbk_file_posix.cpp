@@ -10,6 +10,7 @@
 
 #include "text/codepage.h"
 #include "text/gbk_file.h"
+#include "text/regular_file_posix.h"
 
 namespace vorlane {
 
@@ -95,6 +96,10 @@ UniqueFile OpenRegularFile(const NativePath& path, RegularOpen mode, RegularOpen
     if (errno == EISDIR) why = RegularOpenFailure::kNotRegular;
     return nullptr;
   }
+  return AdoptRegularFile(fd, mode == RegularOpen::kRead ? "rb" : "r+b", why);
+}
+
+UniqueFile AdoptRegularFile(int fd, const char* mode, RegularOpenFailure& why) {
   struct stat st {};
   const bool known = ::fstat(fd, &st) == 0;
   if (!known || !S_ISREG(st.st_mode)) {
@@ -102,10 +107,10 @@ UniqueFile OpenRegularFile(const NativePath& path, RegularOpen mode, RegularOpen
     ::close(fd);
     return nullptr;
   }
+  // Opened without waiting (a FIFO's other end); reads and writes wait as usual.
   const int flags = ::fcntl(fd, F_GETFL);
-  std::FILE* file = flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0
-                        ? nullptr
-                        : ::fdopen(fd, mode == RegularOpen::kRead ? "rb" : "r+b");
+  std::FILE* file =
+      flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0 ? nullptr : ::fdopen(fd, mode);
   if (file == nullptr) {
     ::close(fd);
     return nullptr;

@@ -70,6 +70,23 @@ bool IsMultiByteUtf8(std::string_view s) {
   return multiByte;
 }
 
+}  // namespace
+
+bool IsUtf8(std::string_view s) {
+  for (std::size_t i = 0; i < s.size();) {
+    if (gbk::Byte(s, i) < 0x80) {
+      ++i;
+      continue;
+    }
+    const std::size_t length = Utf8CharLength(s, i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+namespace {
+
 // Writes `units` as GBK onto `out`. What GBK lacks is settled here rather than by
 // the system, so that every system gives one '?' per character: Windows writes a
 // character beyond the BMP (GBK has none) as two, and maps the private use area

@@ -14,6 +14,10 @@ enum class TextFileEncoding { kGbk, kUtf8, kUtf16Le, kUtf16Be };
 // else is GBK (plain ASCII reads the same either way).
 TextFileEncoding DetectTextFileEncoding(std::string_view bytes);
 
+// Well-formed UTF-8 all through (no overlong forms, no surrogates, nothing past
+// U+10FFFF); plain ASCII is.
+bool IsUtf8(std::string_view bytes);
+
 // A text file's bytes as GBK text, without a byte-order mark. The text ends before
 // the first character of `endChars` (control characters), counted in the file's
 // own units: a UTF-16 file ends at such a 16-bit unit, not at a zero byte inside a

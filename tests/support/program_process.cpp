@@ -47,6 +47,9 @@ BOOL CALLBACK MatchChild(HWND window, LPARAM lParam) {
 
 ProgramProcess::ProgramProcess(const std::string& program) {
   fs::copy_file(WindowsPath(program), folder_ / "vorlane.exe", fs::copy_options::overwrite_existing);
+  // The portable marker: the program keeps its data (the saved list, its lock) in
+  // this folder, so that no test meets another's list, nor the one in the profile.
+  std::ofstream(folder_ / "portable.txt", std::ios::binary) << "portable\r\n";
 }
 
 ProgramProcess::~ProgramProcess() {
@@ -80,6 +83,12 @@ DWORD ProgramProcess::WaitForExit(std::chrono::milliseconds timeout) {
   DWORD code = 0;
   ::GetExitCodeProcess(process_.hProcess, &code);
   return code;
+}
+
+void ProgramProcess::Kill() {
+  if (process_.hProcess == nullptr) return;
+  ::TerminateProcess(process_.hProcess, 99);
+  ::WaitForSingleObject(process_.hProcess, 10000);
 }
 
 HWND ProgramProcess::WindowOf(const wchar_t* className) const {

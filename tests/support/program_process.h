@@ -16,7 +16,8 @@ namespace vorlane::test {
 
 class ProgramProcess {
  public:
-  // Copies the program at `program` (a path of the build machine) into a new folder.
+  // Copies the program at `program` (a path of the build machine) into a new folder,
+  // with the portable marker beside it: its data stays in that folder.
   explicit ProgramProcess(const std::string& program);
   ~ProgramProcess();
   ProgramProcess(const ProgramProcess&) = delete;
@@ -27,6 +28,9 @@ class ProgramProcess {
   bool Start(const std::string& ini);
   // The exit code, or STILL_ACTIVE when the process has not ended within the time.
   DWORD WaitForExit(std::chrono::milliseconds timeout);
+  // Ends the process at once (TerminateProcess), as a crash or a power cut would:
+  // nothing of the program runs any more; returns once it has ended.
+  void Kill();
   // The process's top-level window of the class, or null.
   HWND WindowOf(const wchar_t* className) const;
 
