@@ -5,7 +5,10 @@
 #include <bit>
 #include <cerrno>
 #include <cstring>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <utility>
 
 #include "text/codepage_platform.h"
 
@@ -30,9 +33,24 @@ std::string IconvName(unsigned codePage) {
   }
 }
 
+// glibc loads a code page's module at an iconv_open and unloads it when the last
+// descriptor using it closes: conversions on several threads at once would load
+// and unload it again and again, racing inside the dynamic loader. One descriptor
+// of each pair stays open for the process's life, so each module loads once.
+void KeepModulesLoaded(const std::string& to, const std::string& from) {
+  static std::mutex mutex;
+  static auto* const kept = new std::map<std::pair<std::string, std::string>, iconv_t>;
+  const std::lock_guard lock(mutex);
+  auto [at, added] = kept->try_emplace({to, from}, reinterpret_cast<iconv_t>(-1));
+  if (added) at->second = ::iconv_open(to.c_str(), from.c_str());
+}
+
 class IconvHandle {
  public:
-  IconvHandle(const std::string& to, const std::string& from) : cd_(::iconv_open(to.c_str(), from.c_str())) {}
+  IconvHandle(const std::string& to, const std::string& from) {
+    KeepModulesLoaded(to, from);
+    cd_ = ::iconv_open(to.c_str(), from.c_str());
+  }
   ~IconvHandle() {
     if (ok()) ::iconv_close(cd_);
   }

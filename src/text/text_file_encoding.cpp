@@ -56,18 +56,8 @@ std::size_t Utf8CharLength(std::string_view s, std::size_t i) {
 
 // Well-formed UTF-8 with at least one character beyond ASCII.
 bool IsMultiByteUtf8(std::string_view s) {
-  bool multiByte = false;
-  for (std::size_t i = 0; i < s.size();) {
-    if (gbk::Byte(s, i) < 0x80) {
-      ++i;
-      continue;
-    }
-    const std::size_t length = Utf8CharLength(s, i);
-    if (length == 0) return false;
-    multiByte = true;
-    i += length;
-  }
-  return multiByte;
+  const bool beyondAscii = std::any_of(s.begin(), s.end(), [](char c) { return (c & 0x80) != 0; });
+  return beyondAscii && IsUtf8(s);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "program_run.h"
 #include "record/history_reader.h"
 #include "support/search_site.h"
+#include "support/shared_history.h"
 #include "support/temp_folder.h"
 
 namespace vorlane::cli::test {
@@ -40,13 +41,7 @@ TEST(SharedHistoryTest, TwoProgramsCheckingAtOnceLeaveEveryRecordWholeUnderOneHe
     EXPECT_EQ(result.err, "");
   }
 
-  const std::string bytes = vorlane::test::ReadFileBytes(history);
-  const std::string head = "\xEF\xBB\xBFtime,title,status,count,reason\r\n";
-  EXPECT_TRUE(bytes.starts_with(head));
-  EXPECT_EQ(bytes.find("time,title", head.size()), std::string::npos);
-  const record::HistoryContents contents = record::ReadHistory(history.string());
-  EXPECT_FALSE(contents.unreadable);
-  EXPECT_EQ(contents.skippedCount, 0);
+  const record::HistoryContents contents = vorlane::test::ReadSharedHistory(history);
   std::set<Text> titles;
   for (const record::TitleReport& title : contents.titles) {
     EXPECT_EQ(title.checks.size(), 1u);

@@ -32,16 +32,6 @@ class KeptListTest : public WindowTest {
     options.data = config::DataValues{Narrow(data.wstring()), true, false};
     Open("[site]\nhost=" + site.host() + "\n");
   }
-  HWND List() { return Control(ControlId::超级列表框1); }
-  std::wstring Cell(int row, int column) {
-    wchar_t buffer[256] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 256;
-    ::SendMessageW(List(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
-  }
 
   SearchSite site;
   vorlane::test::TempFolder temp{"vorlane-kept"};

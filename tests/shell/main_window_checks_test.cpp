@@ -34,17 +34,7 @@ class ChecksTest : public WindowTest {
         [path = Narrow(titlesFile.wstring())] { return std::optional<Text>(path); });
   }
 
-  HWND List() { return Control(ControlId::超级列表框1); }
   int Rows() { return static_cast<int>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
-  std::wstring Cell(int row, int column) {
-    wchar_t buffer[256] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 256;
-    ::SendMessageW(List(), LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return buffer;
-  }
   void Select(int row) {
     LVITEMW state{};
     state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;

@@ -64,6 +64,16 @@ bool WindowTest::FocusSettlesOn(HWND control) {
       5s);
 }
 
+std::wstring ListCellText(HWND list, int row, int column) {
+  wchar_t buffer[256] = {};
+  LVITEMW item{};
+  item.iSubItem = column;
+  item.pszText = buffer;
+  item.cchTextMax = 256;
+  ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+  return buffer;
+}
+
 std::wstring WindowTest::StatusText(int part) {
   HWND status = Control(ControlId::状态条1);
   const auto length = LOWORD(::SendMessageW(status, SB_GETTEXTLENGTHW, static_cast<WPARAM>(part), 0));

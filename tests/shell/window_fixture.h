@@ -58,6 +58,9 @@ class RecordingSystem : public win::Win32SystemPort {
   std::vector<Text>& addresses_;
 };
 
+// The text a list view shows in a cell (up to 255 characters).
+std::wstring ListCellText(HWND list, int row, int column);
+
 class WindowTest : public ::testing::Test {
  protected:
   // Makes and shows the window with `ini` merged over the shipped configuration;
@@ -77,6 +80,9 @@ class WindowTest : public ::testing::Test {
   bool FocusSettlesOn(HWND control);
   std::wstring StatusText(int part);
   int StatusPartRightEdge(int part);
+  // The product list, and the text it shows in a cell.
+  HWND List() const { return Control(ControlId::超级列表框1); }
+  std::wstring Cell(int row, int column) const { return ListCellText(List(), row, column); }
 
   MainWindowOptions options;  // may be adjusted before Open
   std::unique_ptr<MainWindow> window;

@@ -150,15 +150,7 @@ TEST_F(WindowStressTest, AHundredThousandTitlesScrollFromEndToEnd) {
   const int perPage = static_cast<int>(::SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
   EXPECT_GE(top() + perPage, 100000);
 
-  auto textAt = [list](int row, int column) {
-    wchar_t buffer[64] = {};
-    LVITEMW item{};
-    item.iSubItem = column;
-    item.pszText = buffer;
-    item.cchTextMax = 64;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-    return std::wstring(buffer);
-  };
+  auto textAt = [list](int row, int column) { return ListCellText(list, row, column); };
   // From the top to the bottom a page at a time, as the scroll bar's page steps
   // would go.
   RECT item{};
