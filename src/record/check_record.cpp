@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "check/check_texts.h"
+#include "check/product_list.h"
 #include "check/status_tokens.h"
 #include "record/record_texts.h"
 
@@ -35,17 +35,8 @@ Text ReasonToken(const CheckRecord& record) {
 }
 
 Text StatusWord(check::CheckStatus status) {
-  switch (status) {
-    case check::CheckStatus::kIndexed:
-      return check::texts::kStatusIndexed;
-    case check::CheckStatus::kNotIndexed:
-      return check::texts::kStatusNotIndexed;
-    case check::CheckStatus::kNone:
-    case check::CheckStatus::kQuerying:
-    case check::CheckStatus::kFailed:
-      break;
-  }
-  return check::texts::kStatusFailed;
+  // The list's own words; what is no verdict is told as failed.
+  return check::StatusCellText(check::IsVerdict(status) ? status : check::CheckStatus::kFailed);
 }
 
 Text StatusText(const CheckRecord& record) {
